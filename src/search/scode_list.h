@@ -60,6 +60,8 @@ class TVLSCodeList {
                     IndexType index_type, Datatype datatype, std::int32_t ident_id = -1,
                     std::string select_mal = {});
   TVLSCode* FindLoaded(std::string_view upper_name) const;
+  // FindSCode with a code the list may change (table numbers while loading).
+  bool Resolve(std::string& name, TVLSCode*& code) const;
 
   IRowSource& query_;
   TVLColumnDatatypeList columns_;

@@ -2,12 +2,16 @@
 
 namespace vellorax::search {
 
-std::string UpperTrimName(std::string_view text) {
+std::string TrimBlanks(std::string_view text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
   while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
   while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
-  std::string result(text.substr(begin, end - begin));
+  return std::string(text.substr(begin, end - begin));
+}
+
+std::string UpperTrimName(std::string_view text) {
+  std::string result = TrimBlanks(text);
   for (char& c : result) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }

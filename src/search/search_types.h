@@ -80,6 +80,9 @@ Datatype DatatypeFromNumber(int number);
 // "[text]" gives "text"; anything else is returned unchanged.
 std::string StripBrackets(std::string_view text);
 
+// Removes characters of code 32 or below at both ends.
+std::string TrimBlanks(std::string_view text);
+
 // Trims blanks (codes <= 32) and upper-cases the letters a-z only: the form in
 // which the catalogue keeps code, column, table and alias names.
 std::string UpperTrimName(std::string_view text);
