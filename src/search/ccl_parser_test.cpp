@@ -61,8 +61,11 @@ const RpnCase kRpnCases[] = {
     {"py <= 2000 au=x", "py <= 2000 au = x OR"},
     {"py<>3", "py < > 3"},
     {"py=<3", "py = < 3"},
-    // A blank next to a relation never ends a term.
+    // A blank next to a relation never ends a term; "-" inside a term is text.
     {"ti=x =y", "ti = x = y"},
+    {"py=-5", "py = -5"},
+    {"py= -5", "py = -5"},
+    {"ti = OR", "ti = OR"},
     // IN keeps its neighbours in the term, in any letter case.
     {"py in 1990:2000", "py in 1990:2000"},
     {"py IN 1990:2000 ti=x", "py IN 1990:2000 ti = x OR"},
@@ -79,6 +82,7 @@ const RpnCase kRpnCases[] = {
     {"ti=x -NOT au=y", "ti = x FT+COPY_BAR_CODE = NOT NOT AND au = y OR"},
     {"ti=x NOT au=y", "ti = x FT+COPY_BAR_CODE = NOT OR au = y OR"},
     {"ti=x AND(au=y)", "ti = x au = y AND"},
+    {"ti=x OR(au=y)", "ti = x au = y OR"},
     {"ti=x AND NOT(au=y OR py=1)", "ti = x au = y py = 1 OR NOT AND"},
     {"ti=x andy", "ti = x FT+COPY_BAR_CODE = andy OR"},
     {"ANDti", "FT+COPY_BAR_CODE = ANDti"},
