@@ -15,7 +15,7 @@ namespace vellorax::tool {
 namespace {
 
 constexpr const char* kRepairHelp =
-    "usage: vellorax repair [--utf8] [FILE...|-]\n"
+    "usage: vellorax repair [--utf8 | --utf8-out] [FILE...|-]\n"
     "\n"
     "Reads MARC records in the display line format and prints each one as engine\n"
     "record text (the layout the macro engines read), ending in a line \"^\".\n"
@@ -29,9 +29,9 @@ constexpr const char* kRepairHelp =
     "                                       separated by one blank\n"
     "A file may hold several records, separated by one or more empty lines.\n"
     "\n"
-    "Text is Windows-1252 (or VELLORAX_CODEPAGE) bytes in and out; with --utf8\n"
+    "Text is Windows-1252 (or VELLORAX_CODEPAGE) bytes in and out. With --utf8\n"
     "input and output are UTF-8, converted through the code page (characters it\n"
-    "lacks become \"?\").\n";
+    "lacks become \"?\"); with --utf8-out only the output is UTF-8.\n";
 
 bool ReadAll(std::FILE* in, std::string& out) {
   char buffer[65536];
@@ -61,7 +61,8 @@ std::vector<std::string> SplitRecords(std::string_view text) {
 }  // namespace
 
 int RepairMain(int argc, char** argv) {
-  bool utf8 = false;
+  bool utf8_in = false;
+  bool utf8_out = false;
   std::vector<std::string> files;
   bool options_done = false;
   for (int i = 1; i < argc; ++i) {
@@ -71,7 +72,9 @@ int RepairMain(int argc, char** argv) {
       return 0;
     }
     if (!options_done && arg == "--utf8") {
-      utf8 = true;
+      utf8_in = utf8_out = true;
+    } else if (!options_done && arg == "--utf8-out") {
+      utf8_out = true;
     } else if (!options_done && arg == "--") {
       options_done = true;
     } else if (!options_done && arg.size() > 1 && arg[0] == '-') {
@@ -105,11 +108,11 @@ int RepairMain(int argc, char** argv) {
       status = 1;
       continue;
     }
-    if (utf8) text = common::Utf8ToAnsi(text);
+    if (utf8_in) text = common::Utf8ToAnsi(text);
     for (const std::string& record : SplitRecords(text)) {
       std::string engine = common::RepairRecordText(record);
       if (!engine.empty() && engine.back() == '\0') engine.pop_back();
-      if (utf8) engine = common::AnsiToUtf8(engine);
+      if (utf8_out) engine = common::AnsiToUtf8(engine);
       engine += '\n';
       std::fwrite(engine.data(), 1, engine.size(), stdout);
     }
