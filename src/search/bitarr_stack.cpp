@@ -4,11 +4,18 @@ namespace vellorax::search {
 
 TVLBitarrStack::TVLBitarrStack(std::int32_t size) : size_(size) {
   TBitarr probe(size);  // rejects unsupported sizes now rather than at the first Push
+  spare_.reserve(kMaxEntries);  // so that Pop never allocates
 }
 
 void TVLBitarrStack::Push(const TBitarr& bits) {
   if (count_ >= kMaxEntries) throw BitarrStackException(kStackFullMessage);
-  auto entry = std::make_unique<TBitarr>(size_);
+  std::unique_ptr<TBitarr> entry;
+  if (spare_.empty()) {
+    entry = std::make_unique<TBitarr>(size_);
+  } else {
+    entry = std::move(spare_.back());
+    spare_.pop_back();
+  }
   entry->CopyFrom(bits);
   entries_[static_cast<std::size_t>(count_)] = std::move(entry);
   ++count_;
@@ -17,7 +24,7 @@ void TVLBitarrStack::Push(const TBitarr& bits) {
 void TVLBitarrStack::Pop() {
   if (count_ < 1) throw BitarrStackException(kStackEmptyMessage);
   --count_;
-  entries_[static_cast<std::size_t>(count_)].reset();
+  spare_.push_back(std::move(entries_[static_cast<std::size_t>(count_)]));
 }
 
 TBitarr& TVLBitarrStack::Top() {
@@ -28,10 +35,7 @@ TBitarr& TVLBitarrStack::Top() {
 std::int32_t TVLBitarrStack::TopCount() { return Top().CountBits(); }
 
 void TVLBitarrStack::Clear() {
-  while (count_ > 0) {
-    --count_;
-    entries_[static_cast<std::size_t>(count_)].reset();
-  }
+  while (count_ > 0) Pop();
 }
 
 void TVLBitarrStack::CombineTop(Combine op) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include "search/bitarr.h"
 
@@ -59,6 +60,10 @@ class TVLBitarrStack {
   std::int32_t size_;
   int count_ = 0;
   std::array<std::unique_ptr<TBitarr>, kMaxEntries> entries_;
+  // Arrays of popped entries, kept for the next pushes: a 2 MB array costs
+  // more to map and fault in than to copy. Together with the entries never
+  // more than kMaxEntries arrays.
+  std::vector<std::unique_ptr<TBitarr>> spare_;
 };
 
 }  // namespace vellorax::search

@@ -41,6 +41,7 @@ void TVLAliasList::Add(std::string_view alias, std::string_view name) {
 
 bool TVLAliasList::Lookup(std::string_view alias, std::string& name) const {
   const std::string a = UpperTrimName(alias);
+  if (a.empty()) return false;  // codes without an alias carry an empty one
   for (const Entry& entry : entries_) {
     if (entry.alias == a) {
       name = entry.name;

@@ -55,7 +55,7 @@ class TVLAliasList {
   // Appends the rows of kLoadSQL (columns Alias, Name).
   void Load(IRowSource& query);
   void Add(std::string_view alias, std::string_view name);
-  // When the (upper-cased, trimmed) alias is known, replaces `name` by the code
+  // When the (upper-cased, trimmed, non-empty) alias is known, replaces `name` by the code
   // name it stands for and returns true; otherwise leaves `name` alone.
   bool Lookup(std::string_view alias, std::string& name) const;
   void Clear() { entries_.clear(); }

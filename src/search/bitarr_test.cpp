@@ -1,0 +1,273 @@
+#include "search/bitarr.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "search/bitarr_stack.h"
+
+namespace vellorax::search {
+namespace {
+
+TEST(TBitarrTest, WordsInUseFollowSizeDiv32) {
+  struct Case {
+    std::int32_t size;
+    std::int32_t arr_max;
+    std::int32_t count_after_set_all;  // (FArrMax + 1) * 32: spare bits count
+  };
+  const Case cases[] = {
+      {0, 0, 32}, {1, 0, 32}, {31, 0, 32}, {32, 1, 64}, {33, 1, 64}, {64, 2, 96}, {1000, 31, 1024},
+  };
+  for (const Case& c : cases) {
+    TBitarr bits(c.size);
+    EXPECT_EQ(bits.FArrMax(), c.arr_max) << c.size;
+    EXPECT_EQ(bits.CountBits(), 0) << c.size;
+    bits.SetAll();
+    EXPECT_EQ(bits.CountBits(), c.count_after_set_all) << c.size;
+    bits.ClearAll();
+    EXPECT_EQ(bits.CountBits(), 0) << c.size;
+  }
+}
+
+TEST(TBitarrTest, CapacityStepsByFArrMax) {
+  struct Case {
+    std::int32_t size;
+    std::int32_t capacity;
+  };
+  const Case cases[] = {
+      {0, 1001},           {31999, 1001},       {32000, 2001},         {63999, 2001},
+      {64000, 5001},       {160000, 10001},     {320000, 20001},       {640000, 50001},
+      {1600000, 100001},   {3200000, 200001},   {6400000, 500001},     {15999999, 500001},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TBitarr(c.size).Capacity(), c.capacity) << c.size;
+  }
+}
+
+TEST(TBitarrTest, OversizeAndNegativeSizesAreRejected) {
+  EXPECT_THROW(TBitarr(16000000), BitarrSizeException);
+  EXPECT_THROW(TBitarr(2147483647), BitarrSizeException);
+  EXPECT_THROW(TBitarr(-1), BitarrSizeException);
+  try {
+    TBitarr bits(16000000);
+    FAIL();
+  } catch (const BitarrSizeException& e) {
+    EXPECT_NE(std::string(e.what()).find("FArrMax too large!"), std::string::npos);
+  }
+  EXPECT_THROW(TVLBitarrStack(16000000), BitarrSizeException);
+}
+
+TEST(TBitarrTest, SingleBitsAddressTheirWords) {
+  TBitarr bits(100);
+  bits.SetBit(31);
+  bits.SetBit(32);
+  EXPECT_EQ(bits.Word32(0), 0x80000000u);
+  EXPECT_EQ(bits.Word32(1), 0x00000001u);
+  EXPECT_TRUE(bits.TestBit(31));
+  EXPECT_TRUE(bits.TestBit(32));
+  EXPECT_FALSE(bits.TestBit(33));
+  bits.ClearBit(33);  // a clear bit stays clear, the others stay set
+  EXPECT_EQ(bits.CountBits(), 2);
+  bits.ClearBit(31);
+  EXPECT_FALSE(bits.TestBit(31));
+  EXPECT_EQ(bits.CountBits(), 1);
+  bits.SetBit(99);
+  EXPECT_EQ(bits.Word32(3), 1u << 3);
+}
+
+TEST(TVLBitarrStackTest, MessagesOfEveryMisuse) {
+  TVLBitarrStack stack(64);
+  TBitarr a(64);
+  const auto message = [](auto&& action) {
+    try {
+      action();
+    } catch (const BitarrStackException& e) {
+      return std::string(e.what());
+    }
+    return std::string("no exception");
+  };
+  EXPECT_EQ(message([&] { stack.Pop(); }), "Bitarraystack is empty");
+  EXPECT_EQ(message([&] { stack.Top(); }), "Bitarraystack is empty");
+  EXPECT_EQ(message([&] { stack.TopCount(); }), "Bitarraystack is empty");
+  EXPECT_EQ(message([&] { stack.NotTop(); }), "Stack requires one entry to perform logical operation");
+  EXPECT_EQ(message([&] { stack.AndTop(); }),
+            "Stack requires two entries to perform logical operation");
+  stack.Push(a);
+  EXPECT_EQ(message([&] { stack.OrTop(); }),
+            "Stack requires two entries to perform logical operation");
+  for (int i = 1; i < 20; ++i) stack.Push(a);
+  EXPECT_EQ(stack.Count(), 20);
+  EXPECT_EQ(message([&] { stack.Push(a); }), "Bitarraystack is full");
+  stack.ConsumeOperands = false;
+  EXPECT_EQ(message([&] { stack.AndTop(); }), "Bitarraystack is full");
+  EXPECT_EQ(message([&] { stack.NotTop(); }), "Bitarraystack is full");
+  EXPECT_EQ(stack.Count(), 20);  // failures leave the stack unchanged
+  stack.Clear();
+  EXPECT_TRUE(stack.IsEmpty());
+}
+
+TEST(TVLBitarrStackTest, PushCopiesAndConsumingAndKeepsCallerArray) {
+  TVLBitarrStack stack(100);
+  TBitarr a(100);
+  TBitarr b(100);
+  a.SetBit(1);
+  a.SetBit(2);
+  b.SetBit(2);
+  b.SetBit(3);
+  stack.Push(a);
+  stack.Push(b);
+  stack.AndTop();
+  ASSERT_EQ(stack.Count(), 1);
+  EXPECT_EQ(stack.TopCount(), 1);
+  EXPECT_TRUE(stack.Top().TestBit(2));
+  EXPECT_EQ(a.CountBits(), 2);  // the caller's array is untouched
+  stack.Top().SetBit(50);
+  EXPECT_FALSE(a.TestBit(50));
+}
+
+TEST(TVLBitarrStackTest, NonConsumingOrLeavesOperandsBelowResult) {
+  TVLBitarrStack stack(100);
+  stack.ConsumeOperands = false;
+  TBitarr a(100);
+  TBitarr b(100);
+  a.SetBit(1);
+  b.SetBit(3);
+  stack.Push(a);
+  stack.Push(b);
+  stack.OrTop();
+  ASSERT_EQ(stack.Count(), 3);
+  EXPECT_EQ(stack.TopCount(), 2);
+  stack.Pop();
+  EXPECT_TRUE(stack.Top().TestBit(3));  // former top: B
+  EXPECT_EQ(stack.TopCount(), 1);
+  stack.Pop();
+  EXPECT_TRUE(stack.Top().TestBit(1));  // former second: A
+  EXPECT_EQ(stack.TopCount(), 1);
+}
+
+TEST(TVLBitarrStackTest, NotTwiceRestoresSpareBits) {
+  TVLBitarrStack stack(40);  // FArrMax 1: bits 40..63 are spare
+  TBitarr a(40);
+  a.SetBit(0);
+  a.SetBit(39);
+  stack.Push(a);
+  stack.NotTop();
+  EXPECT_EQ(stack.TopCount(), 64 - 2);  // spare bits become 1
+  stack.NotTop();
+  EXPECT_EQ(stack.TopCount(), 2);
+  EXPECT_EQ(stack.Top().Word32(0), 1u);
+  EXPECT_EQ(stack.Top().Word32(1), 1u << 7);
+}
+
+// Model of an array: (FArrMax + 1) * 32 bits, spare bits included.
+using Model = std::vector<bool>;
+
+Model Snapshot(const TBitarr& bits) {
+  Model m(static_cast<std::size_t>(bits.FArrMax() + 1) * 32);
+  for (std::size_t i = 0; i < m.size(); ++i) {
+    m[i] = (bits.Word32(static_cast<std::int32_t>(i / 32)) >> (i % 32)) & 1u;
+  }
+  return m;
+}
+
+std::int32_t ModelCount(const Model& m) {
+  std::int32_t n = 0;
+  for (bool b : m) n += b ? 1 : 0;
+  return n;
+}
+
+// Random operation sequences on the stack, checked against a model stack of
+// std::vector<bool>; sizes chosen so the word count is odd and even, and the
+// spare bits are reached through NOT.
+TEST(TVLBitarrStackTest, AlgebraMatchesVectorBoolModel) {
+  std::mt19937 rng(20240611);
+  for (std::int32_t size : {1, 31, 32, 63, 64, 95, 127, 1000, 4097}) {
+    for (bool consume : {true, false}) {
+      TVLBitarrStack stack(size);
+      stack.ConsumeOperands = consume;
+      std::vector<Model> model;
+      const std::size_t bits = static_cast<std::size_t>(size / 32 + 1) * 32;
+      for (int step = 0; step < 400; ++step) {
+        const int op = static_cast<int>(rng() % 5);
+        if (op <= 1 || model.size() < 2) {
+          if (model.size() >= 18) {
+            stack.Clear();
+            model.clear();
+          }
+          TBitarr a(size);
+          const int density = static_cast<int>(rng() % 4);
+          for (std::int32_t i = 0; i < size; ++i) {
+            if (static_cast<int>(rng() % 4) <= density - 1) a.SetBit(i);
+          }
+          if (rng() % 3 == 0) a.Complement();  // spare bits set in the operand too
+          stack.Push(a);
+          model.push_back(Snapshot(a));
+          continue;
+        }
+        if (model.size() >= 19) {
+          stack.Clear();
+          model.clear();
+          continue;
+        }
+        const Model top = model.back();
+        if (op == 4) {
+          Model result(bits);
+          for (std::size_t i = 0; i < bits; ++i) result[i] = !top[i];
+          stack.NotTop();
+          if (consume) model.back() = result;
+          else model.push_back(result);
+        } else {
+          const Model& second = model[model.size() - 2];
+          Model result(bits);
+          for (std::size_t i = 0; i < bits; ++i) {
+            result[i] = op == 2 ? (second[i] && top[i]) : (second[i] || top[i]);
+          }
+          if (op == 2) stack.AndTop();
+          else stack.OrTop();
+          if (consume) {
+            model.pop_back();
+            model.back() = result;
+          } else {
+            model.push_back(result);
+          }
+        }
+        ASSERT_EQ(stack.Count(), static_cast<int>(model.size()));
+        ASSERT_EQ(Snapshot(stack.Top()), model.back()) << "size " << size << " step " << step;
+        ASSERT_EQ(stack.TopCount(), ModelCount(model.back()));
+      }
+    }
+  }
+}
+
+TEST(TBitarrTest, AndNotAndCopyMatchModel) {
+  std::mt19937 rng(7);
+  for (std::int32_t size : {5, 64, 100, 2049}) {
+    TBitarr a(size);
+    TBitarr b(size);
+    for (std::int32_t i = 0; i < size; ++i) {
+      if (rng() & 1) a.SetBit(i);
+      if (rng() & 1) b.SetBit(i);
+    }
+    const Model ma = Snapshot(a);
+    const Model mb = Snapshot(b);
+    a.AndNotWith(b);
+    const Model result = Snapshot(a);
+    for (std::size_t i = 0; i < result.size(); ++i) ASSERT_EQ(result[i], ma[i] && !mb[i]);
+    TBitarr c(size);
+    c.CopyFrom(b);
+    EXPECT_EQ(Snapshot(c), mb);
+  }
+}
+
+TEST(TBitarrTest, LargestArrayWorks) {
+  TBitarr bits(15999999);
+  bits.SetBit(15999998);
+  bits.SetBit(0);
+  EXPECT_EQ(bits.CountBits(), 2);
+  bits.SetAll();
+  EXPECT_EQ(bits.CountBits(), 500000 * 32);
+}
+
+}  // namespace
+}  // namespace vellorax::search
