@@ -1,6 +1,7 @@
 #include "search/bitarr.h"
 
 #include <bit>
+#include <stdexcept>
 #include <string>
 
 namespace vellorax::search {
@@ -127,6 +128,13 @@ TBitarr::TBitarr(std::int32_t size) : size_(size) {
   ClearAll();
 }
 
+void TBitarr::RequireWords(const TBitarr& other) const {
+  if (other.arr_max_ < arr_max_) {
+    throw std::invalid_argument("bitarr: operand has " + std::to_string(other.arr_max_ + 1) +
+                                " words, " + std::to_string(arr_max_ + 1) + " needed");
+  }
+}
+
 void TBitarr::TrimTail() {
   if ((arr_max_ & 1) == 0) words_[words64_ - 1] &= 0xFFFFFFFFull;
 }
@@ -143,18 +151,24 @@ std::int32_t TBitarr::CountBits() const {
 }
 
 void TBitarr::CopyFrom(const TBitarr& other) {
+  RequireWords(other);
   CopyWords(words_.get(), other.words_.get(), words64_);
   TrimTail();
 }
 
-void TBitarr::AndWith(const TBitarr& other) { AndWords(words_.get(), other.words_.get(), words64_); }
+void TBitarr::AndWith(const TBitarr& other) {
+  RequireWords(other);
+  AndWords(words_.get(), other.words_.get(), words64_);
+}
 
 void TBitarr::OrWith(const TBitarr& other) {
+  RequireWords(other);
   OrWords(words_.get(), other.words_.get(), words64_);
   TrimTail();
 }
 
 void TBitarr::AndNotWith(const TBitarr& other) {
+  RequireWords(other);
   AndNotWords(words_.get(), other.words_.get(), words64_);
 }
 

@@ -50,8 +50,8 @@ class TBitarr {
   void SetAll();
   std::int32_t CountBits() const;
 
-  // Word-wise operations over words 0..FArrMax of this array.
-  // REQUIRES: `other` has at least as many words in use.
+  // Word-wise operations over words 0..FArrMax of this array. An `other` with
+  // fewer words in use throws std::invalid_argument and changes nothing.
   void CopyFrom(const TBitarr& other);
   void AndWith(const TBitarr& other);
   void OrWith(const TBitarr& other);
@@ -65,6 +65,7 @@ class TBitarr {
   static std::uint64_t Mask(std::int32_t n) { return std::uint64_t{1} << (n & 63); }
   // Zeroes the upper half of the last 64-bit word when the 32-bit count is odd.
   void TrimTail();
+  void RequireWords(const TBitarr& other) const;
 
   std::int32_t size_;
   std::int32_t arr_max_;

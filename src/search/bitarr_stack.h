@@ -42,7 +42,7 @@ class TVLBitarrStack {
   bool IsEmpty() const { return count_ == 0; }
 
   // Pushes a copy of words 0..FArrMax of `bits` ("Bitarraystack is full").
-  // REQUIRES: bits has at least as many words as the stack's arrays.
+  // An array with fewer words than the stack's throws std::invalid_argument.
   void Push(const TBitarr& bits);
   void Pop();                       // "Bitarraystack is empty"
   TBitarr& Top();                   // "Bitarraystack is empty"; owned by the stack

@@ -260,6 +260,21 @@ TEST(TBitarrTest, AndNotAndCopyMatchModel) {
   }
 }
 
+TEST(TBitarrTest, ShorterOperandIsRejected) {
+  TBitarr big(100);
+  TBitarr small(40);
+  big.SetBit(99);
+  EXPECT_THROW(big.AndWith(small), std::invalid_argument);
+  EXPECT_THROW(big.OrWith(small), std::invalid_argument);
+  EXPECT_THROW(big.CopyFrom(small), std::invalid_argument);
+  EXPECT_TRUE(big.TestBit(99));
+  TVLBitarrStack stack(100);
+  EXPECT_THROW(stack.Push(small), std::invalid_argument);
+  EXPECT_TRUE(stack.IsEmpty());
+  small.CopyFrom(big);  // a longer operand is read only as far as needed
+  EXPECT_EQ(small.CountBits(), 0);
+}
+
 TEST(TBitarrTest, LargestArrayWorks) {
   TBitarr bits(15999999);
   bits.SetBit(15999998);

@@ -19,6 +19,9 @@ constexpr std::string_view kValueRange = ":ValueRange";
 constexpr std::string_view kTemplateDocGroups = ":DocgrpRange";
 constexpr std::string_view kCategoryDocGroups = ":DocGrpRange";
 constexpr std::string_view kEndOfDay = " 23:59:59";
+// A MARC field holds at most 9999 bytes (four digits in the record
+// directory): a longer stretch of a control field can match nothing.
+constexpr std::int32_t kMaxControlFieldLength = 9999;
 constexpr const char* kMatchNothingSQL = "select marc_id from nsu.Marc_Record where marc_id = -1";
 
 bool IsDateLike(Datatype d) { return d == Datatype::Date || d == Datatype::Timestamp; }
@@ -63,6 +66,7 @@ std::string ControlFieldSQL(std::string_view name, RelOp rel, std::string value)
   if (!TVLSCode::IsControlFieldCode(name, field_code, length, start)) {
     throw std::invalid_argument("vlScode: not a control-field code: " + std::string(name));
   }
+  if (length > kMaxControlFieldLength) return kMatchNothingSQL;  // and no huge padding
   const std::size_t n = length > 0 ? static_cast<std::size_t>(length) : 0;
   if (value.size() < n) {
     rel = RelOp::Like;

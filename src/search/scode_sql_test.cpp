@@ -160,6 +160,10 @@ TEST_F(TermSQLTest, ControlFieldCodes) {
       {"008_07_04", RelOp::Equal, "19", "",
        "select marc_id from nsu.Control_Field where (Field_Code = '008') and  "
        "(substr(Value,8,4)  like '19__' )"},
+      // Longer than any MARC field: matches nothing, without padding the value
+      // to two thousand million characters.
+      {"008_1_2000000000", RelOp::Equal, "x", "",
+       "select marc_id from nsu.Marc_Record where marc_id = -1"},
   };
   for (const SQLCase& c : cases) EXPECT_EQ(SQL(c.code, c.rel, c.value, c.value2), c.sql) << c.code;
 }
