@@ -76,6 +76,92 @@ inline void Decipher(const std::uint32_t (&p)[kRounds + 2], const std::uint32_t 
   right = l;
 }
 
+// The same networks on two blocks side by side.
+inline void Encipher2(const std::uint32_t (&p)[kRounds + 2], const std::uint32_t (&s)[4][256],
+                      std::uint32_t& left1, std::uint32_t& right1, std::uint32_t& left2,
+                      std::uint32_t& right2) noexcept {
+  std::uint32_t l1 = left1 ^ p[0], r1 = right1;
+  std::uint32_t l2 = left2 ^ p[0], r2 = right2;
+  r1 ^= Feistel(s, l1) ^ p[1];
+  r2 ^= Feistel(s, l2) ^ p[1];
+  l1 ^= Feistel(s, r1) ^ p[2];
+  l2 ^= Feistel(s, r2) ^ p[2];
+  r1 ^= Feistel(s, l1) ^ p[3];
+  r2 ^= Feistel(s, l2) ^ p[3];
+  l1 ^= Feistel(s, r1) ^ p[4];
+  l2 ^= Feistel(s, r2) ^ p[4];
+  r1 ^= Feistel(s, l1) ^ p[5];
+  r2 ^= Feistel(s, l2) ^ p[5];
+  l1 ^= Feistel(s, r1) ^ p[6];
+  l2 ^= Feistel(s, r2) ^ p[6];
+  r1 ^= Feistel(s, l1) ^ p[7];
+  r2 ^= Feistel(s, l2) ^ p[7];
+  l1 ^= Feistel(s, r1) ^ p[8];
+  l2 ^= Feistel(s, r2) ^ p[8];
+  r1 ^= Feistel(s, l1) ^ p[9];
+  r2 ^= Feistel(s, l2) ^ p[9];
+  l1 ^= Feistel(s, r1) ^ p[10];
+  l2 ^= Feistel(s, r2) ^ p[10];
+  r1 ^= Feistel(s, l1) ^ p[11];
+  r2 ^= Feistel(s, l2) ^ p[11];
+  l1 ^= Feistel(s, r1) ^ p[12];
+  l2 ^= Feistel(s, r2) ^ p[12];
+  r1 ^= Feistel(s, l1) ^ p[13];
+  r2 ^= Feistel(s, l2) ^ p[13];
+  l1 ^= Feistel(s, r1) ^ p[14];
+  l2 ^= Feistel(s, r2) ^ p[14];
+  r1 ^= Feistel(s, l1) ^ p[15];
+  r2 ^= Feistel(s, l2) ^ p[15];
+  l1 ^= Feistel(s, r1) ^ p[16];
+  l2 ^= Feistel(s, r2) ^ p[16];
+  left1 = r1 ^ p[17];
+  right1 = l1;
+  left2 = r2 ^ p[17];
+  right2 = l2;
+}
+
+inline void Decipher2(const std::uint32_t (&p)[kRounds + 2], const std::uint32_t (&s)[4][256],
+                      std::uint32_t& left1, std::uint32_t& right1, std::uint32_t& left2,
+                      std::uint32_t& right2) noexcept {
+  std::uint32_t l1 = left1 ^ p[17], r1 = right1;
+  std::uint32_t l2 = left2 ^ p[17], r2 = right2;
+  r1 ^= Feistel(s, l1) ^ p[16];
+  r2 ^= Feistel(s, l2) ^ p[16];
+  l1 ^= Feistel(s, r1) ^ p[15];
+  l2 ^= Feistel(s, r2) ^ p[15];
+  r1 ^= Feistel(s, l1) ^ p[14];
+  r2 ^= Feistel(s, l2) ^ p[14];
+  l1 ^= Feistel(s, r1) ^ p[13];
+  l2 ^= Feistel(s, r2) ^ p[13];
+  r1 ^= Feistel(s, l1) ^ p[12];
+  r2 ^= Feistel(s, l2) ^ p[12];
+  l1 ^= Feistel(s, r1) ^ p[11];
+  l2 ^= Feistel(s, r2) ^ p[11];
+  r1 ^= Feistel(s, l1) ^ p[10];
+  r2 ^= Feistel(s, l2) ^ p[10];
+  l1 ^= Feistel(s, r1) ^ p[9];
+  l2 ^= Feistel(s, r2) ^ p[9];
+  r1 ^= Feistel(s, l1) ^ p[8];
+  r2 ^= Feistel(s, l2) ^ p[8];
+  l1 ^= Feistel(s, r1) ^ p[7];
+  l2 ^= Feistel(s, r2) ^ p[7];
+  r1 ^= Feistel(s, l1) ^ p[6];
+  r2 ^= Feistel(s, l2) ^ p[6];
+  l1 ^= Feistel(s, r1) ^ p[5];
+  l2 ^= Feistel(s, r2) ^ p[5];
+  r1 ^= Feistel(s, l1) ^ p[4];
+  r2 ^= Feistel(s, l2) ^ p[4];
+  l1 ^= Feistel(s, r1) ^ p[3];
+  l2 ^= Feistel(s, r2) ^ p[3];
+  r1 ^= Feistel(s, l1) ^ p[2];
+  r2 ^= Feistel(s, l2) ^ p[2];
+  l1 ^= Feistel(s, r1) ^ p[1];
+  l2 ^= Feistel(s, r2) ^ p[1];
+  left1 = r1 ^ p[0];
+  right1 = l1;
+  left2 = r2 ^ p[0];
+  right2 = l2;
+}
 }  // namespace
 
 TBlowCore::TBlowCore() noexcept : p_{}, s_{}, block_{} {}
@@ -140,6 +226,17 @@ void TBlowCore::EncipherBlock(std::uint8_t* block) const noexcept { EncipherECB(
 void TBlowCore::DecipherBlock(std::uint8_t* block) const noexcept { DecipherECB(block, 1); }
 
 void TBlowCore::EncipherECB(std::uint8_t* data, std::size_t blocks) const noexcept {
+  // Two independent blocks at a time: the rounds of one block are a chain of
+  // dependent loads, so interleaving a second chain fills the idle cycles.
+  for (; blocks >= 2; blocks -= 2, data += 2 * kBlockSize) {
+    std::uint32_t l1 = LoadBigEndian(data), r1 = LoadBigEndian(data + 4);
+    std::uint32_t l2 = LoadBigEndian(data + 8), r2 = LoadBigEndian(data + 12);
+    Encipher2(p_, s_, l1, r1, l2, r2);
+    StoreBigEndian(l1, data);
+    StoreBigEndian(r1, data + 4);
+    StoreBigEndian(l2, data + 8);
+    StoreBigEndian(r2, data + 12);
+  }
   for (std::size_t n = 0; n < blocks; ++n, data += kBlockSize) {
     std::uint32_t left = LoadBigEndian(data);
     std::uint32_t right = LoadBigEndian(data + 4);
@@ -150,6 +247,15 @@ void TBlowCore::EncipherECB(std::uint8_t* data, std::size_t blocks) const noexce
 }
 
 void TBlowCore::DecipherECB(std::uint8_t* data, std::size_t blocks) const noexcept {
+  for (; blocks >= 2; blocks -= 2, data += 2 * kBlockSize) {
+    std::uint32_t l1 = LoadBigEndian(data), r1 = LoadBigEndian(data + 4);
+    std::uint32_t l2 = LoadBigEndian(data + 8), r2 = LoadBigEndian(data + 12);
+    Decipher2(p_, s_, l1, r1, l2, r2);
+    StoreBigEndian(l1, data);
+    StoreBigEndian(r1, data + 4);
+    StoreBigEndian(l2, data + 8);
+    StoreBigEndian(r2, data + 12);
+  }
   for (std::size_t n = 0; n < blocks; ++n, data += kBlockSize) {
     std::uint32_t left = LoadBigEndian(data);
     std::uint32_t right = LoadBigEndian(data + 4);
