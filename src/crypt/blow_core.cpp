@@ -211,6 +211,8 @@ void TBlowCore::InitKey(std::string_view key) {
       box[i + 1] = right;
     }
   }
+  SecureZero(&left, sizeof left);
+  SecureZero(&right, sizeof right);
 }
 
 void TBlowCore::EncipherWords(std::uint32_t& left, std::uint32_t& right) const noexcept {
