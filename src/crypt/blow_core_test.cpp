@@ -118,22 +118,6 @@ TEST(TBlowCoreTest, HalvesAreBigEndianBytesZeroToThreeAndFourToSeven) {
   EXPECT_EQ(right, 0x11111111u);
 }
 
-TEST(TBlowCoreTest, EcbOverManyBlocksMatchesBlockByBlock) {
-  TBlowCore core;
-  core.InitKey(FromHex("7CA110454A1A6E57"));
-  std::string data;
-  for (const EcbVector& v : kEricYoungVectors) data += FromHex(v.plain);
-  const std::string original = data;
-
-  auto* bytes = reinterpret_cast<std::uint8_t*>(data.data());
-  core.EncipherECB(bytes, data.size() / kBlockSize);
-  for (std::size_t i = 0; i < data.size(); i += kBlockSize) {
-    EXPECT_EQ(ToHex(data.substr(i, kBlockSize)), EncipherHex(core, ToHex(original.substr(i, kBlockSize))));
-  }
-  core.DecipherECB(bytes, data.size() / kBlockSize);
-  EXPECT_EQ(data, original);
-}
-
 TEST(TBlowCoreTest, KeyLengthLimits) {
   TBlowCore core;
   for (std::size_t length : {std::size_t{0}, std::size_t{57}, std::size_t{72}, std::size_t{300}}) {

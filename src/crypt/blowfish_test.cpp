@@ -6,7 +6,6 @@
 #include <functional>
 #include <string>
 
-#include "crypt/cipher_text.h"
 #include "crypt/crypt_errors.h"
 #include "crypt/crypt_test_util.h"
 
@@ -250,25 +249,6 @@ TEST(TBlowfishTest, ChainingCarriesOverBetweenCalls) {
   const std::string second = cipher.EncryptString("abc");
   EXPECT_NE(first, second);
   EXPECT_EQ(second, E("Kormoran", Xor("abc\x05\x05\x05\x05\x05", first)));
-}
-
-TEST(TBlowfishTest, EqualEcbBlocksGiveEqualCipherBlocks) {
-  TBlowfish cipher;
-  Keyed(cipher, TCipherMode::ECB, TStringMode::smNormal);
-  const std::string encrypted = cipher.EncryptString("SameBlk!SameBlk!");
-  ASSERT_EQ(encrypted.size(), 24u);
-  EXPECT_EQ(encrypted.substr(0, 8), encrypted.substr(8, 8));
-  EXPECT_EQ(cipher.EncryptString("SameBlk!SameBlk!"), encrypted);
-}
-
-TEST(TBlowfishTest, TextModeIsTheEncodedRawCiphertext) {
-  for (TCipherMode mode : kModes) {
-    TBlowfish raw, text;
-    Keyed(raw, mode, TStringMode::smNormal);
-    Keyed(text, mode, TStringMode::smEncode);
-    EXPECT_EQ(text.EncryptString("catalogue record 17"),
-              EncodeCipherText(raw.EncryptString("catalogue record 17")));
-  }
 }
 
 }  // namespace
