@@ -54,10 +54,11 @@ inline bool IsAscii(std::string_view s) {
 }
 
 // Full case folding of each byte of a single-byte code page, locale-free.
-// 0 marks a byte whose folding is more than one character (ß -> "ss"); text
-// with such a byte takes the general path. Unavailable for multi-byte code
-// pages.
+// kMultiple marks a byte whose folding is more than one character (ß -> "ss");
+// text with such a byte takes the general path. Unavailable for multi-byte
+// code pages.
 struct FoldTable {
+  static constexpr char16_t kMultiple = u'\uFFFF';  // a noncharacter: no byte decodes to it
   bool usable = false;
   std::array<char16_t, 256> fold{};
 
@@ -70,7 +71,7 @@ struct FoldTable {
       UChar folded[4];
       UErrorCode status = U_ZERO_ERROR;
       const int32_t n = u_strFoldCase(folded, 4, &source, 1, U_FOLD_CASE_DEFAULT, &status);
-      fold[b] = (U_SUCCESS(status) && n == 1 && folded[0] != 0) ? static_cast<char16_t>(folded[0]) : 0;
+      fold[b] = (U_SUCCESS(status) && n == 1) ? static_cast<char16_t>(folded[0]) : kMultiple;
     }
   }
 
@@ -81,7 +82,7 @@ struct FoldTable {
     out.resize(s.size());
     for (size_t i = 0; i < s.size(); ++i) {
       out[i] = (*this)[s[i]];
-      if (out[i] == 0) return false;
+      if (out[i] == kMultiple) return false;
     }
     return true;
   }
@@ -284,7 +285,7 @@ std::u16string FullyFolded(std::string_view s) {
 
 bool HasMultiCharFold(const FoldTable& table, std::string_view s) {
   for (char c : s) {
-    if (table[c] == 0) return true;
+    if (table[c] == FoldTable::kMultiple) return true;
   }
   return false;
 }
@@ -326,7 +327,7 @@ bool AnsiSameText(std::string_view a, std::string_view b) {
       for (; i < a.size(); ++i) {
         const char16_t fa = table[a[i]];
         const char16_t fb = table[b[i]];
-        if (fa == 0 || fb == 0) break;
+        if (fa == FoldTable::kMultiple || fb == FoldTable::kMultiple) break;
         if (fa != fb) return false;
       }
       if (i == a.size()) return true;

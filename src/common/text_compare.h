@@ -10,7 +10,9 @@
 
 namespace vellorax::common {
 
-// Replaces the locale used by every function below (e.g. "nb_NO", "en_US").
+// Replaces the locale used by every function below (e.g. "nb_NO", "en_US");
+// an empty name goes back to the environment's locale. Threads pick the
+// change up at their next call. Unknown names fall back to ICU's root order.
 void SetTextLocale(std::string_view locale);
 std::string TextLocale();
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <unicode/ucol.h>
+#include <unicode/unistr.h>
+#include <unicode/ustring.h>
 
 #include <cstdlib>
 #include <memory>
@@ -10,6 +12,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "common/charset.h"
 
 namespace vellorax::common {
 namespace {
@@ -131,6 +135,30 @@ TEST(TextCompareLocaleTest, AsciiShortcutAgreesWithCollator) {
     }
   }
   SetTextLocale("en_US");
+}
+
+// The byte-table shortcuts of AnsiSameText and AnsiContainsText must agree
+// with ICU's full case folding of the decoded text, ß and NUL included.
+TEST(TextCompareLocaleTest, FoldingShortcutAgreesWithIcu) {
+  const std::string alphabet("sSkK\xDF\xE6\xC6\xFF\x9F\xB5\xE5\xC5 \0", 14);
+  auto folded = [](const std::string& s) {
+    const std::u16string wide = AnsiToUtf16(s);
+    icu::UnicodeString text(reinterpret_cast<const UChar*>(wide.data()),
+                            static_cast<int32_t>(wide.size()));
+    text.foldCase(U_FOLD_CASE_DEFAULT);
+    std::string utf8;
+    text.toUTF8String(utf8);
+    return utf8;
+  };
+  std::mt19937 random(4711);
+  for (int n = 0; n < 5000; ++n) {
+    std::string a, b;
+    for (size_t i = 0, len = random() % 6; i < len; ++i) a += alphabet[random() % alphabet.size()];
+    for (size_t i = 0, len = random() % 6; i < len; ++i) b += alphabet[random() % alphabet.size()];
+    const std::string fa = folded(a), fb = folded(b);
+    ASSERT_EQ(AnsiSameText(a, b), fa == fb) << a << " / " << b;
+    ASSERT_EQ(AnsiContainsText(a, b), fa.find(fb) != std::string::npos) << a << " / " << b;
+  }
 }
 
 TEST(TextCompareLocaleTest, CasingKeepsLettersWithoutPartner) {
