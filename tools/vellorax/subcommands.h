@@ -18,9 +18,11 @@ struct Subcommand {
 };
 
 int RepairMain(int argc, char** argv);
+int CryptMain(int argc, char** argv);
 
 inline constexpr Subcommand kSubcommands[] = {
     {"repair", "turn display-format MARC records into engine record text", RepairMain},
+    {"crypt", "encrypt or decrypt a string as the Crypt object does", CryptMain},
 };
 
 }  // namespace vellorax::tool
