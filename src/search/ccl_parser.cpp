@@ -187,15 +187,17 @@ class TCCLReader {
     return Operator(word);
   }
 
-  // term -> [ default-code ] { relation | phrase | char } 
+  // term -> [ default-code ] { relation | phrase | char }
   // relation -> '=' | '<' | '>'   (blanks put around it)
   // A term is a code, a relation and one word, or a phrase; "IN" keeps its
   // neighbours in the term. A term not led by a known code gets the default
   // search code in front.
   std::string ReadTerm() {
     std::string term;
-    const std::size_t word_end = FindFirstOf(pos_, " ()<=>");
-    if (word_end > pos_ && !is_known_code_(text_.substr(pos_, word_end - pos_))) {
+    const std::size_t word_end = LeadingWordEnd();
+    const std::size_t word_length = word_end - pos_;
+    if (word_length > 0 &&
+        (word_length > kMaxCodeLength || !is_known_code_(text_.substr(pos_, word_length)))) {
       term = kDefaultSearchCode;
     }
     std::size_t i = pos_;
@@ -265,9 +267,16 @@ class TCCLReader {
     return item;
   }
 
-  std::size_t FindFirstOf(std::size_t from, std::string_view set) const {
-    while (from < text_.size() && !IsOneOf(text_[from], set)) ++from;
-    return from;
+  // End of the leading word: the first blank, parenthesis or relation at or
+  // after pos_. Remembered, because a word holding several phrases yields one
+  // term per phrase and would otherwise be scanned again for each.
+  std::size_t LeadingWordEnd() {
+    if (!(word_start_ <= pos_ && pos_ <= word_end_)) {
+      word_end_ = pos_;
+      while (word_end_ < text_.size() && !IsOneOf(text_[word_end_], " ()<=>")) ++word_end_;
+    }
+    word_start_ = pos_;
+    return word_end_;
   }
   std::size_t SkipBlanksFrom(std::size_t from) const {
     while (from < text_.size() && text_[from] == ' ') ++from;
@@ -282,6 +291,8 @@ class TCCLReader {
   std::string_view text_;
   const KnownCodeFn& is_known_code_;
   std::size_t pos_ = 0;
+  std::size_t word_start_ = 1;  // [word_start_, word_end_) holds no delimiter;
+  std::size_t word_end_ = 0;    // empty until the first scan
 };
 
 std::string ItemRPN(const TCCLItem& item);

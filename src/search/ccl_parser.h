@@ -7,6 +7,7 @@
 // threads when its known-code test may.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -29,6 +30,11 @@ using KnownCodeFn = std::function<bool(std::string_view word)>;
 
 // Put before a term that does not start with a known search code.
 inline constexpr std::string_view kDefaultSearchCode = "FT+COPY_BAR_CODE = ";
+
+// Longest word offered to the known-code test; a longer leading word is never
+// taken for a search code (no catalogue has such names), which keeps the
+// conversion linear on words made of many phrases.
+inline constexpr std::size_t kMaxCodeLength = 256;
 
 // Deepest nesting of parentheses accepted; deeper commands are rejected with
 // kNestingTooDeepMessage instead of exhausting the stack.

@@ -199,6 +199,26 @@ TEST(CclParserTest, LongCommandsConvertInOnePass) {
   EXPECT_EQ(Convert(command), expected);
 }
 
+// A word made of many phrases yields one term per phrase; each term's leading
+// word runs to the end of the command, which must not make the work grow with
+// the square of the length.
+TEST(CclParserTest, WordOfManyPhrasesConvertsInOnePass) {
+  std::string command = "ti=x ";
+  std::string expected = "ti = x";
+  for (int i = 0; i < 100'000; ++i) {
+    command += "b\"c\"";
+    expected += " FT+COPY_BAR_CODE = b\"c\" OR";
+  }
+  EXPECT_EQ(Convert(command), expected);
+}
+
+TEST(CclParserTest, OverlongLeadingWordIsNeverACode) {
+  const std::string longest = "ti+" + std::string(kMaxCodeLength - 3, 'a');
+  EXPECT_EQ(Convert(longest + "=x"), longest + " = x");
+  const std::string overlong = longest + "a";
+  EXPECT_EQ(Convert(overlong + "=x"), "FT+COPY_BAR_CODE = " + overlong + " = x");
+}
+
 TEST(CclParserTest, AsksTheLookupAboutTheLeadingWordOnly) {
   std::vector<std::string> asked;
   TCCLParser parser([&asked](std::string_view word) {
