@@ -18,9 +18,15 @@ struct Subcommand {
 };
 
 int RepairMain(int argc, char** argv);
+int RegisterMain(int argc, char** argv);
+int UnregisterMain(int argc, char** argv);
+int ProgIDMain(int argc, char** argv);
 
 inline constexpr Subcommand kSubcommands[] = {
     {"repair", "turn display-format MARC records into engine record text", RepairMain},
+    {"register", "register the automation classes and type library", RegisterMain},
+    {"unregister", "remove the automation classes and type library", UnregisterMain},
+    {"progid", "print the class id a ProgID resolves to", ProgIDMain},
 };
 
 }  // namespace vellorax::tool
