@@ -12,6 +12,10 @@ class VLL2Test : public ComTest {
     ASSERT_TRUE(vll2_);
     ASSERT_EQ(vll2_->Load(), S_OK);
   }
+  void TearDown() override {
+    vll2_.reset();
+    ComTest::TearDown();
+  }
 
   // Command(..., "add") and its result.
   std::u16string Register(std::u16string_view name, std::u16string_view type,
@@ -160,6 +164,10 @@ class CryptTest : public ComTest {
     if (!HaveCrypt()) GTEST_SKIP() << "built without the cipher";
     crypt_ = Create<ICrypt>(CLSID_Crypt, IID_ICrypt);
     ASSERT_TRUE(crypt_);
+  }
+  void TearDown() override {
+    crypt_.reset();
+    ComTest::TearDown();
   }
   HRESULT Encrypt(std::u16string_view text, TStr& out) {
     TStr in(text);
