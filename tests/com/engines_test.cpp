@@ -45,6 +45,9 @@ TEST_F(VLL2Test, FormatsARecordWithATagSpecification) {
   EXPECT_EQ(Execute(u"title", u"*24510$aMain\n$bSub\n^"), u"Main : Sub");
   EXPECT_EQ(Execute(u"title", u"*24510$aMain\n^"), u"Main");
   EXPECT_EQ(Execute(u"title", u"*1001 $aSomeone\n^"), u"");
+  // With AFix the display layout is repaired first; without, it is no field.
+  EXPECT_EQ(Execute(u"title", u"001 12345\n245 10 $a Main $b Sub", true), u"Main : Sub");
+  EXPECT_EQ(Execute(u"title", u"001 12345\n245 10 $a Main $b Sub", false), u"");
 }
 
 TEST_F(VLL2Test, UnknownActionAndDebugMessages) {
@@ -135,6 +138,7 @@ TEST_F(VLL2Test, LateBoundLikeAScriptHost) {
   EXPECT_EQ(result.vt, VT_BSTR);
   EXPECT_EQ(std::u16string(result.bstrVal, Server().StringLen(result.bstrVal)), u"Late");
   Server().ClearVariant(&result);
+  for (VARIANT& v : args) Server().ClearVariant(&v);
   // Debug = True as a property put with the named DISPID_PROPERTYPUT argument.
   DISPID put = DISPID_PROPERTYPUT;
   VARIANT on{};
