@@ -31,8 +31,11 @@ void ReplaceChar(std::string& s, char from, char to);
 void AddBackslash(std::string& s);
 std::string WithBackslash(std::string_view s);
 
-// True when `s` converts to a 32-bit signed integer in Delphi's syntax (leading
-// blanks, sign, "$"/"x"/"X"/"0x"/"0X" hexadecimal) and is not -2147483647.
+// True when `s` converts to a 32-bit signed integer in Delphi's syntax and is
+// not -2147483647 (the value that stands for a failed conversion). Syntax:
+// leading spaces, an optional sign, then decimal digits in the signed 32-bit
+// range, or "$"/"x"/"X"/"0x"/"0X" and hexadecimal digits up to $FFFFFFFF,
+// read as a 32-bit pattern ("$FFFFFFFF" is -1). Nothing may follow.
 bool IsInteger(std::string_view s);
 
 // Parses `s` with the syntax of IsInteger; false when it does not convert.

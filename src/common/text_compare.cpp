@@ -2,15 +2,18 @@
 
 #include <unicode/locid.h>
 #include <unicode/ucol.h>
+#include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/uset.h>
 #include <unicode/ustring.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "common/charset.h"
 
@@ -21,7 +24,8 @@ namespace {
 constexpr const char* kDefaultLocale = "en_US";
 
 // The locale shared by all threads; each thread keeps its own collator and
-// case tables and rebuilds them when the generation moves on.
+// case tables (ICU collators are not thread-safe) and rebuilds them when the
+// generation moves on.
 std::mutex locale_mutex;
 std::string locale_override;  // guarded by locale_mutex; empty: environment
 std::atomic<uint64_t> locale_generation{1};
@@ -40,13 +44,7 @@ std::string LocaleFromEnvironment() {
   return kDefaultLocale;
 }
 
-struct CollatorCloser {
-  void operator()(UCollator* c) const { ucol_close(c); }
-};
-
-struct SetCloser {
-  void operator()(USet* s) const { uset_close(s); }
-};
+inline char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
 inline bool IsAscii(std::string_view s) {
   for (char c : s) {
@@ -55,19 +53,67 @@ inline bool IsAscii(std::string_view s) {
   return true;
 }
 
-inline char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+// Full case folding of each byte of a single-byte code page, locale-free.
+// kMultiple marks a byte whose folding is more than one character (ß -> "ss");
+// text with such a byte takes the general path. Unavailable for multi-byte
+// code pages.
+struct FoldTable {
+  static constexpr char16_t kMultiple = u'\uFFFF';  // a noncharacter: no byte decodes to it
+  bool usable = false;
+  std::array<char16_t, 256> fold{};
+
+  FoldTable() {
+    const char16_t* decode = AnsiDecodeTable();
+    if (!decode) return;
+    usable = true;
+    for (int b = 0; b < 256; ++b) {
+      UChar source = static_cast<UChar>(decode[b]);
+      UChar folded[4];
+      UErrorCode status = U_ZERO_ERROR;
+      const int32_t n = u_strFoldCase(folded, 4, &source, 1, U_FOLD_CASE_DEFAULT, &status);
+      fold[b] = (U_SUCCESS(status) && n == 1) ? static_cast<char16_t>(folded[0]) : kMultiple;
+    }
+  }
+
+  char16_t operator[](char c) const { return fold[static_cast<unsigned char>(c)]; }
+
+  // Folds `s` into `out`; false when a byte folds to several characters.
+  bool FoldInto(std::string_view s, std::u16string& out) const {
+    out.resize(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+      out[i] = (*this)[s[i]];
+      if (out[i] == kMultiple) return false;
+    }
+    return true;
+  }
+};
+
+const FoldTable& Folding() {
+  static const FoldTable table;
+  return table;
+}
+
+struct CollatorCloser {
+  void operator()(UCollator* c) const { ucol_close(c); }
+};
+
+struct SetCloser {
+  void operator()(USet* s) const { uset_close(s); }
+};
 
 // Everything one thread needs for one locale.
 struct ThreadTextState {
   uint64_t generation = 0;
   std::string locale;
   std::unique_ptr<UCollator, CollatorCloser> collator;
-  // True when two ASCII strings that differ only in letter case are proven
-  // to collate equal: no contraction or prefix rule made of ASCII alone and
-  // every ASCII letter equal to its other case at secondary strength (false
-  // for Turkish, where "I" and "i" are different letters).
-  bool ascii_case_equal = false;
-  bool ascii_code_page = false;
+
+  // Facts that let two ASCII strings differing only in letter case be called
+  // equal without the collator (see AsciiCaseEqualCollates).
+  bool ascii_fast_path = false;
+  std::array<bool, 128> letter_case_differs{};       // Turkish I/i
+  std::array<bool, 128> starts_ascii_contraction{};  // Norwegian "aa"
+  std::vector<std::string> ascii_contractions;       // lower-cased
+
   std::array<char, 256> upper{};
   std::array<char, 256> lower{};
 
@@ -81,24 +127,27 @@ struct ThreadTextState {
       collator.reset(ucol_open(kDefaultLocale, &status));
     }
     ucol_setStrength(collator.get(), UCOL_SECONDARY);
-    ascii_case_equal = ProveAsciiCaseEqual();
+    ascii_fast_path = StudyAsciiCollation();
     BuildCaseTables();
   }
 
-  bool ProveAsciiCaseEqual() {
-    ascii_code_page = true;
+  // Records which ASCII letters collate apart from their other case and which
+  // contraction or prefix rules consist of ASCII alone. With neither in play,
+  // each character of a pure ASCII string collates on its own, and upper and
+  // lower case letters weigh the same at secondary strength.
+  bool StudyAsciiCollation() {
+    const char16_t* decode = AnsiDecodeTable();
+    if (!decode) return false;
     for (int b = 0; b < 0x80; ++b) {
-      const char c = static_cast<char>(b);
-      if (AnsiToUtf16(std::string_view(&c, 1)) != std::u16string(1, static_cast<char16_t>(b))) {
-        ascii_code_page = false;
-      }
+      if (decode[b] != static_cast<char16_t>(b)) return false;
     }
-    if (!ascii_code_page) return false;
-    for (char16_t c = u'A'; c <= u'Z'; ++c) {
-      const char16_t l = static_cast<char16_t>(c + 32);
-      if (ucol_strcoll(collator.get(), reinterpret_cast<const UChar*>(&c), 1,
-                       reinterpret_cast<const UChar*>(&l), 1) != UCOL_EQUAL) {
-        return false;
+    letter_case_differs.fill(false);
+    starts_ascii_contraction.fill(false);
+    ascii_contractions.clear();
+    for (UChar c = u'A'; c <= u'Z'; ++c) {
+      const UChar l = static_cast<UChar>(c + 32);
+      if (ucol_strcoll(collator.get(), &c, 1, &l, 1) != UCOL_EQUAL) {
+        letter_case_differs[c] = letter_case_differs[l] = true;
       }
     }
     UErrorCode status = U_ZERO_ERROR;
@@ -112,18 +161,51 @@ struct ThreadTextState {
       UChar buffer[64];
       status = U_ZERO_ERROR;
       const int32_t length = uset_getItem(contractions.get(), i, &start, &end, buffer, 64, &status);
+      if (status == U_BUFFER_OVERFLOW_ERROR) continue;  // longer than any ASCII rule
       if (U_FAILURE(status)) return false;
       if (length == 0) continue;  // a code point range, not a string
-      bool all_ascii = true;
-      for (int32_t k = 0; k < length; ++k) all_ascii = all_ascii && buffer[k] < 0x80;
-      if (all_ascii) return false;
+      std::string ascii;
+      for (int32_t k = 0; k < length && buffer[k] < 0x80; ++k) {
+        ascii += AsciiLower(static_cast<char>(buffer[k]));
+      }
+      if (static_cast<int32_t>(ascii.size()) != length) continue;
+      starts_ascii_contraction[static_cast<unsigned char>(ascii[0])] = true;
+      if (std::find(ascii_contractions.begin(), ascii_contractions.end(), ascii) ==
+          ascii_contractions.end()) {
+        ascii_contractions.push_back(std::move(ascii));
+      }
     }
     return true;
   }
 
-  // Casing is per character, as the code page holds one letter per byte: a
-  // byte changes only when ICU maps its character (in this locale) to exactly
-  // one other character that the code page has.
+  // True when `a` and `b` (ASCII, same length) are provably equal for the
+  // collator: equal ignoring ASCII case, no differing letter whose cases
+  // collate apart, and no ASCII contraction anywhere in the text.
+  bool AsciiCaseEqualCollates(std::string_view a, std::string_view b) const {
+    bool may_contract = false;
+    for (size_t i = 0; i < a.size(); ++i) {
+      const char la = AsciiLower(a[i]);
+      if (la != AsciiLower(b[i])) return false;
+      if (a[i] != b[i] && letter_case_differs[static_cast<unsigned char>(la)]) return false;
+      may_contract = may_contract || starts_ascii_contraction[static_cast<unsigned char>(la)];
+    }
+    if (!may_contract) return true;
+    for (size_t i = 0; i < a.size(); ++i) {
+      if (!starts_ascii_contraction[static_cast<unsigned char>(AsciiLower(a[i]))]) continue;
+      for (const std::string& contraction : ascii_contractions) {
+        if (contraction.size() > a.size() - i) continue;
+        size_t k = 0;
+        while (k < contraction.size() && AsciiLower(a[i + k]) == contraction[k]) ++k;
+        if (k == contraction.size()) return false;
+      }
+    }
+    return true;
+  }
+
+  // Casing is per character, as the code page holds one letter per byte (and
+  // as Windows cased 8-bit text): a byte changes only when ICU maps its
+  // character, in this locale, to exactly one other character that the code
+  // page has. Context rules such as the Greek final sigma do not apply.
   void BuildCaseTables() {
     const icu::Locale loc(locale.c_str());
     for (int b = 0; b < 256; ++b) {
@@ -192,13 +274,20 @@ class WideText {
   size_t size_ = 0;
 };
 
-std::u16string Folded(std::string_view s) {
+std::u16string FullyFolded(std::string_view s) {
   const std::u16string wide = AnsiToUtf16(s);
   icu::UnicodeString text(false, reinterpret_cast<const UChar*>(wide.data()),
                           static_cast<int32_t>(wide.size()));
   text.foldCase(U_FOLD_CASE_DEFAULT);
   return std::u16string(reinterpret_cast<const char16_t*>(text.getBuffer()),
                         static_cast<size_t>(text.length()));
+}
+
+bool HasMultiCharFold(const FoldTable& table, std::string_view s) {
+  for (char c : s) {
+    if (table[c] == FoldTable::kMultiple) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -214,39 +303,37 @@ std::string TextLocale() { return State().locale; }
 int AnsiCompareText(std::string_view a, std::string_view b) {
   if (a == b) return 0;
   ThreadTextState& state = State();
-  if (state.ascii_code_page && IsAscii(a) && IsAscii(b)) {
-    if (state.ascii_case_equal && a.size() == b.size()) {
-      bool equal = true;
-      for (size_t i = 0; i < a.size() && equal; ++i) equal = AsciiLower(a[i]) == AsciiLower(b[i]);
-      if (equal) return 0;
-    }
+  if (state.ascii_fast_path && IsAscii(a) && IsAscii(b)) {
+    if (a.size() == b.size() && state.AsciiCaseEqualCollates(a, b)) return 0;
     // ASCII bytes are valid UTF-8: no conversion needed.
     UErrorCode status = U_ZERO_ERROR;
-    const UCollationResult r =
-        ucol_strcollUTF8(state.collator.get(), a.data(), static_cast<int32_t>(a.size()), b.data(),
-                         static_cast<int32_t>(b.size()), &status);
-    return static_cast<int>(r);
+    return static_cast<int>(ucol_strcollUTF8(state.collator.get(), a.data(),
+                                             static_cast<int32_t>(a.size()), b.data(),
+                                             static_cast<int32_t>(b.size()), &status));
   }
   const WideText wa(a);
   const WideText wb(b);
   return static_cast<int>(ucol_strcoll(state.collator.get(), wa.data(), wa.size(), wb.data(), wb.size()));
 }
 
+// Equality of the fully case-folded texts. With single-character foldings on
+// both sides, folded texts have the lengths of the originals and compare
+// character by character: the first difference is final.
 bool AnsiSameText(std::string_view a, std::string_view b) {
-  ThreadTextState& state = State();
-  if (state.ascii_code_page) {
-    // Compare while both sides are ASCII: a difference between two ASCII
-    // letters is final, since full case folding maps ASCII only to ASCII.
-    size_t i = 0;
-    const size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (; i < n; ++i) {
-      const auto ca = static_cast<unsigned char>(a[i]);
-      const auto cb = static_cast<unsigned char>(b[i]);
-      if ((ca | cb) >= 0x80) break;
-      if (AsciiLower(static_cast<char>(ca)) != AsciiLower(static_cast<char>(cb))) return false;
+  const FoldTable& table = Folding();
+  if (table.usable) {
+    if (a.size() == b.size()) {
+      size_t i = 0;
+      for (; i < a.size(); ++i) {
+        const char16_t fa = table[a[i]];
+        const char16_t fb = table[b[i]];
+        if (fa == FoldTable::kMultiple || fb == FoldTable::kMultiple) break;
+        if (fa != fb) return false;
+      }
+      if (i == a.size()) return true;
+    } else if (!HasMultiCharFold(table, a) && !HasMultiCharFold(table, b)) {
+      return false;
     }
-    // Equal ASCII prefixes: any remaining tail folds to something non-empty.
-    if (i == n) return a.size() == b.size();
   }
   const WideText wa(a);
   const WideText wb(b);
@@ -257,17 +344,15 @@ bool AnsiSameText(std::string_view a, std::string_view b) {
 
 bool AnsiContainsText(std::string_view haystack, std::string_view needle) {
   if (needle.empty()) return true;
-  ThreadTextState& state = State();
-  if (state.ascii_code_page && IsAscii(haystack) && IsAscii(needle)) {
-    if (needle.size() > haystack.size()) return false;
-    for (size_t start = 0; start + needle.size() <= haystack.size(); ++start) {
-      size_t k = 0;
-      while (k < needle.size() && AsciiLower(haystack[start + k]) == AsciiLower(needle[k])) ++k;
-      if (k == needle.size()) return true;
+  const FoldTable& table = Folding();
+  if (table.usable) {
+    std::u16string h;
+    std::u16string n;
+    if (table.FoldInto(haystack, h) && table.FoldInto(needle, n)) {
+      return h.find(n) != std::u16string::npos;
     }
-    return false;
   }
-  return Folded(haystack).find(Folded(needle)) != std::u16string::npos;
+  return FullyFolded(haystack).find(FullyFolded(needle)) != std::u16string::npos;
 }
 
 std::string AnsiUpperCase(std::string_view s) {

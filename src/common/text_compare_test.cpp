@@ -2,10 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <unicode/ucol.h>
+#include <unicode/unistr.h>
+#include <unicode/ustring.h>
+
 #include <cstdlib>
+#include <memory>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "common/charset.h"
 
 namespace vellorax::common {
 namespace {
@@ -80,6 +88,77 @@ TEST(TextCompareLocaleTest, TurkishDottedAndDotlessI) {
   SetTextLocale("en_US");
   EXPECT_EQ(AnsiUpperCase("i"), "I");
   EXPECT_EQ(AnsiCompareText("FILE", "file"), 0);
+}
+
+// Norwegian collates "aa" as a variant of "å" (CLDR tailoring "&[before 1]ǀ
+// ... <å<<<Å<<aa<<<Aa<<<AA": an accent-level difference from å, a case-level
+// one among its spellings); "aA" is not listed and stays two letters a.
+TEST(TextCompareLocaleTest, NorwegianDoubleA) {
+  SetTextLocale("nb_NO");
+  EXPECT_EQ(AnsiCompareText("Haag", "HAAG"), 0);
+  EXPECT_GT(AnsiCompareText("Haag", "H\xE5g"), 0);
+  EXPECT_GT(AnsiCompareText("Haag", "Hz"), 0);
+  EXPECT_NE(AnsiCompareText("haAg", "haag"), 0);
+  EXPECT_GT(AnsiCompareText("aa", "ab"), 0);
+  EXPECT_GT(AnsiCompareText("aa", "z"), 0);
+  SetTextLocale("en_US");
+  EXPECT_LT(AnsiCompareText("aa", "ab"), 0);
+  EXPECT_EQ(AnsiCompareText("haAg", "haag"), 0);
+}
+
+// The shortcuts for ASCII text must agree with the collator itself: case
+// variants of words full of letters that take part in contractions (Czech
+// "ch", Hungarian "dzs", Danish "aa") and of the Turkish I.
+TEST(TextCompareLocaleTest, AsciiShortcutAgreesWithCollator) {
+  const char* locales[] = {"en_US", "nb_NO", "da_DK", "cs_CZ", "hu_HU", "tr_TR", "de_DE"};
+  const std::string alphabet = "aAcChHdDzZsSiIyY -";
+  std::mt19937 random(20240607);
+  for (const char* locale : locales) {
+    SetTextLocale(locale);
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UCollator, void (*)(UCollator*)> coll(ucol_open(locale, &status), ucol_close);
+    ASSERT_TRUE(U_SUCCESS(status)) << locale;
+    ucol_setStrength(coll.get(), UCOL_SECONDARY);
+    for (int n = 0; n < 3000; ++n) {
+      std::string a;
+      const size_t length = 1 + random() % 7;
+      for (size_t i = 0; i < length; ++i) a += alphabet[random() % alphabet.size()];
+      std::string b = a;
+      for (char& c : b) {
+        if (random() % 2 && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        else if (random() % 2 && c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+      }
+      status = U_ZERO_ERROR;
+      const int expected = Sign(ucol_strcollUTF8(coll.get(), a.data(), static_cast<int32_t>(a.size()),
+                                                 b.data(), static_cast<int32_t>(b.size()), &status));
+      ASSERT_EQ(Sign(AnsiCompareText(a, b)), expected) << locale << ": " << a << " / " << b;
+    }
+  }
+  SetTextLocale("en_US");
+}
+
+// The byte-table shortcuts of AnsiSameText and AnsiContainsText must agree
+// with ICU's full case folding of the decoded text, ß and NUL included.
+TEST(TextCompareLocaleTest, FoldingShortcutAgreesWithIcu) {
+  const std::string alphabet("sSkK\xDF\xE6\xC6\xFF\x9F\xB5\xE5\xC5 \0", 14);
+  auto folded = [](const std::string& s) {
+    const std::u16string wide = AnsiToUtf16(s);
+    icu::UnicodeString text(reinterpret_cast<const UChar*>(wide.data()),
+                            static_cast<int32_t>(wide.size()));
+    text.foldCase(U_FOLD_CASE_DEFAULT);
+    std::string utf8;
+    text.toUTF8String(utf8);
+    return utf8;
+  };
+  std::mt19937 random(4711);
+  for (int n = 0; n < 5000; ++n) {
+    std::string a, b;
+    for (size_t i = 0, len = random() % 6; i < len; ++i) a += alphabet[random() % alphabet.size()];
+    for (size_t i = 0, len = random() % 6; i < len; ++i) b += alphabet[random() % alphabet.size()];
+    const std::string fa = folded(a), fb = folded(b);
+    ASSERT_EQ(AnsiSameText(a, b), fa == fb) << a << " / " << b;
+    ASSERT_EQ(AnsiContainsText(a, b), fa.find(fb) != std::string::npos) << a << " / " << b;
+  }
 }
 
 TEST(TextCompareLocaleTest, CasingKeepsLettersWithoutPartner) {

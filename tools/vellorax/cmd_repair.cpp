@@ -28,6 +28,7 @@ constexpr const char* kRepairHelp =
     "                                       then \"$\" code blank data, subfields\n"
     "                                       separated by one blank\n"
     "A file may hold several records, separated by one or more empty lines.\n"
+    "Output records follow each other, each ending in its \"^\" line.\n"
     "\n"
     "Text is Windows-1252 (or VELLORAX_CODEPAGE) bytes in and out. With --utf8\n"
     "input and output are UTF-8, converted through the code page (characters it\n"
@@ -40,13 +41,13 @@ bool ReadAll(std::FILE* in, std::string& out) {
   return !std::ferror(in);
 }
 
-// Cuts a file's text into records at empty lines (an empty line inside a
-// record is therefore not possible in a file).
+// Cuts a file's text into records at empty lines, or lines of blanks and tabs
+// only (so a record read from a file has no empty line inside).
 std::vector<std::string> SplitRecords(std::string_view text) {
   std::vector<std::string> records;
   std::string current;
   for (std::string_view line : common::SplitLines(text)) {
-    if (line.empty()) {
+    if (line.find_first_not_of(" \t") == std::string_view::npos) {
       if (!current.empty()) records.push_back(std::move(current));
       current.clear();
       continue;

@@ -1,0 +1,270 @@
+#include "crypt/blow_core.h"
+
+#include <cstring>
+
+#include "crypt/crypt_errors.h"
+#include "crypt/secure_wipe.h"
+
+namespace vellorax::crypt {
+namespace {
+
+inline std::uint32_t LoadBigEndian(const std::uint8_t* bytes) noexcept {
+  return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+         (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
+}
+
+inline void StoreBigEndian(std::uint32_t word, std::uint8_t* bytes) noexcept {
+  bytes[0] = static_cast<std::uint8_t>(word >> 24);
+  bytes[1] = static_cast<std::uint8_t>(word >> 16);
+  bytes[2] = static_cast<std::uint8_t>(word >> 8);
+  bytes[3] = static_cast<std::uint8_t>(word);
+}
+
+// The round function F of one half.
+inline std::uint32_t Feistel(const std::uint32_t (&s)[4][256], std::uint32_t x) noexcept {
+  return ((s[0][x >> 24] + s[1][(x >> 16) & 0xFF]) ^ s[2][(x >> 8) & 0xFF]) + s[3][x & 0xFF];
+}
+
+// Sixteen rounds written out, the halves trading places implicitly: the
+// classic loop (L ^= P[i]; R ^= F(L); swap) without the swaps.
+inline void Encipher(const std::uint32_t (&p)[kRounds + 2], const std::uint32_t (&s)[4][256],
+                     std::uint32_t& left, std::uint32_t& right) noexcept {
+  std::uint32_t l = left ^ p[0];
+  std::uint32_t r = right;
+  r ^= Feistel(s, l) ^ p[1];
+  l ^= Feistel(s, r) ^ p[2];
+  r ^= Feistel(s, l) ^ p[3];
+  l ^= Feistel(s, r) ^ p[4];
+  r ^= Feistel(s, l) ^ p[5];
+  l ^= Feistel(s, r) ^ p[6];
+  r ^= Feistel(s, l) ^ p[7];
+  l ^= Feistel(s, r) ^ p[8];
+  r ^= Feistel(s, l) ^ p[9];
+  l ^= Feistel(s, r) ^ p[10];
+  r ^= Feistel(s, l) ^ p[11];
+  l ^= Feistel(s, r) ^ p[12];
+  r ^= Feistel(s, l) ^ p[13];
+  l ^= Feistel(s, r) ^ p[14];
+  r ^= Feistel(s, l) ^ p[15];
+  l ^= Feistel(s, r) ^ p[16];
+  left = r ^ p[17];
+  right = l;
+}
+
+// The same network with the subkeys in reverse order.
+inline void Decipher(const std::uint32_t (&p)[kRounds + 2], const std::uint32_t (&s)[4][256],
+                     std::uint32_t& left, std::uint32_t& right) noexcept {
+  std::uint32_t l = left ^ p[17];
+  std::uint32_t r = right;
+  r ^= Feistel(s, l) ^ p[16];
+  l ^= Feistel(s, r) ^ p[15];
+  r ^= Feistel(s, l) ^ p[14];
+  l ^= Feistel(s, r) ^ p[13];
+  r ^= Feistel(s, l) ^ p[12];
+  l ^= Feistel(s, r) ^ p[11];
+  r ^= Feistel(s, l) ^ p[10];
+  l ^= Feistel(s, r) ^ p[9];
+  r ^= Feistel(s, l) ^ p[8];
+  l ^= Feistel(s, r) ^ p[7];
+  r ^= Feistel(s, l) ^ p[6];
+  l ^= Feistel(s, r) ^ p[5];
+  r ^= Feistel(s, l) ^ p[4];
+  l ^= Feistel(s, r) ^ p[3];
+  r ^= Feistel(s, l) ^ p[2];
+  l ^= Feistel(s, r) ^ p[1];
+  left = r ^ p[0];
+  right = l;
+}
+
+// The same networks on two blocks side by side.
+inline void Encipher2(const std::uint32_t (&p)[kRounds + 2], const std::uint32_t (&s)[4][256],
+                      std::uint32_t& left1, std::uint32_t& right1, std::uint32_t& left2,
+                      std::uint32_t& right2) noexcept {
+  std::uint32_t l1 = left1 ^ p[0], r1 = right1;
+  std::uint32_t l2 = left2 ^ p[0], r2 = right2;
+  r1 ^= Feistel(s, l1) ^ p[1];
+  r2 ^= Feistel(s, l2) ^ p[1];
+  l1 ^= Feistel(s, r1) ^ p[2];
+  l2 ^= Feistel(s, r2) ^ p[2];
+  r1 ^= Feistel(s, l1) ^ p[3];
+  r2 ^= Feistel(s, l2) ^ p[3];
+  l1 ^= Feistel(s, r1) ^ p[4];
+  l2 ^= Feistel(s, r2) ^ p[4];
+  r1 ^= Feistel(s, l1) ^ p[5];
+  r2 ^= Feistel(s, l2) ^ p[5];
+  l1 ^= Feistel(s, r1) ^ p[6];
+  l2 ^= Feistel(s, r2) ^ p[6];
+  r1 ^= Feistel(s, l1) ^ p[7];
+  r2 ^= Feistel(s, l2) ^ p[7];
+  l1 ^= Feistel(s, r1) ^ p[8];
+  l2 ^= Feistel(s, r2) ^ p[8];
+  r1 ^= Feistel(s, l1) ^ p[9];
+  r2 ^= Feistel(s, l2) ^ p[9];
+  l1 ^= Feistel(s, r1) ^ p[10];
+  l2 ^= Feistel(s, r2) ^ p[10];
+  r1 ^= Feistel(s, l1) ^ p[11];
+  r2 ^= Feistel(s, l2) ^ p[11];
+  l1 ^= Feistel(s, r1) ^ p[12];
+  l2 ^= Feistel(s, r2) ^ p[12];
+  r1 ^= Feistel(s, l1) ^ p[13];
+  r2 ^= Feistel(s, l2) ^ p[13];
+  l1 ^= Feistel(s, r1) ^ p[14];
+  l2 ^= Feistel(s, r2) ^ p[14];
+  r1 ^= Feistel(s, l1) ^ p[15];
+  r2 ^= Feistel(s, l2) ^ p[15];
+  l1 ^= Feistel(s, r1) ^ p[16];
+  l2 ^= Feistel(s, r2) ^ p[16];
+  left1 = r1 ^ p[17];
+  right1 = l1;
+  left2 = r2 ^ p[17];
+  right2 = l2;
+}
+
+inline void Decipher2(const std::uint32_t (&p)[kRounds + 2], const std::uint32_t (&s)[4][256],
+                      std::uint32_t& left1, std::uint32_t& right1, std::uint32_t& left2,
+                      std::uint32_t& right2) noexcept {
+  std::uint32_t l1 = left1 ^ p[17], r1 = right1;
+  std::uint32_t l2 = left2 ^ p[17], r2 = right2;
+  r1 ^= Feistel(s, l1) ^ p[16];
+  r2 ^= Feistel(s, l2) ^ p[16];
+  l1 ^= Feistel(s, r1) ^ p[15];
+  l2 ^= Feistel(s, r2) ^ p[15];
+  r1 ^= Feistel(s, l1) ^ p[14];
+  r2 ^= Feistel(s, l2) ^ p[14];
+  l1 ^= Feistel(s, r1) ^ p[13];
+  l2 ^= Feistel(s, r2) ^ p[13];
+  r1 ^= Feistel(s, l1) ^ p[12];
+  r2 ^= Feistel(s, l2) ^ p[12];
+  l1 ^= Feistel(s, r1) ^ p[11];
+  l2 ^= Feistel(s, r2) ^ p[11];
+  r1 ^= Feistel(s, l1) ^ p[10];
+  r2 ^= Feistel(s, l2) ^ p[10];
+  l1 ^= Feistel(s, r1) ^ p[9];
+  l2 ^= Feistel(s, r2) ^ p[9];
+  r1 ^= Feistel(s, l1) ^ p[8];
+  r2 ^= Feistel(s, l2) ^ p[8];
+  l1 ^= Feistel(s, r1) ^ p[7];
+  l2 ^= Feistel(s, r2) ^ p[7];
+  r1 ^= Feistel(s, l1) ^ p[6];
+  r2 ^= Feistel(s, l2) ^ p[6];
+  l1 ^= Feistel(s, r1) ^ p[5];
+  l2 ^= Feistel(s, r2) ^ p[5];
+  r1 ^= Feistel(s, l1) ^ p[4];
+  r2 ^= Feistel(s, l2) ^ p[4];
+  l1 ^= Feistel(s, r1) ^ p[3];
+  l2 ^= Feistel(s, r2) ^ p[3];
+  r1 ^= Feistel(s, l1) ^ p[2];
+  r2 ^= Feistel(s, l2) ^ p[2];
+  l1 ^= Feistel(s, r1) ^ p[1];
+  l2 ^= Feistel(s, r2) ^ p[1];
+  left1 = r1 ^ p[0];
+  right1 = l1;
+  left2 = r2 ^ p[0];
+  right2 = l2;
+}
+}  // namespace
+
+TBlowCore::TBlowCore() noexcept : p_{}, s_{}, block_{} {}
+
+TBlowCore::~TBlowCore() { Burn(); }
+
+void TBlowCore::Burn() noexcept {
+  SecureZero(p_, sizeof p_);
+  SecureZero(s_, sizeof s_);
+  SecureZero(block_, sizeof block_);
+}
+
+void TBlowCore::InitKey(std::string_view key) {
+  if (key.size() < kMinKeyBytes || key.size() > kMaxKeyBytes) throw EKeyError(kMsgKeyLength);
+
+  // The key bytes live in a zeroed scratch buffer that is wiped on the way out.
+  std::uint8_t buffer[256] = {};
+  TWipeOnExit wipe_buffer(buffer);
+  std::memcpy(buffer, key.data(), key.size());
+  const std::size_t length = key.size();
+
+  SecureZero(block_, sizeof block_);
+  std::memcpy(p_, kPiP, sizeof p_);
+  std::memcpy(s_, kPiS, sizeof s_);
+
+  std::size_t j = 0;
+  for (std::uint32_t& subkey : p_) {
+    std::uint32_t word = 0;
+    for (int k = 0; k < 4; ++k) {
+      word = (word << 8) | buffer[j];
+      j = (j + 1) % length;
+    }
+    subkey ^= word;
+  }
+
+  std::uint32_t left = 0;
+  std::uint32_t right = 0;
+  for (int i = 0; i < kRounds + 2; i += 2) {
+    Encipher(p_, s_, left, right);
+    p_[i] = left;
+    p_[i + 1] = right;
+  }
+  for (auto& box : s_) {
+    for (int i = 0; i < 256; i += 2) {
+      Encipher(p_, s_, left, right);
+      box[i] = left;
+      box[i + 1] = right;
+    }
+  }
+  SecureZero(&left, sizeof left);
+  SecureZero(&right, sizeof right);
+}
+
+void TBlowCore::EncipherWords(std::uint32_t& left, std::uint32_t& right) const noexcept {
+  Encipher(p_, s_, left, right);
+}
+
+void TBlowCore::DecipherWords(std::uint32_t& left, std::uint32_t& right) const noexcept {
+  Decipher(p_, s_, left, right);
+}
+
+void TBlowCore::EncipherBlock(std::uint8_t* block) const noexcept { EncipherECB(block, 1); }
+
+void TBlowCore::DecipherBlock(std::uint8_t* block) const noexcept { DecipherECB(block, 1); }
+
+void TBlowCore::EncipherECB(std::uint8_t* data, std::size_t blocks) const noexcept {
+  // Two independent blocks at a time: the rounds of one block are a chain of
+  // dependent loads, so interleaving a second chain fills the idle cycles.
+  for (; blocks >= 2; blocks -= 2, data += 2 * kBlockSize) {
+    std::uint32_t l1 = LoadBigEndian(data), r1 = LoadBigEndian(data + 4);
+    std::uint32_t l2 = LoadBigEndian(data + 8), r2 = LoadBigEndian(data + 12);
+    Encipher2(p_, s_, l1, r1, l2, r2);
+    StoreBigEndian(l1, data);
+    StoreBigEndian(r1, data + 4);
+    StoreBigEndian(l2, data + 8);
+    StoreBigEndian(r2, data + 12);
+  }
+  for (std::size_t n = 0; n < blocks; ++n, data += kBlockSize) {
+    std::uint32_t left = LoadBigEndian(data);
+    std::uint32_t right = LoadBigEndian(data + 4);
+    Encipher(p_, s_, left, right);
+    StoreBigEndian(left, data);
+    StoreBigEndian(right, data + 4);
+  }
+}
+
+void TBlowCore::DecipherECB(std::uint8_t* data, std::size_t blocks) const noexcept {
+  for (; blocks >= 2; blocks -= 2, data += 2 * kBlockSize) {
+    std::uint32_t l1 = LoadBigEndian(data), r1 = LoadBigEndian(data + 4);
+    std::uint32_t l2 = LoadBigEndian(data + 8), r2 = LoadBigEndian(data + 12);
+    Decipher2(p_, s_, l1, r1, l2, r2);
+    StoreBigEndian(l1, data);
+    StoreBigEndian(r1, data + 4);
+    StoreBigEndian(l2, data + 8);
+    StoreBigEndian(r2, data + 12);
+  }
+  for (std::size_t n = 0; n < blocks; ++n, data += kBlockSize) {
+    std::uint32_t left = LoadBigEndian(data);
+    std::uint32_t right = LoadBigEndian(data + 4);
+    Decipher(p_, s_, left, right);
+    StoreBigEndian(left, data);
+    StoreBigEndian(right, data + 4);
+  }
+}
+
+}  // namespace vellorax::crypt
