@@ -19,10 +19,16 @@ struct Subcommand {
 
 int RepairMain(int argc, char** argv);
 int CryptMain(int argc, char** argv);
+int RegisterMain(int argc, char** argv);
+int UnregisterMain(int argc, char** argv);
+int ProgIDMain(int argc, char** argv);
 
 inline constexpr Subcommand kSubcommands[] = {
     {"repair", "turn display-format MARC records into engine record text", RepairMain},
     {"crypt", "encrypt or decrypt a string as the Crypt object does", CryptMain},
+    {"register", "register the automation classes and type library", RegisterMain},
+    {"unregister", "remove the automation classes and type library", UnregisterMain},
+    {"progid", "print the class id a ProgID resolves to", ProgIDMain},
 };
 
 }  // namespace vellorax::tool

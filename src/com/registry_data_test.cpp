@@ -1,0 +1,110 @@
+#include "com/registry_data.h"
+
+#include <gtest/gtest.h>
+
+namespace vellorax::com {
+namespace {
+
+constexpr auto kCR = TRegistryRoot::kClassesRoot;
+constexpr auto kLM = TRegistryRoot::kLocalMachine;
+
+TEST(RegistryDataTest, KeysAndValueNamesIgnoreCaseAndKeepFirstSpelling) {
+  TRegistryData data;
+  data.SetValue(kCR, "CLSID\\{AB}\\InprocServer32", "ThreadingModel", "Apartment");
+  data.SetValue(kCR, "clsid\\{ab}\\inprocserver32", "threadingmodel", "Free");
+  EXPECT_EQ(data.GetValue(kCR, "Clsid\\{Ab}\\INPROCSERVER32", "THREADINGMODEL"), "Free");
+  EXPECT_TRUE(data.KeyExists(kCR, "CLSID\\{AB}"));  // parents exist as keys
+  EXPECT_TRUE(data.KeyExists(kCR, "\\CLSID\\"));    // outer backslashes do not count
+  EXPECT_FALSE(data.KeyExists(kLM, "CLSID"));        // the roots are separate
+  EXPECT_FALSE(data.GetValue(kCR, "CLSID\\{AB}", "ThreadingModel").has_value());
+  const std::string text = data.Serialize();
+  EXPECT_NE(text.find("[HKEY_CLASSES_ROOT\\CLSID\\{AB}\\InprocServer32]\n\"ThreadingModel\"=\"Free\"\n"),
+            std::string::npos)
+      << text;
+}
+
+TEST(RegistryDataTest, DeleteKeyRemovesTheSubtreeOnly) {
+  TRegistryData data;
+  data.SetValue(kCR, "A\\B", "", "1");
+  data.SetValue(kCR, "A\\B\\C", "", "2");
+  data.SetValue(kCR, "A\\B-x", "", "3");  // sorts between A\B and A\B\C
+  data.SetValue(kCR, "A\\BC", "", "4");
+  EXPECT_TRUE(data.HasSubkeys(kCR, "A\\B"));
+  EXPECT_TRUE(data.DeleteKey(kCR, "a\\b"));
+  EXPECT_FALSE(data.KeyExists(kCR, "A\\B"));
+  EXPECT_FALSE(data.KeyExists(kCR, "A\\B\\C"));
+  EXPECT_EQ(data.GetValue(kCR, "A\\B-x", ""), "3");
+  EXPECT_EQ(data.GetValue(kCR, "A\\BC", ""), "4");
+  EXPECT_FALSE(data.DeleteKey(kCR, "A\\B"));
+}
+
+TEST(RegistryDataTest, TextFormRoundTripsAwkwardValues) {
+  const std::string values[] = {"", "plain", "with \"quotes\" and \\back\\slashes\\",
+                                "line\nfeed\r\ttab", std::string("nul\0byte\x7f", 9),
+                                "C:\\Program Files\\VelloraX", "\xE6\xF8\xE5 8-bit"};
+  TRegistryData data;
+  for (size_t i = 0; i < std::size(values); ++i)
+    data.SetValue(kLM, "SOFTWARE\\Test", "v" + std::to_string(i), values[i]);
+  data.SetValue(kLM, "SOFTWARE\\Test", "", "default");
+  data.SetValue(kLM, "SOFTWARE\\Test", "na\"me", "odd name");
+  const TRegistryData back = TRegistryData::Parse(data.Serialize());
+  for (size_t i = 0; i < std::size(values); ++i)
+    EXPECT_EQ(back.GetValue(kLM, "SOFTWARE\\Test", "v" + std::to_string(i)), values[i]) << i;
+  EXPECT_EQ(back.GetValue(kLM, "SOFTWARE\\Test", ""), "default");
+  EXPECT_EQ(back.GetValue(kLM, "SOFTWARE\\Test", "na\"me"), "odd name");
+  EXPECT_EQ(back.Serialize(), data.Serialize());
+}
+
+TEST(RegistryDataTest, ParsesHandWrittenFiles) {
+  const TRegistryData data = TRegistryData::Parse(
+      "; comment\r\n# another\r\n\r\n[HKLM\\SOFTWARE\\Vellora\\VelloraX\\VLL32]\r\n"
+      "\"DllPath\"=\"C:\\\\VLL\\x41\"\r\n@=\"\"\r\n");
+  EXPECT_EQ(data.GetValue(kLM, "SOFTWARE\\Vellora\\VelloraX\\VLL32", "DllPath"), "C:\\VLLA");
+  EXPECT_EQ(data.GetValue(kLM, "SOFTWARE\\Vellora\\VelloraX\\VLL32", ""), "");
+}
+
+TEST(RegistryDataTest, RejectsMalformedTextNamingTheLine) {
+  struct Case {
+    const char* text;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"@=\"x\"\n", "line 1: value outside a key"},
+      {"[HKEY_USERS\\X]\n", "line 1: unknown root"},
+      {"[HKCR\\X\n", "line 1: missing ]"},
+      {"[HKCR]\n", "line 1: key without a name"},
+      {"[HKCR\\X]\n\"a\"\"b\"\n", "line 2: missing ="},
+      {"[HKCR\\X]\n\n\"a\"=\"b\n", "line 3: malformed value"},
+      {"[HKCR\\X]\n\"a\"=\"\\q\"\n", "line 2: malformed value"},
+      {"[HKCR\\X]\n\"a\"=\"\\x4\"\n", "line 2: malformed value"},
+      {"[HKCR\\X]\n\"a\"=\"b\" trailing\n", "line 2: malformed value"},
+      {"[HKCR\\X\\\\Y]\n", "empty name"},
+  };
+  for (const Case& c : cases) {
+    try {
+      TRegistryData::Parse(c.text);
+      ADD_FAILURE() << "accepted: " << c.text;
+    } catch (const ERegistryError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(RegistryDataTest, RejectsKeyNamesThatCannotBeStored) {
+  TRegistryData data;
+  EXPECT_THROW(data.SetValue(kCR, "A\\\\B", "", "x"), ERegistryError);
+  EXPECT_THROW(data.SetValue(kCR, "A\nB", "", "x"), ERegistryError);
+  EXPECT_THROW(data.SetValue(kCR, "A]B", "", "x"), ERegistryError);
+  EXPECT_THROW(data.SetValue(kCR, "", "", "x"), ERegistryError);
+  EXPECT_TRUE(data.empty());
+}
+
+TEST(RegistryDataTest, RootNames) {
+  EXPECT_EQ(ParseRegistryRoot("hkey_classes_root"), kCR);
+  EXPECT_EQ(ParseRegistryRoot("HKCR"), kCR);
+  EXPECT_EQ(ParseRegistryRoot("HKLM"), kLM);
+  EXPECT_FALSE(ParseRegistryRoot("HKEY_CURRENT_USER").has_value());
+}
+
+}  // namespace
+}  // namespace vellorax::com

@@ -1,0 +1,104 @@
+// vellorax register / unregister / progid: the library's registration in the
+// registry file, through its public exports as any client would call them.
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "subcommands.h"
+#include "vellorax/client.h"
+#include "vellorax/vellorax.h"
+
+namespace vellorax::tool {
+
+namespace {
+
+constexpr const char* kRegisterHelp =
+    "usage: vellorax register\n"
+    "       vellorax unregister\n"
+    "\n"
+    "Writes (or removes) the VelloraX classes, their ProgIDs (VelloraX.VLL2 ...)\n"
+    "and the type library in the registry file, with this libvellorax.so as the\n"
+    "classes' InprocServer32. The registry file is $VELLORAX_REGISTRY, else\n"
+    "${XDG_CONFIG_HOME:-$HOME/.config}/vellorax/registry.\n";
+
+constexpr const char* kProgIDHelp =
+    "usage: vellorax progid NAME\n"
+    "\n"
+    "Prints the class id that the ProgID NAME (e.g. VelloraX.VLL2) resolves to in\n"
+    "the registry file; exit status 1 when NAME is not registered.\n";
+
+bool WantsHelp(int argc, char** argv) {
+  return argc > 1 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h");
+}
+
+// The description of the thread's error record, or the status in hex.
+std::string Describe(HRESULT status, void* record) {
+  std::string text;
+  if (auto* info = static_cast<IErrorInfo*>(record)) {
+    BSTR description = nullptr;
+    if (info->GetDescription(&description) == S_OK && description != nullptr) {
+      for (UINT i = 0; i < SysStringLen(description); ++i)
+        text += description[i] < 0x80 ? static_cast<char>(description[i]) : '?';
+    }
+    SysFreeString(description);
+    info->Release();
+  }
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(status));
+  return text.empty() ? std::string(code) : text + " (" + code + ")";
+}
+
+int RunRegistration(int argc, char** argv, HRESULT (*action)(), const char* done) {
+  if (WantsHelp(argc, argv)) {
+    std::fputs(kRegisterHelp, stdout);
+    return 0;
+  }
+  if (argc != 1) {
+    std::fputs(kRegisterHelp, stderr);
+    return 2;
+  }
+  const HRESULT status = action();
+  if (status != S_OK) {
+    IErrorInfo* record = nullptr;
+    GetErrorInfo(0, &record);
+    std::fprintf(stderr, "vellorax %s: %s\n", argv[0], Describe(status, record).c_str());
+    return 1;
+  }
+  std::printf("%s\n", done);
+  return 0;
+}
+
+}  // namespace
+
+int RegisterMain(int argc, char** argv) {
+  return RunRegistration(argc, argv, DllRegisterServer, "VelloraX registered");
+}
+
+int UnregisterMain(int argc, char** argv) {
+  return RunRegistration(argc, argv, DllUnregisterServer, "VelloraX unregistered");
+}
+
+int ProgIDMain(int argc, char** argv) {
+  if (WantsHelp(argc, argv)) {
+    std::fputs(kProgIDHelp, stdout);
+    return 0;
+  }
+  if (argc != 2) {
+    std::fputs(kProgIDHelp, stderr);
+    return 2;
+  }
+  CLSID clsid{};
+  const HRESULT status = VxCLSIDFromProgID(argv[1], &clsid);
+  if (status != S_OK) {
+    void* record = nullptr;
+    VxGetErrorInfo(&record);
+    std::fprintf(stderr, "vellorax progid: %s\n", Describe(status, record).c_str());
+    return 1;
+  }
+  char text[39];
+  VxStringFromCLSID(&clsid, text);
+  std::printf("%s\n", text);
+  return 0;
+}
+
+}  // namespace vellorax::tool
