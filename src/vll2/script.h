@@ -16,6 +16,8 @@
 
 namespace vellorax::vll2 {
 
+class TVLLNamedObjectList;
+
 class TVLLScript {
  public:
   // Reader statuses.
@@ -124,6 +126,11 @@ class TVLLScript {
   // The lookups behind ReadOperator / ReadLogicWord; `pos` moves on success.
   static int ReadOperatorAt(std::string_view text, int& pos);
   static int ReadLogicWordAt(std::string_view text, int& pos);
+  // Reads blank-separated name=value pairs (value a word, or text in double
+  // or single quotes) from `pos` and appends each as (name, TVLLString) to
+  // `list`, repeats included. kSyntaxError when a name lacks its "=" or the
+  // text ends right after "=". A single character left at the end is ignored.
+  static int ReadAttributes(std::string_view text, int& pos, TVLLNamedObjectList& list);
   // Backslash + "n" becomes CR LF, backslash + any other character that
   // character; a backslash at the very end stays.
   static std::string Unescape(std::string_view text);

@@ -5,8 +5,11 @@
 // they are safe to call from any thread.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "vll2/named_object_list.h"
 
 namespace vellorax::vll2 {
 
@@ -17,6 +20,17 @@ class TVLLCommon {
   // Returned by DecodeHtmlEntity in place of a character when the entity
   // cannot be decoded; callers compare against it.
   static constexpr std::string_view kErrorMarker = "_$_error_$_";
+
+  // Adds (name, obj) to `list`, or, when a pair of that name exists (letter
+  // case ignored, user's locale), destroys its object and puts `obj` (may be
+  // null) in its place, keeping the name first given. Returns the 0-based
+  // index of the pair. The list owns `obj` afterwards.
+  static int SetObject(TVLLNamedObjectList& list, std::string_view name,
+                       std::unique_ptr<TVLLObject> obj);
+
+  // The Value of the text value stored under `name`; empty when the name is
+  // missing or its object is not a TVLLString.
+  static std::string GetString(const TVLLNamedObjectList& list, std::string_view name);
 
   // 1-based position of the first occurrence of `sub` in `text`, letter case
   // ignored (user's locale); 0 when either is empty or `sub` is longer.
