@@ -19,6 +19,7 @@
 // Positions are 1-based; 0 means none. Not thread-safe; cheap to make.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -81,6 +82,10 @@ class TVLLMarc : public TVLLObject {
  private:
   // The first field from the start of the record that matches `pattern`.
   int FirstField(std::string_view pattern) const;
+  // The first field after the one at `p` that matches `pattern`; 0 when
+  // none. Uses the field index.
+  int MatchingFieldAfter(int p, std::string_view pattern) const;
+  void BuildIndex() const;
   // The first subfield of the field at `f` after position `s` that matches
   // `code`; 0 when none is left.
   int NextMatchingSubfield(int f, int s, char code) const;
@@ -94,6 +99,13 @@ class TVLLMarc : public TVLLObject {
   int field_ = 0;
   char code_ = '\0';
   int subfield_ = 0;
+
+  // Every field start of the text, found in one pass on first use, so that
+  // the many tag searches of one display do not rescan the record. Records
+  // with more fields than fit are searched by scanning instead.
+  static constexpr int kIndexSize = 96;
+  mutable std::array<int, kIndexSize> index_;
+  mutable int index_count_ = -1;  // -1: not built; kIndexSize + 1: overflow
 };
 
 }  // namespace vellorax::vll2
