@@ -375,3 +375,73 @@ TEST(TVLLScriptClassTest, UnescapeAndPositionHelpers) {
 
 }  // namespace
 }  // namespace vellorax::vll2
+
+namespace vellorax::vll2 {
+namespace {
+
+// Every reader over every prefix of realistic script texts and over seeded
+// random byte strings: each returns a status, keeps the position within
+// 0..Length()+1 and (checked under the sanitizers) reads nothing outside
+// the text.
+TEST(TVLLScriptRobustnessTest, EveryReaderOnMalformedInput) {
+  std::vector<std::string> texts;
+  for (const std::string& whole : std::vector<std::string>{
+           "#if(#cnt(\"700\") > 1 AND %titles.many%){ #tag('700', \"x\\\"y\") }",
+           "(: pos=1 len='2' :) [$a{$b}] (x(:y:)z) %g.k.nor% \\, \"a\\\"\" ",
+           "<a href=\"x\">&amp;&#x41;&#;&Auml</a><!-- c -->\\<br>\\"}) {
+    for (size_t n = 0; n <= whole.size(); ++n) texts.push_back(whole.substr(0, n));
+  }
+  unsigned seed = 12345;
+  const std::string alphabet = "#%(){}[]:,.'\"\\$&;<>=*!? aZ09_-\n\r\t\xE6";
+  for (int i = 0; i < 2000; ++i) {
+    std::string text;
+    const int length = static_cast<int>(seed % 24);
+    for (int j = 0; j < length; ++j) {
+      seed = seed * 1103515245u + 12345u;
+      text += alphabet[(seed >> 16) % alphabet.size()];
+    }
+    seed = seed * 1103515245u + 12345u;
+    texts.push_back(text);
+  }
+
+  for (const std::string& text : texts) {
+    const int limit = static_cast<int>(text.size()) + 1;
+    auto in_range = [&](const TVLLScript& r) {
+      return r.Position() >= 0 && r.Position() <= limit;
+    };
+    for (int start = 0; start <= limit; ++start) {
+      std::string a, b, c;
+      Params params;
+      TVLLScript reader(text);
+      reader.SetPosition(start);
+      const int statuses[] = {reader.ParseCommand(a, &params), reader.ParseTextCommand(a, b, c),
+                              reader.ParseQuotedString(a), reader.ReadBracketed(a, b)};
+      for (const int status : statuses) EXPECT_TRUE(status == 0 || status == 9) << text;
+      const int op = reader.ReadOperator();
+      EXPECT_TRUE(op >= TVLLScript::kOpNone && op <= TVLLScript::kOpContains) << text;
+      const int word = reader.ReadLogicWord();
+      EXPECT_TRUE(word >= TVLLScript::kLogicNone && word <= TVLLScript::kLogicNot) << text;
+      EXPECT_TRUE(in_range(reader)) << text;
+      while (reader.NotEnd()) {
+        std::string kind;
+        if (reader.ReadBracketed(kind, a) != 0) reader.Next();
+        EXPECT_TRUE(in_range(reader)) << text;
+      }
+      int pos = start;
+      TVLLNamedObjectList list;
+      TVLLScript::ReadAttributes(text, pos, list);
+      EXPECT_LE(pos, limit + 1) << text;
+      pos = start;
+      TVLLScript::ReadTag(text, pos, a);
+      TVLLScript::ReadEntity(text, pos, a);
+      TVLLScript::ReadOperatorAt(text, pos);
+      TVLLScript::ReadLogicWordAt(text, pos);
+    }
+    TVLLScript::HtmlToText(text);
+    TVLLScript::TextToHtml(text);
+    TVLLScript::Unescape(text);
+  }
+}
+
+}  // namespace
+}  // namespace vellorax::vll2
