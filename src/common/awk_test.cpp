@@ -1,0 +1,117 @@
+#include "common/awk.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/text_compare.h"
+
+namespace vellorax::common {
+namespace {
+
+struct AwkCase {
+  const char* name;
+  const char* fs;
+  const char* quote_chars;
+  bool match_quotes;
+  bool filter_quotes;
+  bool allow_nil;
+  const char* line;
+  std::vector<std::string> fields;
+  char last_separator;
+};
+
+TEST(TAwkTest, SplitTable) {
+  const AwkCase cases[] = {
+      {"default separators", "", "", false, false, false, "a b\tc", {"a", "b", "c"}, '\t'},
+      {"runs of blanks", "", "", false, false, false, "a  b", {"a", "b"}, ' '},
+      {"nil tokens", ",", "", false, false, true, "a,,b", {"a", "", "b"}, ','},
+      {"leading nil token", ",", "", false, false, true, ",a", {"", "a"}, ','},
+      {"trailing separator", "", "", false, false, false, "a b ", {"a", "b", ""}, ' '},
+      {"empty line", "", "", false, false, false, "", {}, '\0'},
+      {"only separators", ",", "", false, false, false, ",,", {""}, ','},
+      {"quotes kept", "", "\"", true, false, false, "say \"hello world\"",
+       {"say", "\"hello world\""}, ' '},
+      {"quotes filtered", "", "\"", true, true, false, "say \"hello world\"",
+       {"say", "hello world"}, ' '},
+      {"quotes not matched", "", "\"", false, true, false, "\"a b\"", {"\"a", "b\""}, ' '},
+      {"two quote characters", "", "'\"", true, true, false, "'a b' \"c d\"", {"a b", "c d"}, ' '},
+      {"separator in quotes not remembered", ",;", "\"", true, false, false, "a,\"b;c\"",
+       {"a", "\"b;c\""}, ','},
+      {"last of several separators", ",;", "", false, false, false, "a,b;c", {"a", "b", "c"}, ';'},
+      {"unclosed quote", "", "\"", true, false, false, "a \"b c", {"a", "\"b c"}, ' '},
+  };
+  for (const AwkCase& c : cases) {
+    TAwk awk;
+    awk.FS = c.fs;
+    awk.QuoteChars = c.quote_chars;
+    awk.MatchQuotes = c.match_quotes;
+    awk.FilterQuotes = c.filter_quotes;
+    awk.AllowNilTokens = c.allow_nil;
+    const int count = awk.Split(c.line);
+    EXPECT_EQ(awk.Fields(), c.fields) << c.name;
+    EXPECT_EQ(count, static_cast<int>(c.fields.size())) << c.name;
+    EXPECT_EQ(awk.FieldCount(), count) << c.name;
+    EXPECT_EQ(awk.LastSeparator(), c.last_separator) << c.name;
+    EXPECT_FALSE(awk.Quoted()) << c.name;
+    EXPECT_EQ(awk.Line(), c.line) << c.name;
+  }
+}
+
+TEST(TAwkTest, EmptySeparatorsBecomeBlankAndTab) {
+  TAwk awk;
+  awk.Split("x");
+  EXPECT_EQ(awk.FS, " \t");
+}
+
+TEST(TAwkTest, FieldOutsideRangeIsEmpty) {
+  TAwk awk;
+  awk.Split("one two");
+  EXPECT_EQ(awk.Field(0), "one");
+  EXPECT_EQ(awk.Field(1), "two");
+  EXPECT_EQ(awk.Field(2), "");
+  EXPECT_EQ(awk.Field(-1), "");
+}
+
+TEST(TAwkTest, ReuseStartsAfresh) {
+  TAwk awk;
+  awk.FS = ",";
+  awk.Split("a,b,c");
+  awk.Split("d");
+  EXPECT_EQ(awk.Fields(), std::vector<std::string>{"d"});
+  EXPECT_EQ(awk.LastSeparator(), '\0');
+}
+
+TEST(TAwkTest, VersionIsReadOnly) {
+  TAwk awk;
+  EXPECT_EQ(awk.Version(), "3.0");
+  awk.SetVersion("9.9");
+  EXPECT_EQ(awk.Version(), "3.0");
+}
+
+TEST(TAwkTest, ConvertCaseUsesCodePageLetters) {
+  SetTextLocale("nb_NO");
+  TAwk awk;
+  awk.ConvertCase = 1;
+  awk.Split("abc \xE6\xF8\xE5");
+  EXPECT_EQ(awk.Fields(), (std::vector<std::string>{"ABC", "\xC6\xD8\xC5"}));
+  EXPECT_EQ(awk.Line(), "ABC \xC6\xD8\xC5");
+  awk.ConvertCase = 2;
+  awk.Split("ABC \xC6\xD8\xC5");
+  EXPECT_EQ(awk.Fields(), (std::vector<std::string>{"abc", "\xE6\xF8\xE5"}));
+  awk.ConvertCase = 0;
+  awk.Split("MiXeD");
+  EXPECT_EQ(awk.Field(0), "MiXeD");
+}
+
+TEST(TAwkTest, LinesLongerThanAnyFixedBuffer) {
+  TAwk awk;
+  const std::string word(100000, 'x');
+  const int count = awk.Split(word + " " + word);
+  ASSERT_EQ(count, 2);
+  EXPECT_EQ(awk.Field(1).size(), 100000u);
+}
+
+}  // namespace
+}  // namespace vellorax::common
