@@ -27,10 +27,19 @@ void TVLLContext::ClearError() {
 }
 
 bool TVLLContext::EnterLevel(std::string_view where, std::string_view detail) {
+  if (aborted_) return false;
   if (depth_ >= kMaxNestingDepth) {
+    aborted_ = true;
     SetError(kStatusSyntax, where, detail,
              "Nesting too deep: more than " + std::to_string(kMaxNestingDepth) +
                  " levels of command calls, script branches or blocks.");
+    return false;
+  }
+  if (++levels_entered_ > kMaxLevelsPerRun) {
+    aborted_ = true;
+    SetError(kStatusSyntax, where, detail,
+             "Too many command calls: more than " + std::to_string(kMaxLevelsPerRun) +
+                 " levels entered in one run.");
     return false;
   }
   ++depth_;

@@ -55,11 +55,15 @@ class TVLLContext {
 
   // Nesting guard shared by every recursive part of a run. EnterLevel returns
   // false (and records status 9 with `where` and `detail`) when the run is
-  // already kMaxNestingDepth levels deep; every successful EnterLevel is
-  // paired with LeaveLevel (use TVLLNestingGuard).
+  // already kMaxNestingDepth levels deep or has entered kMaxLevelsPerRun
+  // levels in all. Either ends the run: every later EnterLevel of the same
+  // run fails too, so a script that calls itself more than once per level
+  // unwinds at once instead of retrying an exponential number of times.
+  // Every successful EnterLevel is paired with LeaveLevel (TVLLNestingGuard).
   bool EnterLevel(std::string_view where, std::string_view detail);
   void LeaveLevel() { --depth_; }
   int Depth() const { return depth_; }
+  bool Aborted() const { return aborted_; }
 
  private:
   TVLLStringBuilder output_;
@@ -72,6 +76,8 @@ class TVLLContext {
   std::string error_where_;
   bool html_ = false;
   int depth_ = 0;
+  long levels_entered_ = 0;
+  bool aborted_ = false;
 };
 
 // Scope of one nesting level: `if (!guard.Entered()) return kStatusSyntax;`

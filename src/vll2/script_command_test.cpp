@@ -236,6 +236,18 @@ TEST_F(ScriptCommandTest, SelfCallingScriptEndsWithNestingError) {
   EXPECT_LE(context_->Output().Length(), kMaxNestingDepth);
 }
 
+TEST_F(ScriptCommandTest, FanOutRecursionEndsPromptly) {
+  // Every level calls itself three times: without ending the whole run at the
+  // first overflow this would take 3^256 calls.
+  AddScript("fan", "if (#fan()) \"x\" endif #fan() #fan()");
+  context_ = std::make_unique<TVLLContext>();
+  context_->SetWorkSpace(&ws_);
+  TVLLExecuteControl control;
+  EXPECT_EQ(control.Execute(*context_, "fan", nullptr), kStatusSyntax);
+  EXPECT_TRUE(context_->Aborted());
+  EXPECT_NE(context_->ErrorMessage().find("Nesting too deep"), std::string::npos);
+}
+
 TEST_F(ScriptCommandTest, DeeplyNestedIfBlocksEndWithNestingError) {
   std::string script;
   for (int i = 0; i < 2000; ++i) script += "if (x) ";

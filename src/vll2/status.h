@@ -18,5 +18,8 @@ inline constexpr TVLLStatus kStatusBusy = 10;        // the execute control is b
 // blocks together) before it ends with kStatusSyntax and a recorded error; keeps
 // self-calling scripts and thousands of nested "{" from exhausting the stack.
 inline constexpr int kMaxNestingDepth = 256;
+// Levels one run may enter in all; bounds the work of definitions whose calls
+// fan out (each command calling the next several times).
+inline constexpr long kMaxLevelsPerRun = 2'000'000;
 
 }  // namespace vellorax::vll2

@@ -202,8 +202,22 @@ TEST(ContextTest, NestingLimit) {
   EXPECT_EQ(context.ErrorCode(), kStatusSyntax);
   EXPECT_EQ(context.ErrorWhere(), "Where");
   EXPECT_NE(context.ErrorMessage().find("256"), std::string::npos);
+  // The run is over: leaving a level does not let it go deeper again.
   context.LeaveLevel();
-  EXPECT_TRUE(context.EnterLevel("w", "d"));
+  EXPECT_FALSE(context.EnterLevel("w", "d"));
+  EXPECT_TRUE(context.Aborted());
+  EXPECT_EQ(context.ErrorWhere(), "Where");
+}
+
+TEST(ContextTest, LevelBudgetPerRun) {
+  TVLLContext context;
+  for (long i = 0; i < kMaxLevelsPerRun; ++i) {
+    ASSERT_TRUE(context.EnterLevel("w", "d"));
+    context.LeaveLevel();
+  }
+  EXPECT_FALSE(context.EnterLevel("Where", "Detail"));
+  EXPECT_EQ(context.ErrorCode(), kStatusSyntax);
+  EXPECT_EQ(context.ErrorMessage().rfind("Too many command calls", 0), 0u);
 }
 
 TEST(ContextTest, ObjectsAreLookedUpWithoutCase) {
