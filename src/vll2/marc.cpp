@@ -16,17 +16,23 @@ inline char At(std::string_view text, int p) {
   return p >= 1 && static_cast<size_t>(p) <= text.size() ? text[p - 1] : '\0';
 }
 
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 inline bool IsAsciiAlnum(char c) {
   return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-inline int Size(std::string_view text) { return static_cast<int>(text.size()); }
+inline int Size(std::string_view text) {
+  return static_cast<int>(text.size());
+}
 
 // Whether a field after the one at `p` is looked for at all: not when 16 or
 // fewer characters follow the current "*".
-inline bool MayHaveNextField(std::string_view text, int p) { return p >= 1 && p + 16 < Size(text); }
+inline bool MayHaveNextField(std::string_view text, int p) {
+  return p >= 1 && p + 16 < Size(text);
+}
 
 // The first field start after position `p`; 0 when none.
 int ScanFieldAfter(std::string_view text, int p) {
@@ -60,7 +66,9 @@ int NextSubfield(std::string_view text, int f, int s) {
 }
 
 // Up to `count` characters of `s` from the 1-based `start`.
-std::string Part(std::string_view s, int start, int count) { return common::Copy(s, start, count); }
+std::string Part(std::string_view s, int start, int count) {
+  return common::Copy(s, start, count);
+}
 
 }  // namespace
 
@@ -150,7 +158,8 @@ bool TVLLMarc::FindFirstTag(std::string_view pattern) {
 bool TVLLMarc::FindNextTag() {
   subfield_ = 0;
   if (field_ == 0) return false;
-  field_ = MatchingFieldAfter(field_, std::string_view(pattern_, static_cast<size_t>(pattern_size_)));
+  field_ =
+      MatchingFieldAfter(field_, std::string_view(pattern_, static_cast<size_t>(pattern_size_)));
   return field_ != 0;
 }
 
@@ -187,7 +196,9 @@ std::string_view TVLLMarc::SubfieldViewAt(int f, int s) const {
   return text_.substr(static_cast<size_t>(s + 1), static_cast<size_t>(e - s - 2));
 }
 
-std::string_view TVLLMarc::SubfieldView() const { return SubfieldViewAt(field_, subfield_); }
+std::string_view TVLLMarc::SubfieldView() const {
+  return SubfieldViewAt(field_, subfield_);
+}
 
 std::string TVLLMarc::SubfieldPart(int start, int count) const {
   return Part(SubfieldView(), start, count);

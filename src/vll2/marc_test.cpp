@@ -11,22 +11,23 @@ namespace {
 // A record as the record text repair writes it: LF-separated lines, a
 // closing "^" and a NUL byte.
 const std::string kBook = std::string(
-    "*001  $a0012345\n"
-    "*020  $a82-05-30000-1\n"
-    "$cNOK 249\n"
-    "*1001 $aHamsun, Knut\n"
-    "$d1859-1952\n"
-    "*24510$aSult :\n"
-    "$broman /\n"
-    "$cKnut Hamsun\n"
-    "*260  $aOslo :\n"
-    "$bGyldendal,\n"
-    "$c1990\n"
-    "*650 0$aNorsk litteratur\n"
-    "*7001 $aAndersen, Per\n"
-    "*7001 $aBerg, Kari\n"
-    "$eill.\n"
-    "^") + '\0';
+                              "*001  $a0012345\n"
+                              "*020  $a82-05-30000-1\n"
+                              "$cNOK 249\n"
+                              "*1001 $aHamsun, Knut\n"
+                              "$d1859-1952\n"
+                              "*24510$aSult :\n"
+                              "$broman /\n"
+                              "$cKnut Hamsun\n"
+                              "*260  $aOslo :\n"
+                              "$bGyldendal,\n"
+                              "$c1990\n"
+                              "*650 0$aNorsk litteratur\n"
+                              "*7001 $aAndersen, Per\n"
+                              "*7001 $aBerg, Kari\n"
+                              "$eill.\n"
+                              "^") +
+                          '\0';
 
 // Every value of `code` in the fields matching `pattern`, "|"-joined per
 // field and ";"-joined between fields.
@@ -44,6 +45,57 @@ std::string Walk(std::string_view record, std::string_view pattern, char code) {
     }
   }
   return out;
+}
+
+TEST(TVLLMarcTest, FieldStartRecognition) {
+  struct Case {
+    std::string text;
+    int p;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"*x", 1, true},           // position 1 needs no shape
+      {"ab\n*x", 4, true},       // after LF
+      {"ab\r*x", 4, true},       // after CR
+      {"ab*24510$aX", 3, true},  // shape: three digits, two characters, "$"
+      {"ab*245  $aX", 3, true},
+      {"ab*24510$a", 3, false},  // p + 7 must be below the length
+      {"ab*24510$aXY", 3, true},
+      {"ab*2451 0$aX", 3, false},  // "$" not at p + 6
+      {"ab*24a10$aX", 3, false},   // tag not three digits
+      {"a\\*24510$aX", 3, false},  // backslash before "*"
+      {"ab+24510$aX", 3, false},
+      {"*x", 0, false},
+      {"*x", 3, false},
+      {"", 1, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TVLLMarc::IsFieldStart(c.text, c.p), c.expected) << c.text << " @" << c.p;
+  }
+}
+
+TEST(TVLLMarcTest, SubfieldStartRecognition) {
+  struct Case {
+    std::string text;
+    int p, f;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"*24510$aX", 7, 1, true},   // right after tag and indicators
+      {"*24510$ X", 7, 1, true},   // there any code will do
+      {"*2451\\$aX", 7, 1, true},  // even after a backslash indicator
+      {"*24510$aX$bY", 10, 1, true},     {"*24510$aX$9Y", 10, 1, true},
+      {"*24510$aX$ Y", 10, 1, false},     // code must be a letter or digit
+      {"*24510$aX$\xE6Y", 10, 1, false},  // ASCII only
+      {"*24510$aX\\$bY", 11, 1, false},   // backslash protection
+      {"*24510$aX$b", 10, 1, false},      // code as the last character
+      {"*24510$aX$bY", 10, 10, false},    // the field must start before p
+      {"*24510$aX$bY", 9, 1, false},      // not a "$"
+      {"*24510$aX$bY", 13, 1, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TVLLMarc::IsSubfieldStart(c.text, c.p, c.f), c.expected) << c.text << " @" << c.p;
+  }
 }
 
 TEST(TVLLMarcTest, SingleLineFieldWithInlineSubfields) {
@@ -70,22 +122,22 @@ TEST(TVLLMarcTest, TagPatterns) {
       {"*24510$aMain$bSub", "24510", true},
       {"*24510$aMain$bSub", "2451?", true},
       {"*24510$aMain$bSub", "24511", false},
-      {"*24510$aMain$bSub", "24", true},       // shorter patterns match a prefix
+      {"*24510$aMain$bSub", "24", true},  // shorter patterns match a prefix
       {"*24510$aMain$bSub", "?????", true},
       {"*24510$aMain$bSub", "", true},
-      {"*24510$aMain$bSub", "245:x", true},    // ":" ends the comparison
+      {"*24510$aMain$bSub", "245:x", true},  // ":" ends the comparison
       {"*24510$aMain$bSub", "2:", true},
       {"*24510$aMain$bSub", "246:", false},
       {"*24510$aMain$bSub", "2451099", true},  // only five characters count
       {"*24510$aMain$bSub", "245_0", false},
-      {"*245 0$aMain$bSub", "245_0", true},    // "_" matches a blank indicator
+      {"*245 0$aMain$bSub", "245_0", true},  // "_" matches a blank indicator
       {"*245 0$aMain$bSub", "245 0", true},
       {"*245 0$aMain$bSub", "245?0", true},
       {"*245 0$aMain$bSub", "2450_", false},
       {"*245 0$aMain$bSub", "245__", false},
       {"*245  $aMain$bSub", "245__", true},
       {"*24510$aMain", "24510?", true},
-      {"*245", "2450", false},                 // a pattern past the text
+      {"*245", "2450", false},  // a pattern past the text
       {"*245", "245??", false},
   };
   for (const Case& c : cases) {
@@ -168,23 +220,23 @@ TEST(TVLLMarcTest, BackslashesStarsAndDollarsInsideData) {
     std::string expected;
   };
   const Case cases[] = {
-      {"*24510$aA\\$bB", 'a', "A\\$bB"},          // escaped "$"
+      {"*24510$aA\\$bB", 'a', "A\\$bB"},  // escaped "$"
       {"*24510$aA\\$bB", 'b', ""},
       {"*24510$aUS$ 5 only", 'a', "US$ 5 only"},  // "$" + blank is text
       {"*24510$aA$-B", 'a', "A$-B"},
-      {"*24510$aMain$b", 'a', "Main$b"},          // code as last character
-      {"*24510$aA*B", 'a', "A*B"},                // "*" without field shape
-      {"*24510$aA*10x  $bXYZ", 'a', "A*10x  "},   // tag not three digits
-      {"*24510$aA*100  $bXYZ", 'a', "A"},         // field shape ends the field
+      {"*24510$aMain$b", 'a', "Main$b"},         // code as last character
+      {"*24510$aA*B", 'a', "A*B"},               // "*" without field shape
+      {"*24510$aA*10x  $bXYZ", 'a', "A*10x  "},  // tag not three digits
+      {"*24510$aA*100  $bXYZ", 'a', "A"},        // field shape ends the field
       {"*24510$aA*100  $bXYZ", 'b', ""},
       {"*24510$aA\\*100  $bXYZ", 'a', "A\\*100  "},
       {"*24510$aA\\*100  $bXYZ", 'b', "XYZ"},
-      {"*24510$aA*100  $b", 'a', "A*100  $b"},   // too close to the end
-      {"*245\\\\$aA", 'a', "A"},                    // first subfield after "\" indicators
-      {"*24510$-x", '-', "x"},                      // any code right after the indicators
+      {"*24510$aA*100  $b", 'a', "A*100  $b"},  // too close to the end
+      {"*245\\\\$aA", 'a', "A"},                // first subfield after "\" indicators
+      {"*24510$-x", '-', "x"},                  // any code right after the indicators
       {"*24510$a", 'a', ""},
       {"*24510$ax", 'a', "x"},
-      {"*24510$a\n$bB", 'a', "\n"},                 // the first data character never ends it
+      {"*24510$a\n$bB", 'a', "\n"},  // the first data character never ends it
       {"*24510$a$bB", 'a', "$bB"},
   };
   for (const Case& c : cases) {
@@ -225,12 +277,12 @@ TEST(TVLLMarcTest, ValueByPathReadsFromTheStartWithoutMoving) {
   };
   const Case cases[] = {
       {"245$a", "Sult :"},
-      {"245 c", "Knut Hamsun"},     // the separator is not checked
+      {"245 c", "Knut Hamsun"},  // the separator is not checked
       {"24510$b", "roman /"},
       {"24511$a", ""},
       {"7001 $a", "Andersen, Per"},
-      {"700$e", ""},                // the first 700 has none; the second is not looked at
-      {"2451$a", ""},               // six characters
+      {"700$e", ""},   // the first 700 has none; the second is not looked at
+      {"2451$a", ""},  // six characters
       {"245", ""},
       {"", ""},
       {"999$a", ""},
@@ -273,9 +325,9 @@ TEST(TVLLMarcTest, BorrowedTextReadsTheSame) {
 TEST(TVLLMarcTest, TruncatedAndMalformedRecordsAreSafe) {
   std::vector<std::string> records;
   for (size_t n = 0; n <= kBook.size(); ++n) records.push_back(kBook.substr(0, n));
-  for (const char* odd : {"*", "$", "\\", "**", "*$", "$$$$", "*\n*\n*", "\n\n", "*001", "*24510$",
-                          "*24510$a\\", "\\*24510$aX", "*2*4*5*1*0*$*a", "^", "*24510$a*",
-                          "*24510$a$", "*24510$a$b$c$d$e"}) {
+  for (const char* odd :
+       {"*", "$", "\\", "**", "*$", "$$$$", "*\n*\n*", "\n\n", "*001", "*24510$", "*24510$a\\",
+        "\\*24510$aX", "*2*4*5*1*0*$*a", "^", "*24510$a*", "*24510$a$", "*24510$a$b$c$d$e"}) {
     records.emplace_back(odd);
   }
   for (const std::string& record : records) {

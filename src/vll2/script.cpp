@@ -14,9 +14,13 @@ char CharIn(std::string_view text, int pos) {
   return pos >= 1 && static_cast<size_t>(pos) <= text.size() ? text[pos - 1] : '\0';
 }
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
-bool IsQuote(char c) { return c == '"' || c == '\''; }
+bool IsQuote(char c) {
+  return c == '"' || c == '\'';
+}
 
 }  // namespace
 
@@ -25,7 +29,9 @@ TVLLScript::TVLLScript(std::string_view text)
   Next();
 }
 
-char TVLLScript::At(int pos) const { return CharIn(text_, pos); }
+char TVLLScript::At(int pos) const {
+  return CharIn(text_, pos);
+}
 
 char TVLLScript::Next() {
   if (position_ < length_) {
@@ -49,9 +55,13 @@ void TVLLScript::Restore(int pos) {
   Reread();
 }
 
-char TVLLScript::PeekNext() const { return At(position_ + 1); }
+char TVLLScript::PeekNext() const {
+  return At(position_ + 1);
+}
 
-void TVLLScript::Reread() { current_ = At(position_); }
+void TVLLScript::Reread() {
+  current_ = At(position_);
+}
 
 bool TVLLScript::SkipBlanks() {
   while (NotEnd() && IsBlank(current_)) Next();
@@ -92,12 +102,23 @@ int TVLLScript::ReadOperatorAt(std::string_view text, int& pos) {
   if (second == '=') {
     int code = kOpNone;
     switch (first) {
-      case '<': code = kOpLessEqual; break;
-      case '>': code = kOpGreaterEqual; break;
-      case '=': code = kOpEqual; break;
-      case '*': code = kOpStartsWith; break;
-      case '#': code = kOpContains; break;
-      default: break;
+      case '<':
+        code = kOpLessEqual;
+        break;
+      case '>':
+        code = kOpGreaterEqual;
+        break;
+      case '=':
+        code = kOpEqual;
+        break;
+      case '*':
+        code = kOpStartsWith;
+        break;
+      case '#':
+        code = kOpContains;
+        break;
+      default:
+        break;
     }
     if (code != kOpNone) {
       pos += 2;
@@ -294,7 +315,7 @@ int TVLLScript::ReadBracketed(std::string& kind, std::string& content) {
   SkipBlanks();
 
   int depth = 1;
-  while (NotEnd() && depth >= 1) {
+  while (current_ != '\0' && depth >= 1) {
     if (colon_block) {
       if (current_ == '(' && PeekNext() == ':') {
         ++depth;

@@ -11,11 +11,13 @@ namespace {
 
 // Tag names that HtmlToText removes and TextToHtml lets through.
 constexpr std::array<std::string_view, 23> kHtmlTags = {
-    "BR",   "P",    "A",    "FONT",    "DIV",   "SPAN", "TR",   "TD",
-    "TABLE", "IMG", "STYLE", "HTML",   "HEAD",  "BODY", "COMMENT", "TBODY",
-    "TH",   "LINK", "META", "TITLE",   "SCRIPT", "AREA", "FORM"};
+    "BR",    "P",    "A",     "FONT",  "DIV",    "SPAN", "TR",      "TD",
+    "TABLE", "IMG",  "STYLE", "HTML",  "HEAD",   "BODY", "COMMENT", "TBODY",
+    "TH",    "LINK", "META",  "TITLE", "SCRIPT", "AREA", "FORM"};
 
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 // The leading ASCII letters of `s` from the 0-based `from`.
 std::string_view LeadingLetters(std::string_view s, size_t from) {
@@ -84,8 +86,7 @@ std::string TVLLScript::HtmlToText(std::string_view text) {
         continue;
       }
       const std::string_view entity = text.substr(pos - 1, semicolon - (pos - 1) + 1);
-      const std::string decoded =
-          TVLLCommon::DecodeHtmlEntity(entity.substr(1, entity.size() - 2));
+      const std::string decoded = TVLLCommon::DecodeHtmlEntity(entity.substr(1, entity.size() - 2));
       result += decoded == TVLLCommon::kErrorMarker ? std::string(entity) : decoded;
       pos = static_cast<int>(semicolon) + 2;
     } else if (c == '<') {

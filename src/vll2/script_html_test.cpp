@@ -27,8 +27,8 @@ TEST(TVLLScriptHtmlTest, ReadTagAndReadEntity) {
     std::string text;
     int pos;
   };
-  const Failure failures[] = {{"a<b>", 1}, {"<abc", 1}, {"<abc>", 0}, {"<abc>", 6}, {"", 1},
-                              {"<a>", -3}};
+  const Failure failures[] = {{"a<b>", 1},  {"<abc", 1}, {"<abc>", 0},
+                              {"<abc>", 6}, {"", 1},     {"<a>", -3}};
   for (const Failure& f : failures) {
     content = "stale";
     pos = f.pos;
@@ -47,9 +47,9 @@ TEST(TVLLScriptHtmlTest, ReadTagAndReadEntity) {
 }
 
 TEST(TVLLScriptHtmlTest, HtmlTagKindKnowsTheRecognisedNames) {
-  for (const char* name : {"BR", "br", "P", "a", "Font", "DIV", "span", "TR", "TD", "TABLE",
-                           "IMG", "STYLE", "HTML", "HEAD", "BODY", "COMMENT", "TBODY", "TH",
-                           "LINK", "META", "TITLE", "SCRIPT", "AREA", "FORM"}) {
+  for (const char* name : {"BR",    "br",    "P",    "a",     "Font",  "DIV",    "span", "TR",
+                           "TD",    "TABLE", "IMG",  "STYLE", "HTML",  "HEAD",   "BODY", "COMMENT",
+                           "TBODY", "TH",    "LINK", "META",  "TITLE", "SCRIPT", "AREA", "FORM"}) {
     EXPECT_NE(TVLLScript::HtmlTagKind(name), 0) << name;
   }
   for (const char* name : {"", "B", "I", "U", "EM", "H1", "FORMS", "BR ", "/BR", "UL", "LI"}) {
@@ -60,8 +60,8 @@ TEST(TVLLScriptHtmlTest, HtmlTagKindKnowsTheRecognisedNames) {
 TEST(TVLLScriptHtmlTest, HtmlToTextDropsRecognisedMarkupAndDecodesEntities) {
   const Conversion cases[] = {
       {"Tom &amp; Jerry", "Tom & Jerry"},
-      {"&foo; bar", "&foo; bar"},         // unknown entity kept as written
-      {"Tom & Jerry", "Tom & Jerry"},     // no ";" after the ampersand
+      {"&foo; bar", "&foo; bar"},      // unknown entity kept as written
+      {"Tom & Jerry", "Tom & Jerry"},  // no ";" after the ampersand
       {"a &AMP; b", "a &AMP; b"},
       {"&;", "&;"},
       {"&Auml;pfel &nbsp;x", "\xC4pfel  x"},
@@ -69,7 +69,7 @@ TEST(TVLLScriptHtmlTest, HtmlToTextDropsRecognisedMarkupAndDecodesEntities) {
       {"line<BR>next", "linenext"},
       {"<p>para</P>", "para"},
       {"a<!-- note -->b", "ab"},
-      {"<B>bold</B>", "<B>bold</B>"},    // B is not a recognised name
+      {"<B>bold</B>", "<B>bold</B>"},  // B is not a recognised name
       {"< br/>x</ td>", "x"},
       {"<font color=\"red\">x</font>", "x"},
       {"<!x>", "<!x>"},
@@ -77,7 +77,7 @@ TEST(TVLLScriptHtmlTest, HtmlToTextDropsRecognisedMarkupAndDecodesEntities) {
       {"a < b", "a < b"},
       {"a <b", "a <b"},
       {"3 > 2", "3 > 2"},
-      {"\\<BR>", "\\<BR>"},              // an escaped "<" is no markup
+      {"\\<BR>", "\\<BR>"},  // an escaped "<" is no markup
       {"\\&amp;", "\\&amp;"},
       {"end\\", "end\\"},
       {"", ""},
@@ -92,9 +92,9 @@ TEST(TVLLScriptHtmlTest, TextToHtmlEncodesButLetsMarkupAndEntitiesThrough) {
   const Conversion cases[] = {
       {"line<BR>next", "line<BR>next"},
       {"<br/>", "<br/>"},
-      {"</B>", "</B>"},                       // any closing tag
+      {"</B>", "</B>"},  // any closing tag
       {"<B>bold", "&lt;B&gt;bold"},
-      {"< br>", "&lt; br&gt;"},                // letters are read from the first character
+      {"< br>", "&lt; br&gt;"},  // letters are read from the first character
       {"<a href=\"x\">", "<a href=\"x\">"},
       {"<!-- c -->", "<!-- c -->"},
       {"a < b", "a &lt; b"},
@@ -106,8 +106,8 @@ TEST(TVLLScriptHtmlTest, TextToHtmlEncodesButLetsMarkupAndEntitiesThrough) {
       {"&foo;", "&amp;foo;"},
       {"&;", "&amp;;"},
       {"Tom & Jerry", "Tom &amp; Jerry"},
-      {"\\<", "&lt;"},                        // the backslash goes
-      {"\\n", "\\n"},                         // kept for the final unescape
+      {"\\<", "&lt;"},  // the backslash goes
+      {"\\n", "\\n"},   // kept for the final unescape
       {"\\\"", "&quot;"},
       {"\\&amp;", "&amp;amp;"},
       {"\\\xE6", "&aelig;"},
@@ -122,7 +122,9 @@ TEST(TVLLScriptHtmlTest, TextToHtmlEncodesButLetsMarkupAndEntitiesThrough) {
 
 TEST(TVLLScriptHtmlTest, TextToHtmlOutputReadsBackAsTheText) {
   // Plain text without markup or backslashes survives the round trip.
-  for (const char* text : {"Tom & Jerry", "3 > 2 < 4", "\"quoted\"", "bl\xE5" "b\xE6r \xD8l",
+  for (const char* text : {"Tom & Jerry", "3 > 2 < 4", "\"quoted\"",
+                           "bl\xE5"
+                           "b\xE6r \xD8l",
                            "a&b;c"}) {
     EXPECT_EQ(TVLLScript::HtmlToText(TVLLScript::TextToHtml(text)), text) << text;
   }

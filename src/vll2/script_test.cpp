@@ -104,9 +104,9 @@ TEST(TVLLScriptTokenTest, ReadLogicWordNeedsTheFollowingBlank) {
     int code, position_after;
   };
   const Case cases[] = {
-      {"AND x", TVLLScript::kLogicAnd, 5}, {"and x", TVLLScript::kLogicAnd, 5},
-      {"Or x", TVLLScript::kLogicOr, 4},   {"NOT\tx", TVLLScript::kLogicNot, 5},
-      {"AND", TVLLScript::kLogicNone, 1},  {"ANDx", TVLLScript::kLogicNone, 1},
+      {"AND x", TVLLScript::kLogicAnd, 5},   {"and x", TVLLScript::kLogicAnd, 5},
+      {"Or x", TVLLScript::kLogicOr, 4},     {"NOT\tx", TVLLScript::kLogicNot, 5},
+      {"AND", TVLLScript::kLogicNone, 1},    {"ANDx", TVLLScript::kLogicNone, 1},
       {"ORDER ", TVLLScript::kLogicNone, 1}, {"NO ", TVLLScript::kLogicNone, 1},
       {"", TVLLScript::kLogicNone, 1},
   };
@@ -279,6 +279,12 @@ TEST(TVLLScriptReadBracketedTest, ReadsBlocksOfEachKind) {
   }
 }
 
+TEST(TVLLScriptReadBracketedTest, ANulCharacterEndsTheBlockLikeTheEnd) {
+  TVLLScript reader(std::string("{a\0b}", 5));
+  std::string kind, content;
+  EXPECT_EQ(reader.ReadBracketed(kind, content), 9);
+}
+
 TEST(TVLLScriptReadBracketedTest, StopsRightAfterTheCloser) {
   TVLLScript reader("{a}::{b}");
   std::string kind, content;
@@ -406,9 +412,7 @@ TEST(TVLLScriptRobustnessTest, EveryReaderOnMalformedInput) {
 
   for (const std::string& text : texts) {
     const int limit = static_cast<int>(text.size()) + 1;
-    auto in_range = [&](const TVLLScript& r) {
-      return r.Position() >= 0 && r.Position() <= limit;
-    };
+    auto in_range = [&](const TVLLScript& r) { return r.Position() >= 0 && r.Position() <= limit; };
     for (int start = 0; start <= limit; ++start) {
       std::string a, b, c;
       Params params;

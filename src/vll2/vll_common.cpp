@@ -12,14 +12,14 @@ namespace {
 
 // HTML 4 Latin-1 entity names of the codes 0xC0 to 0xFF, in code order.
 constexpr std::array<std::string_view, 64> kLatin1Upper = {
-    "Agrave", "Aacute", "Acirc",  "Atilde", "Auml",   "Aring",  "AElig",  "Ccedil",
-    "Egrave", "Eacute", "Ecirc",  "Euml",   "Igrave", "Iacute", "Icirc",  "Iuml",
-    "ETH",    "Ntilde", "Ograve", "Oacute", "Ocirc",  "Otilde", "Ouml",   "times",
-    "Oslash", "Ugrave", "Uacute", "Ucirc",  "Uuml",   "Yacute", "THORN",  "szlig",
-    "agrave", "aacute", "acirc",  "atilde", "auml",   "aring",  "aelig",  "ccedil",
-    "egrave", "eacute", "ecirc",  "euml",   "igrave", "iacute", "icirc",  "iuml",
-    "eth",    "ntilde", "ograve", "oacute", "ocirc",  "otilde", "ouml",   "divide",
-    "oslash", "ugrave", "uacute", "ucirc",  "uuml",   "yacute", "thorn",  "yuml"};
+    "Agrave", "Aacute", "Acirc",  "Atilde", "Auml",   "Aring",  "AElig", "Ccedil",
+    "Egrave", "Eacute", "Ecirc",  "Euml",   "Igrave", "Iacute", "Icirc", "Iuml",
+    "ETH",    "Ntilde", "Ograve", "Oacute", "Ocirc",  "Otilde", "Ouml",  "times",
+    "Oslash", "Ugrave", "Uacute", "Ucirc",  "Uuml",   "Yacute", "THORN", "szlig",
+    "agrave", "aacute", "acirc",  "atilde", "auml",   "aring",  "aelig", "ccedil",
+    "egrave", "eacute", "ecirc",  "euml",   "igrave", "iacute", "icirc", "iuml",
+    "eth",    "ntilde", "ograve", "oacute", "ocirc",  "otilde", "ouml",  "divide",
+    "oslash", "ugrave", "uacute", "ucirc",  "uuml",   "yacute", "thorn", "yuml"};
 
 struct NamedChar {
   unsigned char code;
@@ -28,17 +28,17 @@ struct NamedChar {
 
 // The entities below 0xC0 that the engine writes and reads.
 constexpr std::array<NamedChar, 12> kSpecials = {{{34, "quot"},
-                                                   {38, "amp"},
-                                                   {60, "lt"},
-                                                   {62, "gt"},
-                                                   {0xA1, "iexcl"},
-                                                   {0xA2, "cent"},
-                                                   {0xA3, "pound"},
-                                                   {0xA9, "copy"},
-                                                   {0xAB, "laquo"},
-                                                   {0xAE, "reg"},
-                                                   {0xBB, "raquo"},
-                                                   {0xBF, "iquest"}}};
+                                                  {38, "amp"},
+                                                  {60, "lt"},
+                                                  {62, "gt"},
+                                                  {0xA1, "iexcl"},
+                                                  {0xA2, "cent"},
+                                                  {0xA3, "pound"},
+                                                  {0xA9, "copy"},
+                                                  {0xAB, "laquo"},
+                                                  {0xAE, "reg"},
+                                                  {0xBB, "raquo"},
+                                                  {0xBF, "iquest"}}};
 
 // Name of the entity for `code`, or empty when the byte is written as itself.
 std::string_view EntityName(unsigned char code) {
