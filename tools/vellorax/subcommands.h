@@ -18,9 +18,11 @@ struct Subcommand {
 };
 
 int RepairMain(int argc, char** argv);
+int FormatMain(int argc, char** argv);
 
 inline constexpr Subcommand kSubcommands[] = {
     {"repair", "turn display-format MARC records into engine record text", RepairMain},
+    {"format", "run a display format of the macro engine over MARC records", FormatMain},
 };
 
 }  // namespace vellorax::tool
