@@ -147,6 +147,68 @@ TEST_F(VLL2WTest, RunsDoNotChangeTheWorkspace) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(engine_.Execute("S", "", false), "x");
 }
 
+// The worked example of registration and execution, with the record in
+// engine record text.
+TEST_F(VLL2WTest, TagRegistrationWorkedExample) {
+  EXPECT_EQ(engine_.Command("t", "tag", "245 {$a : $b}", "add"), "");
+  EXPECT_EQ(engine_.Command("title", "script", "#t(245)", "add"), "");
+  struct Case {
+    const char* record;
+    const char* output;
+  };
+  const Case cases[] = {
+      {"*1001 $aAuthor\n*24510$aMain$bSub\n^", "Main : Sub"},
+      {"*1001 $aAuthor\n*24510$aMain\n^", "Main"},
+      {"*1001 $aAuthor\n*650 0$aSubject\n^", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(engine_.Execute("title", c.record, false), c.output);
+  EXPECT_EQ(engine_.Execute("nosuch", cases[0].record, false), "");
+}
+
+TEST_F(VLL2WTest, RepairedRecord) {
+  ASSERT_EQ(engine_.Command("t", "tag", "245 {$a : $b}", "add"), "");
+  ASSERT_EQ(engine_.Command("title", "script", "#t(245)", "add"), "");
+  const char* display = "001 12345\r\n245 10 $a Main $b Sub";
+  EXPECT_EQ(engine_.Execute("title", display, true), "Main : Sub");
+  // Unrepaired, the display layout has no field the navigator knows.
+  EXPECT_EQ(engine_.Execute("title", display, false), "");
+}
+
+TEST_F(VLL2WTest, BuiltInCountByNameNeedsParameters) {
+  EXPECT_EQ(engine_.Execute("count", "*24510$aMain\n^", false), "");
+  engine_.SetDebug(true);
+  EXPECT_EQ(engine_.Execute("count", "*24510$aMain\n^", false),
+            "VLL2 execute error: Mising parameters (vll2CountCommand: count)");
+}
+
+TEST_F(VLL2WTest, HtmlFlagIsCopiedIntoTheRun) {
+  ASSERT_EQ(engine_.Command("title", "script", "#script(245)", "add"), "");
+  const char* record = "*24510$aA &amp; B < C\n^";
+  EXPECT_EQ(engine_.Execute("title", record, false), "A & B < C");
+  engine_.SetHtml(true);
+  EXPECT_EQ(engine_.Execute("title", record, false), "A &amp; B &lt; C");
+}
+
+// A comma before ")" gives an empty last parameter even with a blank between:
+// the text-group command needs its three parameters.
+TEST_F(VLL2WTest, TextGroupCommandKeepsEmptyLastParameter) {
+  ASSERT_EQ(engine_.Command("lang", "constant", "nor Norsk", "add"), "");
+  struct Case {
+    const char* script;
+    const char* output;
+  };
+  const Case cases[] = {
+      {"#lang(, \"nor\", )", " Norsk"},
+      {"#lang(, \"nor\",)", " Norsk"},
+      {"#lang([, \"nor\", ])", "[ Norsk]"},
+      {"#lang(, nor, )", ""},
+      {"#lang(, xx, )", ""},
+      {"\"a\" #lang(, xx, ) \"b\"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(RunScript(c.script), c.output) << c.script;
+}
+
 // How definition lines are stored, seen through the workspace.
 class VLL2WDefinitionTest : public VLL2WTest {};
 
