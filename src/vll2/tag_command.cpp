@@ -23,6 +23,29 @@ int LeadingNumber(std::string_view s) {
   return static_cast<int>(n);
 }
 
+// False when the HTML or text conversion and the unescape that follow a run
+// would give back `text` unchanged, so the common plain field text is not
+// copied three times. Text mode changes only entities, markup and escapes;
+// HTML mode also encodes quotes, ">" and every character from 128 up.
+bool NeedsConversion(std::string_view text, bool html) {
+  for (char c : text) {
+    switch (c) {
+      case '\\':
+      case '&':
+      case '<':
+        return true;
+      case '"':
+      case '>':
+        if (html) return true;
+        break;
+      default:
+        if (html && static_cast<unsigned char>(c) >= 0x80) return true;
+        break;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 TVLLTagCommand::~TVLLTagCommand() = default;
@@ -34,7 +57,8 @@ std::unique_ptr<TVLLBaseCommand> TVLLTagCommand::Clone() const {
 TVLLStatus TVLLTagCommand::DoExecute() {
   const int s = Output().Length();
   const TVLLStatus status = _DoExecute();
-  if (Output().Length() > s) {
+  if (Output().Length() > s && NeedsConversion(std::string_view(Output().Text()).substr(s),
+                                               Context().Html())) {
     std::string text = Output().TextFrom(s);
     Output().Truncate(s);
     text = Context().Html() ? TVLLScript::TextToHtml(text) : TVLLScript::HtmlToText(text);
