@@ -64,6 +64,8 @@ TEST(TVLLScriptHtmlTest, HtmlToTextDropsRecognisedMarkupAndDecodesEntities) {
       {"Tom & Jerry", "Tom & Jerry"},  // no ";" after the ampersand
       {"a &AMP; b", "a &AMP; b"},
       {"&;", "&;"},
+      {"&#;x", "&#;x"},  // "#" alone does not convert
+      {"&#x;", "&#x;"},
       {"&Auml;pfel &nbsp;x", "\xC4pfel  x"},
       {"&#65;&#x42;&#1000;", "ABd"},
       {"line<BR>next", "linenext"},
@@ -104,6 +106,9 @@ TEST(TVLLScriptHtmlTest, TextToHtmlEncodesButLetsMarkupAndEntitiesThrough) {
       {"&amp;", "&amp;"},
       {"&nbsp;&Oslash;", "&nbsp;&Oslash;"},
       {"&foo;", "&amp;foo;"},
+      {"&#65;&#x41;", "&#65;&#x41;"},
+      {"&#xyz;", "&amp;#xyz;"},
+      {"&AMP;", "&amp;AMP;"},
       {"&;", "&amp;;"},
       {"Tom & Jerry", "Tom &amp; Jerry"},
       {"\\<", "&lt;"},  // the backslash goes
