@@ -41,6 +41,9 @@ TEST_F(BuiltinCommandsTest, EdgeCaseTable) {
       {"#count(, 999, )", 0, "0"},
       {"#count(, 700, 710, 7??, )", 0, "6"},  // items add up
       {"#count(7)", 0, "3"},
+      // The pattern is what the item writes, also when the prefix ends with
+      // the character it begins with.
+      {"#count(7, 700, )", 0, "72"},
   };
   for (const Row& row : rows) {
     CallResult r = Run(row.call, kRecord);
@@ -124,6 +127,7 @@ TEST_F(BuiltinCommandsTest, TextGroupCommand) {
       {"#lang([, \"nor\", ])", 0, "[ Norsk]"},
       {"#lang([, \"xx\", ])", 6, ""},  // the prefix is taken back
       {"#lang([, , ])", 0, ""},
+      {"#lang(n, \"nor\", )", 0, "n Norsk"},  // the key keeps its "n" after the prefix "n"
   };
   for (const Row& row : rows) {
     CallResult r = Run(row.call, kRecord);

@@ -5,6 +5,12 @@
 #include "vll2/marc.h"
 
 namespace vellorax::vll2 {
+namespace {
+
+// Never the first character of a written text, and no line break.
+constexpr std::string_view kSeamGuard = "\x01";
+
+}  // namespace
 
 std::unique_ptr<TVLLBaseCommand> TVLLCountCommand::Clone() const {
   return std::make_unique<TVLLCountCommand>(Name(), SharedTag());
@@ -21,12 +27,16 @@ TVLLStatus TVLLCountCommand::DoExecute() {
   if (count >= 2) WriteText(Param(0));
   long long total = 0;
   for (int i = first_item; i < end_item; ++i) {
+    // The pattern is what the item writes, behind a guard character so that
+    // WriteText's seam rule cannot drop its first character ("7" before
+    // "700" would otherwise count "00").
     const int m = Output().Length();
+    Output().Append(kSeamGuard);
     const TVLLStatus status = WriteParameter(Param(i));
-    if (status == kStatusSyntax) return kStatusSyntax;
-    if (status != kStatusOk || Output().Length() <= m) continue;
-    const std::string pattern = Output().TextFrom(m);
+    const std::string pattern = Output().TextFrom(m + 1);
     Output().Truncate(m);
+    if (status == kStatusSyntax) return kStatusSyntax;
+    if (status != kStatusOk || pattern.empty()) continue;
 
     TVLLObject* record = Context().GetObject("marc");
     std::string_view text;

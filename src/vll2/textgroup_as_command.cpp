@@ -3,6 +3,9 @@
 namespace vellorax::vll2 {
 namespace {
 
+// Never the first character of a written text, and no line break.
+constexpr std::string_view kSeamGuard = "\x01";
+
 std::string TrimControl(std::string_view s) {
   size_t b = 0;
   while (b < s.size() && static_cast<unsigned char>(s[b]) <= 32) ++b;
@@ -28,12 +31,17 @@ TVLLStatus TVLLTextgroupAsCommand::DoExecute() {
     if (!Param(1).empty()) status = WriteParameter(Param(0));
     if (status == kStatusOk) {
       const int m = Output().Length();
+      // The key is what the key parameter writes, trimmed. It is written
+      // behind a guard character so that WriteText's seam rule cannot drop
+      // its first character when the output happens to end with the same one
+      // ("Kari" before the key "ill").
+      Output().Append(kSeamGuard);
       status = WriteParameter(Param(1));
+      const std::string written = Output().TextFrom(m + 1);
+      Output().Truncate(m);
       if (status == kStatusOk) {
-        if (Output().Length() > m) {
-          // The key is what the key parameter wrote, trimmed.
-          const std::string key = TrimControl(Output().TextFrom(m));
-          Output().Truncate(m);
+        if (!written.empty()) {
+          const std::string key = TrimControl(written);
           std::string text;
           status = GetGroupText(Name(), key, "", text);
           if (status == kStatusOk) {
