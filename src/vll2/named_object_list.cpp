@@ -43,12 +43,11 @@ int TVLLNamedObjectList::Scan(std::string_view name) const {
 
 int TVLLNamedObjectList::IndexOf(std::string_view name) const {
   if (entries_.empty()) return -1;
-  std::string key(name);
-  auto it = memo_.find(key);
+  auto it = memo_.find(name);
   if (it != memo_.end()) return it->second;
   int index = Scan(name);
   if (memo_.size() >= kMaxMemo) memo_.clear();
-  memo_.emplace(std::move(key), index);
+  memo_.emplace(std::string(name), index);
   return index;
 }
 

@@ -10,6 +10,7 @@
 // Not thread-safe, not even for concurrent lookups (the memo is updated).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -61,8 +62,14 @@ class TVLLNamedObjectList : public TVLLObject {
   std::vector<Entry> entries_;
   // True once Add appended a name that may repeat an earlier one.
   bool may_repeat_ = false;
+  // Hashes std::string and std::string_view alike, so that a lookup by view
+  // does not build a string.
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
   // Query text -> answer of IndexOf; dropped whenever entries are added.
-  mutable std::unordered_map<std::string, int> memo_;
+  mutable std::unordered_map<std::string, int, TextHash, std::equal_to<>> memo_;
 };
 
 }  // namespace vellorax::vll2
