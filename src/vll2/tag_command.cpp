@@ -62,7 +62,8 @@ TVLLStatus TVLLTagCommand::DoExecute() {
     std::string text = Output().TextFrom(s);
     Output().Truncate(s);
     text = Context().Html() ? TVLLScript::TextToHtml(text) : TVLLScript::HtmlToText(text);
-    Output().Append(TVLLScript::Unescape(text));
+    // Unescape changes only backslash pairs.
+    Output().Append(text.find('\\') == std::string::npos ? text : TVLLScript::Unescape(text));
   }
   return status;
 }
