@@ -49,18 +49,19 @@ int ScanFieldAfter(std::string_view text, int p) {
   return 0;
 }
 
-// The subfield of the field at `f` after position `s`; 0 when the field ends
-// first (at a field start) or the text does.
-int NextSubfield(std::string_view text, int f, int s) {
+// The subfield of the field at `f` after position `s`; 0 when none is left.
+// `end` is the start of the next field (or length + 1): every "*" before it
+// is data, so only "$" needs looking at.
+int NextSubfield(std::string_view text, int f, int s, int end) {
   const int length = Size(text);
   if (s < 1 || s + 2 >= length) return 0;
-  for (int q = s + 1; q <= length; ++q) {
-    const char c = text[q - 1];
-    if (c == '$') {
-      if (TVLLMarc::IsSubfieldStart(text, q, f)) return q;
-    } else if (c == '*') {
-      if (TVLLMarc::IsFieldStart(text, q)) return 0;
-    }
+  const char* data = text.data();
+  for (int q = s + 1; q < end;) {
+    const void* hit = std::memchr(data + q - 1, '$', static_cast<size_t>(end - q));
+    if (hit == nullptr) return 0;
+    q = static_cast<int>(static_cast<const char*>(hit) - data) + 1;
+    if (TVLLMarc::IsSubfieldStart(text, q, f)) return q;
+    ++q;
   }
   return 0;
 }
@@ -118,6 +119,20 @@ void TVLLMarc::BuildIndex() const {
   }
 }
 
+int TVLLMarc::FieldEnd(int f) const {
+  if (index_count_ < 0) BuildIndex();
+  int next = 0;
+  if (index_count_ > kIndexSize) {
+    next = ScanFieldAfter(text_, f);
+  } else {
+    const int* begin = index_.data();
+    const int* end = begin + index_count_;
+    const int* after = std::upper_bound(begin, end, f);
+    next = after == end ? 0 : *after;
+  }
+  return next == 0 ? Size(text_) + 1 : next;
+}
+
 int TVLLMarc::MatchingFieldAfter(int p, std::string_view pattern) const {
   if (index_count_ < 0) BuildIndex();
   if (index_count_ > kIndexSize) {
@@ -127,12 +142,16 @@ int TVLLMarc::MatchingFieldAfter(int p, std::string_view pattern) const {
     }
     return 0;
   }
+  // Most fields differ from the pattern in the first tag character already.
+  const char first = pattern.empty() ? ':' : pattern[0];
+  const bool literal_first = first != '?' && first != '_' && first != ':';
   const int* begin = index_.data();
   const int* end = begin + index_count_;
   for (const int* next = std::upper_bound(begin, end, p); next != end; ++next) {
     // The next field is looked for only while more than 16 characters follow.
     if (!MayHaveNextField(text_, p)) return 0;
     p = *next;
+    if (literal_first && At(text_, p + 1) != first) continue;
     if (TagMatches(text_, p, pattern)) return p;
   }
   return 0;
@@ -150,54 +169,61 @@ int TVLLMarc::FirstField(std::string_view pattern) const {
 bool TVLLMarc::FindFirstTag(std::string_view pattern) {
   pattern_size_ = std::min(Size(pattern), 5);
   std::copy_n(pattern.data(), pattern_size_, pattern_);
-  field_ = FirstField(pattern);
-  subfield_ = 0;
+  SetField(FirstField(pattern));
   return field_ != 0;
 }
 
 bool TVLLMarc::FindNextTag() {
-  subfield_ = 0;
   if (field_ == 0) return false;
-  field_ =
-      MatchingFieldAfter(field_, std::string_view(pattern_, static_cast<size_t>(pattern_size_)));
+  const std::string_view pattern(pattern_, static_cast<size_t>(pattern_size_));
+  SetField(MatchingFieldAfter(field_, pattern));
   return field_ != 0;
 }
 
-int TVLLMarc::NextMatchingSubfield(int f, int s, char code) const {
+void TVLLMarc::SetField(int f) {
+  field_ = f;
+  field_end_ = f == 0 ? 0 : FieldEnd(f);
+  subfield_ = 0;
+}
+
+int TVLLMarc::NextMatchingSubfield(int f, int end, int s, char code) const {
   for (;;) {
-    s = NextSubfield(text_, f, s);
+    s = NextSubfield(text_, f, s, end);
     if (s == 0 || code == '?' || At(text_, s + 1) == code) return s;
   }
 }
 
 bool TVLLMarc::FindFirstSubfield(char code) {
   code_ = code;
-  subfield_ = field_ == 0 ? 0 : NextMatchingSubfield(field_, field_, code);
+  subfield_ = field_ == 0 ? 0 : NextMatchingSubfield(field_, field_end_, field_, code);
   return subfield_ != 0;
 }
 
 bool TVLLMarc::FindNextSubfield() {
   if (field_ == 0 || subfield_ == 0) return false;
-  subfield_ = NextMatchingSubfield(field_, subfield_, code_);
+  subfield_ = NextMatchingSubfield(field_, field_end_, subfield_, code_);
   return subfield_ != 0;
 }
 
-std::string_view TVLLMarc::SubfieldViewAt(int f, int s) const {
+std::string_view TVLLMarc::SubfieldViewAt(int f, int end, int s) const {
   const int length = Size(text_);
   if (s <= f || s + 2 > length) return {};
-  // The first character of the data is never taken as its end.
+  // The first character of the data is never taken as its end; the data
+  // ends at the next subfield, line break or field (at `end`).
+  // A field start at s + 1 or s + 2 (possible for a first subfield with
+  // code "*") is not looked at, so the end is the first one after those.
+  if (end < s + 3) end = FieldEnd(s + 2);
   int e = s + 3;
-  for (; e <= length; ++e) {
+  for (; e < end; ++e) {
     const char c = text_[e - 1];
     if (c == '\r' || c == '\n') break;
     if (c == '$' && IsSubfieldStart(text_, e, f)) break;
-    if (c == '*' && IsFieldStart(text_, e)) break;
   }
   return text_.substr(static_cast<size_t>(s + 1), static_cast<size_t>(e - s - 2));
 }
 
 std::string_view TVLLMarc::SubfieldView() const {
-  return SubfieldViewAt(field_, subfield_);
+  return SubfieldViewAt(field_, field_end_, subfield_);
 }
 
 std::string TVLLMarc::SubfieldPart(int start, int count) const {
@@ -218,8 +244,9 @@ std::string_view TVLLMarc::ValueViewByPath(std::string_view path) const {
   }
   const int f = FirstField(pattern);
   if (f == 0) return {};
-  const int s = NextMatchingSubfield(f, f, code);
-  return s == 0 ? std::string_view() : SubfieldViewAt(f, s);
+  const int end = FieldEnd(f);
+  const int s = NextMatchingSubfield(f, end, f, code);
+  return s == 0 ? std::string_view() : SubfieldViewAt(f, end, s);
 }
 
 std::string TVLLMarc::ValueByPathPart(std::string_view path, int start, int count) const {

@@ -86,10 +86,14 @@ class TVLLMarc : public TVLLObject {
   // none. Uses the field index.
   int MatchingFieldAfter(int p, std::string_view pattern) const;
   void BuildIndex() const;
-  // The first subfield of the field at `f` after position `s` that matches
-  // `code`; 0 when none is left.
-  int NextMatchingSubfield(int f, int s, char code) const;
-  std::string_view SubfieldViewAt(int f, int s) const;
+  // Start of the field after the one at `f`, or length + 1: the field at
+  // `f` ends just before it.
+  int FieldEnd(int f) const;
+  void SetField(int f);
+  // The first subfield of the field at `f` (ending before `end`) after
+  // position `s` that matches `code`; 0 when none is left.
+  int NextMatchingSubfield(int f, int end, int s, char code) const;
+  std::string_view SubfieldViewAt(int f, int end, int s) const;
 
   std::string owned_;
   std::string_view text_;
@@ -97,6 +101,7 @@ class TVLLMarc : public TVLLObject {
   char pattern_[5] = {};
   int pattern_size_ = 0;
   int field_ = 0;
+  int field_end_ = 0;
   char code_ = '\0';
   int subfield_ = 0;
 

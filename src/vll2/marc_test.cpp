@@ -351,3 +351,150 @@ TEST(TVLLMarcTest, TruncatedAndMalformedRecordsAreSafe) {
 
 }  // namespace
 }  // namespace vellorax::vll2
+
+namespace vellorax::vll2 {
+namespace {
+
+// A plain reading of the navigator's rules, one character at a time, to
+// check the indexed navigator against on many damaged records.
+class ReferenceNavigator {
+ public:
+  explicit ReferenceNavigator(std::string text) : t_(std::move(text)), n_(Len()) {}
+
+  // "tag@position:code=text" for every subfield of every matching field.
+  std::string Walk(std::string_view pattern, char code) const {
+    std::string out;
+    for (int f = First(pattern); f != 0; f = NextMatching(f, pattern)) {
+      out += "[" + std::to_string(f) + "]";
+      for (int s = NextMatchingSub(f, f, code); s != 0; s = NextMatchingSub(f, s, code)) {
+        out += std::to_string(s) + "=" + Text(f, s) + "|";
+      }
+    }
+    return out;
+  }
+
+ private:
+  int Len() const { return static_cast<int>(t_.size()); }
+  char At(int p) const { return p >= 1 && p <= n_ ? t_[p - 1] : '\0'; }
+  static bool Digit(char c) { return c >= '0' && c <= '9'; }
+  bool FieldStart(int p) const {
+    if (At(p) != '*') return false;
+    if (p == 1 || At(p - 1) == '\r' || At(p - 1) == '\n') return true;
+    return At(p - 1) != '\\' && p + 7 < n_ && Digit(At(p + 1)) && Digit(At(p + 2)) &&
+           Digit(At(p + 3)) && At(p + 6) == '$';
+  }
+  bool SubStart(int p, int f) const {
+    if (!(f < p && At(p) == '$')) return false;
+    if (p == f + 6) return true;
+    const char c = At(p + 1);
+    return At(p - 1) != '\\' && p + 1 < n_ &&
+           ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'));
+  }
+  bool Matches(int f, std::string_view pattern) const {
+    for (size_t i = 0; i < pattern.size() && i < 5; ++i) {
+      const int p = f + 1 + static_cast<int>(i);
+      if (pattern[i] == ':') return true;
+      if (p > n_) return false;
+      if (pattern[i] == '?') continue;
+      if (pattern[i] == '_' ? At(p) != ' ' : At(p) != pattern[i]) return false;
+    }
+    return true;
+  }
+  int NextField(int p) const {
+    if (p < 1 || p + 16 >= n_) return 0;
+    while (p < n_) {
+      ++p;
+      if (FieldStart(p)) return p;
+    }
+    return 0;
+  }
+  int First(std::string_view pattern) const {
+    for (int p = 1;;) {
+      if (p >= n_) return 0;
+      if (Matches(p, pattern)) return p;
+      p = NextField(p);
+      if (p == 0) return 0;
+    }
+  }
+  int NextMatching(int p, std::string_view pattern) const {
+    do {
+      p = NextField(p);
+    } while (p != 0 && !Matches(p, pattern));
+    return p;
+  }
+  int NextSub(int f, int s) const {
+    if (s < 1 || s + 2 >= n_) return 0;
+    while (s < n_) {
+      ++s;
+      if (At(s) == '$' && SubStart(s, f)) return s;
+      if (At(s) == '*' && FieldStart(s)) return 0;
+    }
+    return 0;
+  }
+  int NextMatchingSub(int f, int s, char code) const {
+    do {
+      s = NextSub(f, s);
+    } while (s != 0 && code != '?' && At(s + 1) != code);
+    return s;
+  }
+  std::string Text(int f, int s) const {
+    if (s <= f) return "";
+    int e = s + 3;
+    while (e <= n_ && !((At(e) == '$' && SubStart(e, f)) || At(e) == '\r' || At(e) == '\n' ||
+                        (At(e) == '*' && FieldStart(e)))) {
+      ++e;
+    }
+    return s + 2 > n_ ? "" : t_.substr(s + 1, e - s - 2);
+  }
+
+  std::string t_;
+  int n_;
+};
+
+std::string IndexedWalk(std::string_view record, std::string_view pattern, char code) {
+  TVLLMarc marc{std::string(record)};
+  std::string out;
+  for (bool f = marc.FindFirstTag(pattern); f; f = marc.FindNextTag()) {
+    out += "[" + std::to_string(marc.FieldPosition()) + "]";
+    for (bool s = marc.FindFirstSubfield(code); s; s = marc.FindNextSubfield()) {
+      out += std::to_string(marc.SubfieldPosition()) + "=" + marc.SubfieldText() + "|";
+    }
+  }
+  return out;
+}
+
+TEST(TVLLMarcTest, AgreesWithACharacterByCharacterReadingOnDamagedRecords) {
+  std::vector<std::string> records = {kBook, "*24510$*100  $aX\n$bY\n^", "*24510$a\n$b\n*1"};
+  unsigned seed = 2718;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  const std::string inserts = "*$\\\n\r 0123456789ab";
+  for (int i = 0; i < 3000; ++i) {
+    std::string record = kBook.substr(0, next() % (kBook.size() + 1));
+    const int edits = static_cast<int>(next() % 12);
+    for (int e = 0; e < edits && !record.empty(); ++e) {
+      const size_t at = next() % record.size();
+      const char c = inserts[next() % inserts.size()];
+      if (next() % 2 == 0) {
+        record[at] = c;
+      } else {
+        record.insert(at, 1, c);
+      }
+    }
+    records.push_back(record);
+  }
+  for (const std::string& record : records) {
+    const ReferenceNavigator reference(record);
+    for (const char* pattern : {"", "245", "7", "?????", "2:", "0"}) {
+      for (const char code : {'a', 'b', '?'}) {
+        ASSERT_EQ(IndexedWalk(record, pattern, code), reference.Walk(pattern, code))
+            << "record: " << record << "\npattern " << pattern << " $" << code;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vellorax::vll2
