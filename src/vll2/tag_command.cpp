@@ -141,8 +141,8 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
 
   TVLLObject* record = Context().GetObject("marc");
   if (auto* text = dynamic_cast<TVLLString*>(record)) {
-    own_marc_ = std::make_unique<TVLLMarc>(std::string_view(text->Value()), TVLLMarc::BorrowText{});
-    marc_ = own_marc_.get();
+    own_marc_.emplace(std::string_view(text->Value()), TVLLMarc::BorrowText{});
+    marc_ = &*own_marc_;
   } else if (auto* navigator = dynamic_cast<TVLLMarc*>(record)) {
     marc_ = navigator;
   } else {

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -77,13 +78,14 @@ class TVLLTagCommand : public TVLLBaseCommand {
 
   // Working fields of one run.
   std::string spec_;
-  std::unique_ptr<TVLLMarc> own_marc_;  // made by this run
-  TVLLMarc* marc_ = nullptr;            // own_marc_, or the context's navigator
-  std::string before_;
-  std::string tag_pattern_;
-  std::string mode_;
-  std::string separator_;
-  std::string after_;
+  std::optional<TVLLMarc> own_marc_;  // made by this run
+  TVLLMarc* marc_ = nullptr;          // own_marc_, or the context's navigator
+  // Views of the call's parameter texts, which outlive the run.
+  std::string_view before_;
+  std::string_view tag_pattern_;
+  std::string_view mode_;
+  std::string_view separator_;
+  std::string_view after_;
   int max_count_ = 0;
   std::string pending_;
   char last_code_ = ' ';
