@@ -12,6 +12,7 @@
 #include "record_input.h"
 #include "subcommands.h"
 #include "vll2/vll2w.h"
+#include "vll2/work_space.h"
 
 namespace vellorax::tool {
 
@@ -34,7 +35,7 @@ constexpr const char* kFormatHelp =
     "                 are repaired before the run; without it they are engine\n"
     "                 record text, each record closed by a line \"^\"\n"
     "  --debug        a failing run prints the engine's error message instead of\n"
-    "                 nothing\n"
+    "                 an empty output\n"
     "  --utf8         text files and output are UTF-8 (converted through the code\n"
     "                 page); --utf8-out: only the output\n"
     "\n"
@@ -165,6 +166,12 @@ int FormatMain(int argc, char** argv) {
     }
   } catch (const DefinitionsError& e) {
     std::fprintf(stderr, "vellorax format: %s\n", e.what());
+    return 1;
+  }
+
+  if (!engine.WorkSpace().FindCommand(options.run)) {
+    std::fprintf(stderr, "vellorax format: %s defines no command \"%s\"\n", options.defs.c_str(),
+                 options.run.c_str());
     return 1;
   }
 
