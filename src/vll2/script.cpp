@@ -1,5 +1,6 @@
 #include "vll2/script.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "vll2/named_object_list.h"
@@ -29,21 +30,6 @@ TVLLScript::TVLLScript(std::string_view text)
   Next();
 }
 
-char TVLLScript::At(int pos) const {
-  return CharIn(text_, pos);
-}
-
-char TVLLScript::Next() {
-  if (position_ < length_) {
-    ++position_;
-    current_ = text_[position_ - 1];
-  } else {
-    position_ = length_ + 1;
-    current_ = '\0';
-  }
-  return current_;
-}
-
 void TVLLScript::SetPosition(int n) {
   if (n < 0 || n > length_) return;
   position_ = n;
@@ -55,44 +41,32 @@ void TVLLScript::Restore(int pos) {
   Reread();
 }
 
-char TVLLScript::PeekNext() const {
-  return At(position_ + 1);
-}
-
-void TVLLScript::Reread() {
-  current_ = At(position_);
-}
-
 bool TVLLScript::SkipBlanks() {
   while (NotEnd() && IsBlank(current_)) Next();
   return NotEnd();
 }
 
-std::string TVLLScript::ReadUntilBlank() {
-  std::string s;
-  while (current_ != '\0' && !IsBlank(current_)) {
-    s += current_;
-    Next();
-  }
+template <typename Predicate>
+std::string TVLLScript::ReadWhile(Predicate accept) {
+  if (current_ == '\0' || !accept(current_)) return {};
+  int end = position_ + 1;
+  while (end <= length_ && text_[end - 1] != '\0' && accept(text_[end - 1])) ++end;
+  std::string s =
+      text_.substr(static_cast<size_t>(position_) - 1, static_cast<size_t>(end - position_));
+  Restore(end);
   return s;
+}
+
+std::string TVLLScript::ReadUntilBlank() {
+  return ReadWhile([](char c) { return !IsBlank(c); });
 }
 
 std::string TVLLScript::ReadLetters() {
-  std::string s;
-  while (current_ != '\0' && IsLetter(current_)) {
-    s += current_;
-    Next();
-  }
-  return s;
+  return ReadWhile([](char c) { return IsLetter(c); });
 }
 
 std::string TVLLScript::ReadNameChars() {
-  std::string s;
-  while (current_ != '\0' && IsNameChar(current_)) {
-    s += current_;
-    Next();
-  }
-  return s;
+  return ReadWhile([](char c) { return IsNameChar(c); });
 }
 
 // operator -> '<=' | '>=' | '==' | '*=' | '#=' | '>' | '<'
@@ -218,15 +192,14 @@ int TVLLScript::ParseCall(std::string& name, std::vector<std::string>* params, i
     if (current_ == ')') continue;
 
     if (IsQuote(current_)) {
-      const char quote = current_;
+      // Everything up to the same quote, or to the end when it is missing.
+      const size_t from = static_cast<size_t>(position_);
+      const size_t close = std::min(text_.find(current_, from), text_.size());
+      param.reserve(close - from + 2);
       param += '"';
-      Next();
-      while (NotEnd() && current_ != quote) {
-        param += current_;
-        Next();
-      }
-      if (NotEnd()) Next();
+      param.append(text_, from, close - from);
       param += '"';
+      Restore(static_cast<int>(close) + 2);
     } else if (current_ == '#') {
       const int nested_start = position_;
       std::string nested_name;
@@ -237,9 +210,19 @@ int TVLLScript::ParseCall(std::string& name, std::vector<std::string>* params, i
         if (current_ == '\\') {
           Next();
           if (!NotEnd()) break;
+          param += current_;
+          Next();
+          continue;
         }
-        param += current_;
-        Next();
+        // A run of ordinary characters at once.
+        int end = position_ + 1;
+        while (end <= length_ && text_[end - 1] != ',' && text_[end - 1] != ')' &&
+               text_[end - 1] != '\\') {
+          ++end;
+        }
+        param.append(text_, static_cast<size_t>(position_) - 1,
+                     static_cast<size_t>(end - position_));
+        Restore(end);
       }
     }
 
@@ -314,35 +297,44 @@ int TVLLScript::ReadBracketed(std::string& kind, std::string& content) {
   if (colon_block) Next();
   SkipBlanks();
 
+  // The content is the text between opener and matching closer (or, with
+  // no closer, up to the end or a NUL byte), taken in one piece.
+  const int from = position_;
+  int p = position_;
+  int content_end = 0;
   int depth = 1;
-  while (current_ != '\0' && depth >= 1) {
+  while (current_ != '\0' && p <= length_ && text_[p - 1] != '\0') {
+    const char c = text_[p - 1];
     if (colon_block) {
-      if (current_ == '(' && PeekNext() == ':') {
+      const char after = At(p + 1);
+      if (c == '(' && after == ':') {
         ++depth;
-        content += "(:";
-        Next();
-        Next();
+        p += 2;
         continue;
       }
-      if (current_ == ':' && PeekNext() == ')') {
-        --depth;
-        if (depth >= 1) content += ":)";
-        Next();
-        Next();
+      if (c == ':' && after == ')') {
+        if (--depth == 0) {
+          content_end = p;
+          p += 2;
+          break;
+        }
+        p += 2;
         continue;
       }
-    } else if (current_ == opener) {
+    } else if (c == opener) {
       ++depth;
-    } else if (current_ == closer) {
-      --depth;
-      if (depth == 0) {
-        Next();
-        break;
-      }
+    } else if (c == closer && --depth == 0) {
+      content_end = p;
+      p += 1;
+      break;
     }
-    content += current_;
-    Next();
+    ++p;
   }
+  if (current_ != '\0') {
+    const int end = content_end != 0 ? content_end : std::min(p, length_ + 1);
+    content.assign(text_, static_cast<size_t>(from) - 1, static_cast<size_t>(end - from));
+  }
+  Restore(std::min(p, length_ + 1));
   return depth == 0 ? kOk : kSyntaxError;
 }
 
@@ -362,9 +354,14 @@ int TVLLScript::ParseQuotedString(std::string& value) {
       Next();
       if (!NotEnd()) break;
       if (current_ != quote) value += '\\';
+      value += current_;
+      Next();
+      continue;
     }
-    value += current_;
-    Next();
+    int end = position_ + 1;
+    while (end <= length_ && text_[end - 1] != quote && text_[end - 1] != '\\') ++end;
+    value.append(text_, static_cast<size_t>(position_) - 1, static_cast<size_t>(end - position_));
+    Restore(end);
   }
   if (!NotEnd()) {
     value.clear();
@@ -426,18 +423,24 @@ int TVLLScript::ReadAttributes(std::string_view text, int& pos, TVLLNamedObjectL
 std::string TVLLScript::Unescape(std::string_view text) {
   std::string result;
   result.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\\' || i + 1 == text.size()) {
-      result += text[i];
-      continue;
+  size_t from = 0;
+  for (size_t slash = text.find('\\'); slash != std::string_view::npos;
+       slash = text.find('\\', from)) {
+    result.append(text, from, slash - from);
+    if (slash + 1 == text.size()) {
+      // A backslash at the very end stays.
+      from = slash;
+      break;
     }
-    ++i;
-    if (text[i] == 'n') {
+    const char escaped = text[slash + 1];
+    if (escaped == 'n') {
       result += "\r\n";
     } else {
-      result += text[i];
+      result += escaped;
     }
+    from = slash + 2;
   }
+  result.append(text, std::min(from, text.size()));
   return result;
 }
 

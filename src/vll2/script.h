@@ -58,15 +58,24 @@ class TVLLScript {
   // ---- cursor ----
   // Moves one character on; past the last character Position() becomes
   // Length() + 1 and Current() '\0'. Returns the new Current().
-  char Next();
+  char Next() {
+    if (position_ < length_) {
+      ++position_;
+      current_ = text_[position_ - 1];
+    } else {
+      position_ = length_ + 1;
+      current_ = '\0';
+    }
+    return current_;
+  }
   // 0 puts the reader before the start; 1..Length() moves there; any other
   // value is ignored.
   void SetPosition(int n);
   bool NotEnd() const { return position_ <= length_; }
   // The character after Current() without moving ('\0' when none).
-  char PeekNext() const;
+  char PeekNext() const { return At(position_ + 1); }
   // Sets Current() from Position() again.
-  void Reread();
+  void Reread() { current_ = At(position_); }
   // Advances while Current() is blank; returns NotEnd().
   bool SkipBlanks();
   // Collect Current() and advance while it is not '\0' and is, respectively,
@@ -153,10 +162,15 @@ class TVLLScript {
 
  private:
   // The 1-based character of text_, '\0' outside 1..Length().
-  char At(int pos) const;
+  char At(int pos) const {
+    return pos >= 1 && pos <= length_ ? text_[static_cast<size_t>(pos) - 1] : '\0';
+  }
   // Moves to any position 0..Length()+1 (used to restore a start).
   void Restore(int pos);
   int ParseCall(std::string& name, std::vector<std::string>* params, int depth);
+  // Collects Current() and moves on while it is not '\0' and `accept` holds.
+  template <typename Predicate>
+  std::string ReadWhile(Predicate accept);
 
   std::string text_;
   int position_ = 0;

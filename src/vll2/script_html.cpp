@@ -1,5 +1,6 @@
 // The HTML text conversions of TVLLScript: markup and entities between the
 // engine's plain text and its HTML output.
+#include <algorithm>
 #include <array>
 
 #include "vll2/script.h"
@@ -24,6 +25,12 @@ std::string_view LeadingLetters(std::string_view s, size_t from) {
   size_t end = from;
   while (end < s.size() && IsAsciiLetter(s[end])) ++end;
   return s.substr(from, end - from);
+}
+
+// Characters TextToHtml does not copy through unchanged.
+bool NeedsHtmlCare(char c) {
+  return c == '\\' || c == '<' || c == '&' || c == '"' || c == '>' ||
+         static_cast<unsigned char>(c) >= 128;
 }
 
 bool IsComment(std::string_view content) {
@@ -106,8 +113,11 @@ std::string TVLLScript::HtmlToText(std::string_view text) {
         }
       }
     } else {
-      result += c;
-      ++pos;
+      // A run of ordinary characters at once.
+      const size_t end =
+          std::min(text.find_first_of("\\&<", static_cast<size_t>(pos)), text.size());
+      result.append(text, static_cast<size_t>(pos) - 1, end - static_cast<size_t>(pos) + 1);
+      pos = static_cast<int>(end) + 1;
     }
   }
   return result;
@@ -170,8 +180,11 @@ std::string TVLLScript::TextToHtml(std::string_view text) {
       result += TVLLCommon::EncodeHtmlChar(c);
       ++pos;
     } else {
-      result += c;
-      ++pos;
+      // A run of characters that are written as they are.
+      int end = pos + 1;
+      while (end <= length && !NeedsHtmlCare(text[end - 1])) ++end;
+      result.append(text, static_cast<size_t>(pos) - 1, static_cast<size_t>(end - pos));
+      pos = end;
     }
   }
   return result;
