@@ -57,14 +57,15 @@ std::unique_ptr<TVLLBaseCommand> TVLLTagCommand::Clone() const {
 TVLLStatus TVLLTagCommand::DoExecute() {
   const int s = Output().Length();
   const TVLLStatus status = _DoExecute();
-  if (Output().Length() > s && NeedsConversion(std::string_view(Output().Text()).substr(s),
-                                               Context().Html())) {
-    std::string text = Output().TextFrom(s);
-    Output().Truncate(s);
-    text = Context().Html() ? TVLLScript::TextToHtml(text) : TVLLScript::HtmlToText(text);
-    // Unescape changes only backslash pairs.
-    Output().Append(text.find('\\') == std::string::npos ? text : TVLLScript::Unescape(text));
-  }
+  if (Output().Length() <= s) return status;
+  const std::string_view written = std::string_view(Output().Text()).substr(s);
+  if (!NeedsConversion(written, Context().Html())) return status;
+  std::string text =
+      Context().Html() ? TVLLScript::TextToHtml(written) : TVLLScript::HtmlToText(written);
+  // Unescape changes only backslash pairs.
+  if (text.find('\\') != std::string::npos) text = TVLLScript::Unescape(text);
+  Output().Truncate(s);
+  Output().Append(text);
   return status;
 }
 
