@@ -9,6 +9,7 @@ namespace {
 // Bounds the memo so that a stream of never-repeated names (fuzzed input,
 // generated keys) cannot grow it without end.
 constexpr size_t kMaxMemo = 4096;
+constexpr size_t kShortList = 8;
 
 const std::string kEmpty;
 
@@ -43,6 +44,13 @@ int TVLLNamedObjectList::Scan(std::string_view name) const {
 
 int TVLLNamedObjectList::IndexOf(std::string_view name) const {
   if (entries_.empty()) return -1;
+  // Short lists (the per-run objects, most text groups) answer an exact hit
+  // faster than the memo could hash the name.
+  if (!may_repeat_ && entries_.size() <= kShortList) {
+    for (size_t i = 0; i < entries_.size(); ++i) {
+      if (entries_[i].name == name) return static_cast<int>(i);
+    }
+  }
   auto it = memo_.find(name);
   if (it != memo_.end()) return it->second;
   int index = Scan(name);

@@ -69,6 +69,20 @@ TEST_F(NamedObjectListTest, LookupIgnoresCaseOfNationalLetters) {
   }
 }
 
+TEST_F(NamedObjectListTest, LongListsFindEveryEntryInAnyCase) {
+  TVLLNamedObjectList list;
+  for (int i = 0; i < 20; ++i) list.SetObject("Name" + std::to_string(i), nullptr);
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 20; ++i) {
+      EXPECT_EQ(list.IndexOf("Name" + std::to_string(i)), i);
+      EXPECT_EQ(list.IndexOf("nAME" + std::to_string(i)), i);
+    }
+    EXPECT_EQ(list.IndexOf("Name20"), -1);
+  }
+  EXPECT_EQ(list.SetObject("NAME7", nullptr), 7);
+  EXPECT_EQ(list.Count(), 20);
+}
+
 TEST_F(NamedObjectListTest, MemoForgetsMissesWhenEntriesAreAdded) {
   TVLLNamedObjectList list;
   list.SetObject("a", nullptr);
