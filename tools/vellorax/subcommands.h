@@ -18,6 +18,7 @@ struct Subcommand {
 };
 
 int RepairMain(int argc, char** argv);
+int FormatMain(int argc, char** argv);
 int CryptMain(int argc, char** argv);
 int RegisterMain(int argc, char** argv);
 int UnregisterMain(int argc, char** argv);
@@ -25,6 +26,7 @@ int ProgIDMain(int argc, char** argv);
 
 inline constexpr Subcommand kSubcommands[] = {
     {"repair", "turn display-format MARC records into engine record text", RepairMain},
+    {"format", "run a display format of the macro engine over MARC records", FormatMain},
     {"crypt", "encrypt or decrypt a string as the Crypt object does", CryptMain},
     {"register", "register the automation classes and type library", RegisterMain},
     {"unregister", "remove the automation classes and type library", UnregisterMain},

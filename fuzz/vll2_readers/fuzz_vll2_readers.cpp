@@ -1,0 +1,88 @@
+// Feeds arbitrary bytes straight to the macro engine's readers: every token
+// reader of TVLLScript from every start position, the class functions, the
+// HTML conversions, and the record navigator walking the bytes as a record.
+// Any crash, hang or read outside the text is a fault.
+//
+// Input layout: the first byte chooses a tag pattern and a subfield code for
+// the navigator; the rest is the text.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vll2/marc.h"
+#include "vll2/named_object_list.h"
+#include "vll2/script.h"
+#include "vll2/vll_common.h"
+
+namespace {
+
+using vellorax::vll2::TVLLCommon;
+using vellorax::vll2::TVLLLogic;
+using vellorax::vll2::TVLLMarc;
+using vellorax::vll2::TVLLNamedObjectList;
+using vellorax::vll2::TVLLScript;
+
+void ReadEverywhere(std::string_view text) {
+  const int limit = static_cast<int>(text.size()) + 1;
+  // Quadratic in the length: keep the start positions few for long inputs.
+  const int step = limit > 256 ? limit / 64 : 1;
+  for (int start = 0; start <= limit; start += step) {
+    std::string a, b, c;
+    std::vector<std::string> params;
+    TVLLScript reader(text);
+    reader.SetPosition(start);
+    reader.ParseCommand(a, &params);
+    reader.ParseTextCommand(a, b, c);
+    reader.ParseQuotedString(a);
+    std::string kind;
+    reader.ReadBracketed(kind, a);
+    reader.ReadOperator();
+    reader.ReadLogicWord();
+    reader.ReadUntilBlank();
+    reader.ReadNameChars();
+    int pos = start;
+    TVLLNamedObjectList list;
+    TVLLScript::ReadAttributes(text, pos, list);
+    pos = start;
+    TVLLScript::ReadTag(text, pos, a);
+    TVLLScript::ReadEntity(text, pos, a);
+    TVLLScript::ReadOperatorAt(text, pos);
+    TVLLScript::ReadLogicWordAt(text, pos);
+    TVLLScript::SkipBlanksIn(text, pos);
+    TVLLScript::ReadLettersIn(text, pos, a);
+  }
+}
+
+void Navigate(std::string_view text, unsigned char choice) {
+  static const char* const kPatterns[] = {"245", "?????", "", "2:", "7001_", "00", "?", "650_0"};
+  static const char kCodes[] = {'a', '?', 'b', '0'};
+  TVLLMarc marc(text, TVLLMarc::BorrowText{});
+  const char* pattern = kPatterns[choice % 8];
+  const char code = kCodes[(choice >> 3) % 4];
+  for (bool f = marc.FindFirstTag(pattern); f; f = marc.FindNextTag()) {
+    for (bool s = marc.FindFirstSubfield(code); s; s = marc.FindNextSubfield()) {
+      marc.SubfieldView();
+      marc.SubfieldPart(2, 3);
+    }
+  }
+  marc.ValueByPath("245$a");
+  marc.ValueByPathPart("?????$?", 2, 5);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const unsigned char choice = data[0];
+  const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
+  ReadEverywhere(text);
+  Navigate(text, choice);
+  TVLLScript::HtmlToText(text);
+  TVLLScript::TextToHtml(text);
+  TVLLScript::Unescape(text);
+  TVLLLogic::Evaluate(text);
+  TVLLCommon::DecodeHtmlEntity(text);
+  return 0;
+}

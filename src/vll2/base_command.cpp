@@ -1,0 +1,178 @@
+#include "vll2/base_command.h"
+
+#include "vll2/script.h"
+#include "vll2/text_group.h"
+#include "vll2/work_space.h"
+
+namespace vellorax::vll2 {
+
+namespace {
+
+const std::string kNoParam;
+
+bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+
+}  // namespace
+
+TVLLBaseCommand::TVLLBaseCommand(std::string name, std::shared_ptr<TVLLObject> tag)
+    : name_(std::move(name)), tag_(std::move(tag)) {}
+
+TVLLBaseCommand::~TVLLBaseCommand() = default;
+
+std::unique_ptr<TVLLBaseCommand> TVLLBaseCommand::Clone() const {
+  return std::make_unique<TVLLBaseCommand>(name_, tag_);
+}
+
+TVLLStatus TVLLBaseCommand::DoExecute() { return kStatusOk; }
+
+TVLLStatus TVLLBaseCommand::Execute(TVLLContext& context, const TVLLParams* parameters) {
+  TVLLNestingGuard guard(context, "TVLLBaseCommand.Execute", name_);
+  if (!guard.Entered()) return kStatusSyntax;
+  // Restores the per-run fields also when DoExecute throws.
+  struct RunScope {
+    TVLLBaseCommand& command;
+    ~RunScope() {
+      command.context_ = nullptr;
+      command.parameters_ = nullptr;
+    }
+  } scope{*this};
+  context_ = &context;
+  parameters_ = parameters;
+  return DoExecute();
+}
+
+TVLLWorkSpace* TVLLBaseCommand::WorkSpace() const { return context_->WorkSpace(); }
+
+const std::string& TVLLBaseCommand::Param(int index) const {
+  if (parameters_ == nullptr || index < 0 || index >= ParamCount()) return kNoParam;
+  return (*parameters_)[static_cast<size_t>(index)];
+}
+
+void TVLLBaseCommand::RecordError(TVLLStatus code, std::string_view where,
+                                  std::string_view message, std::string_view detail) {
+  context_->SetError(code, where, detail, message);
+}
+
+TVLLStatus TVLLBaseCommand::CallCommand(std::string_view name, const TVLLParams* parameters) {
+  TVLLBaseCommand* command = WorkSpace() ? WorkSpace()->FindCommand(name) : nullptr;
+  if (command == nullptr) {
+    RecordError(kStatusNotFound, "TVLLBaseCommand.CallCommand",
+                "Could not find the command: " + std::string(name), name_);
+    return kStatusNotFound;
+  }
+  std::unique_ptr<TVLLBaseCommand> clone = command->Clone();
+  return clone->Execute(*context_, parameters);
+}
+
+// parameter -> "" | "%" reference "%" | "#" call | quoted string | other (6)
+TVLLStatus TVLLBaseCommand::EvalParameter(std::string_view parameter) {
+  if (parameter.empty()) return kStatusOk;
+  const char first = parameter.front();
+  if (first == '%') {
+    TVLLScript reader(parameter);
+    std::string group, key, language;
+    if (reader.ParseTextCommand(group, key, language) != TVLLScript::kOk) {
+      RecordError(kStatusSyntax, "vll2BaseCommand.EvalParameter",
+                  "Syntax Error for ParseTextCommand", parameter);
+      return kStatusSyntax;
+    }
+    std::string text;
+    if (GetGroupText(group, key, language, text) == kStatusOk) WriteText(text);
+    return kStatusOk;
+  }
+  if (first == '#') {
+    TVLLScript reader(parameter);
+    std::string name;
+    TVLLParams params;
+    if (reader.ParseCommand(name, &params) != TVLLScript::kOk) {
+      RecordError(kStatusSyntax, "vll2BaseCommand.EvalParameter", "Syntax Error for ParseCommand",
+                  parameter);
+      return kStatusSyntax;
+    }
+    // A failing nested call keeps what it wrote and its own error record.
+    CallCommand(name, &params);
+    return kStatusOk;
+  }
+  if (first == '"' || first == '\'') {
+    TVLLScript reader(parameter);
+    std::string value;
+    if (reader.ParseQuotedString(value) != TVLLScript::kOk) {
+      RecordError(kStatusSyntax, "vll2BaseCommand.EvalParameter",
+                  "Syntax Error for ParseQuotedString", parameter);
+      return kStatusSyntax;
+    }
+    WriteText(value);
+    return kStatusOk;
+  }
+  return kStatusNotFound;
+}
+
+TVLLStatus TVLLBaseCommand::WriteParameter(std::string_view parameter) {
+  TVLLStatus status = EvalParameter(parameter);
+  if (status != kStatusNotFound) return status;
+  return WriteTextOrLiteral(parameter);
+}
+
+TVLLStatus TVLLBaseCommand::WriteTextOrLiteral(std::string_view parameter) {
+  if (parameter.empty()) return kStatusOk;
+  TVLLScript reader(parameter);
+  std::string group, key, language, text;
+  if (reader.ParseTextCommand(group, key, language) == TVLLScript::kOk &&
+      GetGroupText(group, key, language, text) == kStatusOk) {
+    WriteText(text);
+  } else {
+    WriteText(parameter);
+  }
+  return kStatusOk;
+}
+
+TVLLStatus TVLLBaseCommand::GetGroupText(std::string_view group, std::string_view key,
+                                         std::string_view language, std::string& text) {
+  text.clear();
+  TVLLWorkSpace* ws = WorkSpace();
+  if (ws == nullptr) return kStatusNotFound;
+  TVLLTextGroup* text_group = group.empty() ? ws->GetTextGroup(0) : ws->FindTextGroup(group);
+  if (text_group == nullptr) return kStatusNotFound;
+  if (language.empty()) {
+    language = context_->Language().empty() ? std::string_view(ws->Language())
+                                            : std::string_view(context_->Language());
+  }
+  text = text_group->GetText(key, language);
+  return text.empty() ? kStatusNotFound : kStatusOk;
+}
+
+// The seam rule: while the output's last character is met again by the first
+// character of the (unescaped) text, or a line break meets a line break, and
+// more than one character is left, the first character is dropped and the
+// rest unescaped again. Once the rest holds no escape that a further pass
+// would change, the drops are counted in one sweep, so long runs of equal
+// characters cost linear time.
+void TVLLBaseCommand::WriteText(std::string_view text) {
+  TVLLStringBuilder& out = Output();
+  std::string rest = TVLLScript::Unescape(text);
+  if (rest.empty()) return;
+  if (out.Length() == 0) {
+    out.Append(rest);
+    return;
+  }
+  const char last = out.LastChar();
+  auto meets = [last](char c) { return c == last || (IsLineBreak(c) && IsLineBreak(last)); };
+  for (;;) {
+    if (rest.size() <= 1 || !meets(rest.front())) break;
+    // An escape past the first character would change on the next pass.
+    const bool stable = rest.size() < 3 || rest.find('\\', 1) >= rest.size() - 1;
+    if (stable) {
+      size_t drop = 0;
+      while (drop + 1 < rest.size() && meets(rest[drop])) ++drop;
+      rest.erase(0, drop);
+      break;
+    }
+    rest = TVLLScript::Unescape(std::string_view(rest).substr(1));
+    if (rest.empty()) return;
+  }
+  out.Append(rest);
+}
+
+void TVLLBaseCommand::WriteRaw(std::string_view text) { Output().Append(text); }
+
+}  // namespace vellorax::vll2

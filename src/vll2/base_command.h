@@ -1,0 +1,93 @@
+// TVLLBaseCommand: the base of every macro command. A command is run with a
+// context and an optional list of parameter texts; it writes to the context's
+// output and returns a status (status.h). Registered commands are never run
+// themselves: every run works on a Clone, which shares the attached object.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vll2/context.h"
+#include "vll2/status.h"
+#include "vll2/vll_string.h"
+
+namespace vellorax::vll2 {
+
+class TVLLWorkSpace;
+
+// The parameter texts of one call, as the script reader reads them.
+using TVLLParams = std::vector<std::string>;
+
+class TVLLBaseCommand : public TVLLObject {
+ public:
+  // `tag` is the attached object (the script text of a script command), shared
+  // with every clone; may be null.
+  explicit TVLLBaseCommand(std::string name, std::shared_ptr<TVLLObject> tag = nullptr);
+  ~TVLLBaseCommand() override;
+
+  // A fresh instance of the same class with the same name and the same
+  // attached object; working fields start empty. Every subclass overrides it.
+  virtual std::unique_ptr<TVLLBaseCommand> Clone() const;
+
+  // Runs the command: stores `context` and `parameters` (null: no parameter
+  // list, as at the top level) for the time of DoExecute and returns its
+  // status. Counts one nesting level: past kMaxNestingDepth it records status 9
+  // and returns 9 without running.
+  TVLLStatus Execute(TVLLContext& context, const TVLLParams* parameters);
+
+  // Runs a clone of the workspace command `name` with this run's context; 6
+  // (error recorded) when there is none. REQUIRES: inside Execute.
+  TVLLStatus CallCommand(std::string_view name, const TVLLParams* parameters);
+
+  // Writes a parameter that has a special form ("" nothing, "%...%" a text
+  // reference, "#name(...)" a call, a quoted string); 6 for any other form,
+  // 9 (error recorded) when the form does not read. REQUIRES: inside Execute.
+  virtual TVLLStatus EvalParameter(std::string_view parameter);
+  // EvalParameter, and for a parameter of no special form WriteTextOrLiteral.
+  TVLLStatus WriteParameter(std::string_view parameter);
+  // Writes the text that the leading key of `parameter` names in the default
+  // text group, or else `parameter` itself. Always 0.
+  TVLLStatus WriteTextOrLiteral(std::string_view parameter);
+  // Looks `key` up in `group` (empty: the workspace's first text group) for
+  // `language` (empty: the context's, else the workspace's). 0 and the text
+  // when a non-empty text is found, otherwise 6 and `text` emptied.
+  TVLLStatus GetGroupText(std::string_view group, std::string_view key,
+                          std::string_view language, std::string& text);
+  // Unescapes `text` and appends it, dropping leading characters that repeat
+  // the output's last character (or line breaks meeting line breaks) while
+  // more than one character is left.
+  void WriteText(std::string_view text);
+  // Appends `text` unchanged.
+  void WriteRaw(std::string_view text);
+
+  const std::string& Name() const { return name_; }
+  TVLLObject* Tag() const { return tag_.get(); }
+  const std::shared_ptr<TVLLObject>& SharedTag() const { return tag_; }
+
+ protected:
+  // The command's own work; the base writes nothing and returns 0.
+  virtual TVLLStatus DoExecute();
+
+  // REQUIRES: inside Execute.
+  TVLLContext& Context() const { return *context_; }
+  TVLLWorkSpace* WorkSpace() const;
+  TVLLStringBuilder& Output() const { return context_->Output(); }
+  // The parameter list of the running call, or null.
+  const TVLLParams* Parameters() const { return parameters_; }
+  int ParamCount() const { return parameters_ ? static_cast<int>(parameters_->size()) : 0; }
+  // The 0-based parameter `index`; "" when absent.
+  const std::string& Param(int index) const;
+  // The context's SetError (first error wins).
+  void RecordError(TVLLStatus code, std::string_view where, std::string_view message,
+                   std::string_view detail);
+
+ private:
+  std::string name_;
+  std::shared_ptr<TVLLObject> tag_;
+  TVLLContext* context_ = nullptr;
+  const TVLLParams* parameters_ = nullptr;
+};
+
+}  // namespace vellorax::vll2

@@ -1,0 +1,49 @@
+#include "vll2/context.h"
+
+#include <string>
+
+namespace vellorax::vll2 {
+
+void TVLLContext::SetObject(std::string_view name, std::unique_ptr<TVLLObject> obj) {
+  objects_.SetObject(name, std::move(obj));
+}
+
+TVLLObject* TVLLContext::GetObject(std::string_view name) const { return objects_.Find(name); }
+
+void TVLLContext::SetError(TVLLStatus code, std::string_view where, std::string_view detail,
+                           std::string_view message) {
+  if (error_code_ != 0) return;
+  error_code_ = code;
+  error_where_ = where;
+  error_detail_ = detail;
+  error_message_ = message;
+}
+
+void TVLLContext::ClearError() {
+  error_code_ = 0;
+  error_where_.clear();
+  error_detail_.clear();
+  error_message_.clear();
+}
+
+bool TVLLContext::EnterLevel(std::string_view where, std::string_view detail) {
+  if (aborted_) return false;
+  if (depth_ >= kMaxNestingDepth) {
+    aborted_ = true;
+    SetError(kStatusSyntax, where, detail,
+             "Nesting too deep: more than " + std::to_string(kMaxNestingDepth) +
+                 " levels of command calls, script branches or blocks.");
+    return false;
+  }
+  if (++levels_entered_ > kMaxLevelsPerRun) {
+    aborted_ = true;
+    SetError(kStatusSyntax, where, detail,
+             "Too many command calls: more than " + std::to_string(kMaxLevelsPerRun) +
+                 " levels entered in one run.");
+    return false;
+  }
+  ++depth_;
+  return true;
+}
+
+}  // namespace vellorax::vll2

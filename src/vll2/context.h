@@ -1,0 +1,101 @@
+// TVLLContext: everything that belongs to one run of the macro engine: the
+// output, the per-run objects (the record under "marc"), the language, the
+// HTML flag, the first recorded error and the nesting depth. Made fresh for
+// every Execute; used by one run on one thread.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "vll2/named_object_list.h"
+#include "vll2/status.h"
+#include "vll2/string_builder.h"
+
+namespace vellorax::vll2 {
+
+class TVLLWorkSpace;
+
+class TVLLContext {
+ public:
+  TVLLContext() = default;
+  TVLLContext(const TVLLContext&) = delete;
+  TVLLContext& operator=(const TVLLContext&) = delete;
+
+  TVLLStringBuilder& Output() { return output_; }
+  const TVLLStringBuilder& Output() const { return output_; }
+
+  // Not owned; set by the creator before the run.
+  TVLLWorkSpace* WorkSpace() const { return work_space_; }
+  void SetWorkSpace(TVLLWorkSpace* work_space) { work_space_ = work_space; }
+
+  TVLLNamedObjectList& Objects() { return objects_; }
+  void SetObject(std::string_view name, std::unique_ptr<TVLLObject> obj);
+  // Looks in Objects only; nullptr when absent.
+  TVLLObject* GetObject(std::string_view name) const;
+
+  // When not empty, takes precedence over the workspace language.
+  const std::string& Language() const { return language_; }
+  void SetLanguage(std::string language) { language_ = std::move(language); }
+
+  bool Html() const { return html_; }
+  void SetHtml(bool html) { html_ = html; }
+
+  // Records the error only while no error is recorded (ErrorCode 0), so the
+  // first error of a run is the one reported. A record with code 0 leaves
+  // ErrorCode 0 and is therefore replaced by the next one.
+  void SetError(TVLLStatus code, std::string_view where, std::string_view detail,
+                std::string_view message);
+  void ClearError();
+
+  TVLLStatus ErrorCode() const { return error_code_; }
+  const std::string& ErrorMessage() const { return error_message_; }
+  const std::string& ErrorDetail() const { return error_detail_; }
+  const std::string& ErrorWhere() const { return error_where_; }
+
+  // Nesting guard shared by every recursive part of a run. EnterLevel returns
+  // false (and records status 9 with `where` and `detail`) when the run is
+  // already kMaxNestingDepth levels deep or has entered kMaxLevelsPerRun
+  // levels in all. Either ends the run: every later EnterLevel of the same
+  // run fails too, so a script that calls itself more than once per level
+  // unwinds at once instead of retrying an exponential number of times.
+  // Every successful EnterLevel is paired with LeaveLevel (TVLLNestingGuard).
+  bool EnterLevel(std::string_view where, std::string_view detail);
+  void LeaveLevel() { --depth_; }
+  int Depth() const { return depth_; }
+  bool Aborted() const { return aborted_; }
+
+ private:
+  TVLLStringBuilder output_;
+  TVLLWorkSpace* work_space_ = nullptr;
+  TVLLNamedObjectList objects_;
+  std::string language_;
+  TVLLStatus error_code_ = 0;
+  std::string error_message_;
+  std::string error_detail_;
+  std::string error_where_;
+  bool html_ = false;
+  int depth_ = 0;
+  long levels_entered_ = 0;
+  bool aborted_ = false;
+};
+
+// Scope of one nesting level: `if (!guard.Entered()) return kStatusSyntax;`
+class TVLLNestingGuard {
+ public:
+  TVLLNestingGuard(TVLLContext& context, std::string_view where, std::string_view detail)
+      : context_(context), entered_(context.EnterLevel(where, detail)) {}
+  ~TVLLNestingGuard() {
+    if (entered_) context_.LeaveLevel();
+  }
+  TVLLNestingGuard(const TVLLNestingGuard&) = delete;
+  TVLLNestingGuard& operator=(const TVLLNestingGuard&) = delete;
+
+  bool Entered() const { return entered_; }
+
+ private:
+  TVLLContext& context_;
+  bool entered_;
+};
+
+}  // namespace vellorax::vll2

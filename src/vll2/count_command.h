@@ -1,0 +1,24 @@
+// TVLLCountCommand, the built-in "count": #count(prefix, pattern, ...,
+// suffix) writes how many fields of the run's record match the tag patterns,
+// added up over all patterns, between prefix and suffix.
+#pragma once
+
+#include <memory>
+
+#include "vll2/base_command.h"
+
+namespace vellorax::vll2 {
+
+class TVLLCountCommand : public TVLLBaseCommand {
+ public:
+  using TVLLBaseCommand::TVLLBaseCommand;
+
+  std::unique_ptr<TVLLBaseCommand> Clone() const override;
+
+ protected:
+  // 7 (recorded) without parameters; 9 when a pattern parameter gives 9.
+  // Without a record the prefix stays and an error is recorded with status 0.
+  TVLLStatus DoExecute() override;
+};
+
+}  // namespace vellorax::vll2

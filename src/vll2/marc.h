@@ -1,0 +1,116 @@
+// TVLLMarc: the record navigator. Finds fields and subfields in one MARC
+// record held as engine record text ("*" + tag + two indicators + "$" + code +
+// data, one further subfield per line, lines separated by LF, a closing "^").
+// It keeps a current field and a current subfield so that a tag command can
+// walk every field with a given tag and, inside one field, every subfield with
+// a given code. It never changes the text and never reads outside it,
+// whatever the record.
+//
+// Recognition (bytes, letter case included):
+// - a "*" starts a field at the start of the text, after CR or LF, or, when
+//   not preceded by a backslash, where three digits, two characters and "$"
+//   follow it (with at least two characters after that "$");
+// - a "$" starts a subfield right after the tag and indicators, or, when not
+//   preceded by a backslash, where an ASCII letter or digit follows it (and is
+//   not the last character of the text).
+// Tag patterns compare at most five characters (tag, then the indicators):
+// "?" matches any character, "_" a blank, ":" ends the pattern with a match.
+//
+// Positions are 1-based; 0 means none. Not thread-safe; cheap to make.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "vll2/vll_string.h"
+
+namespace vellorax::vll2 {
+
+class TVLLMarc : public TVLLObject {
+ public:
+  // Tag for the borrowing constructor.
+  struct BorrowText {};
+
+  // Keeps its own copy of `text`.
+  explicit TVLLMarc(std::string text);
+  // Reads `text` in place without copying it (the formatting hot path).
+  // REQUIRES: `text` outlives the navigator and does not change meanwhile.
+  TVLLMarc(std::string_view text, BorrowText);
+
+  std::string_view Text() const { return text_; }
+  // Position of the "*" of the current field / "$" of the current subfield.
+  int FieldPosition() const { return field_; }
+  int SubfieldPosition() const { return subfield_; }
+
+  // Stores `pattern` and makes the first matching field current. False (and
+  // no current field) when none matches.
+  bool FindFirstTag(std::string_view pattern);
+  // The next field after the current one that matches the stored pattern.
+  bool FindNextTag();
+  // Stores `code` ("?" for any) and makes the first subfield of the current
+  // field with that code current. False without a current field.
+  bool FindFirstSubfield(char code);
+  // The next subfield of the stored code after the current one, in the
+  // current field.
+  bool FindNextSubfield();
+
+  // Data of the current subfield (after "$" and code) up to the next
+  // subfield, field or line break; empty without a current subfield.
+  std::string SubfieldText() const { return std::string(SubfieldView()); }
+  std::string_view SubfieldView() const;
+  // `count` characters of SubfieldText from the 1-based `start`.
+  std::string SubfieldPart(int start, int count) const;
+
+  // The first subfield value found by a path of seven characters (a
+  // five-character tag pattern, a separator, the code: "24510$a") or five
+  // (tag pattern, separator, code: "245$a"), searched from the start of the
+  // record without moving the current field and subfield. Empty for any other
+  // path length or when nothing matches.
+  std::string ValueByPath(std::string_view path) const {
+    return std::string(ValueViewByPath(path));
+  }
+  std::string_view ValueViewByPath(std::string_view path) const;
+  // `count` characters of ValueByPath(path) from the 1-based `start`.
+  std::string ValueByPathPart(std::string_view path, int start, int count) const;
+
+  // The recognition rules themselves, on 1-based positions of `text`.
+  static bool IsFieldStart(std::string_view text, int p);
+  static bool IsSubfieldStart(std::string_view text, int p, int f);
+  static bool TagMatches(std::string_view text, int f, std::string_view pattern);
+
+ private:
+  // The first field from the start of the record that matches `pattern`.
+  int FirstField(std::string_view pattern) const;
+  // The first field after the one at `p` that matches `pattern`; 0 when
+  // none. Uses the field index.
+  int MatchingFieldAfter(int p, std::string_view pattern) const;
+  void BuildIndex() const;
+  // Start of the field after the one at `f`, or length + 1: the field at
+  // `f` ends just before it.
+  int FieldEnd(int f) const;
+  void SetField(int f);
+  // The first subfield of the field at `f` (ending before `end`) after
+  // position `s` that matches `code`; 0 when none is left.
+  int NextMatchingSubfield(int f, int end, int s, char code) const;
+  std::string_view SubfieldViewAt(int f, int end, int s) const;
+
+  std::string owned_;
+  std::string_view text_;
+  // Only the first five characters of a pattern take part in a match.
+  char pattern_[5] = {};
+  int pattern_size_ = 0;
+  int field_ = 0;
+  int field_end_ = 0;
+  char code_ = '\0';
+  int subfield_ = 0;
+
+  // Every field start of the text, found in one pass on first use, so that
+  // the many tag searches of one display do not rescan the record. Records
+  // with more fields than fit are searched by scanning instead.
+  static constexpr int kIndexSize = 96;
+  mutable std::array<int, kIndexSize> index_;
+  mutable int index_count_ = -1;  // -1: not built; kIndexSize + 1: overflow
+};
+
+}  // namespace vellorax::vll2

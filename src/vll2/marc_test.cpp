@@ -1,0 +1,500 @@
+#include "vll2/marc.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vellorax::vll2 {
+namespace {
+
+// A record as the record text repair writes it: LF-separated lines, a
+// closing "^" and a NUL byte.
+const std::string kBook = std::string(
+                              "*001  $a0012345\n"
+                              "*020  $a82-05-30000-1\n"
+                              "$cNOK 249\n"
+                              "*1001 $aHamsun, Knut\n"
+                              "$d1859-1952\n"
+                              "*24510$aSult :\n"
+                              "$broman /\n"
+                              "$cKnut Hamsun\n"
+                              "*260  $aOslo :\n"
+                              "$bGyldendal,\n"
+                              "$c1990\n"
+                              "*650 0$aNorsk litteratur\n"
+                              "*7001 $aAndersen, Per\n"
+                              "*7001 $aBerg, Kari\n"
+                              "$eill.\n"
+                              "^") +
+                          '\0';
+
+// Every value of `code` in the fields matching `pattern`, "|"-joined per
+// field and ";"-joined between fields.
+std::string Walk(std::string_view record, std::string_view pattern, char code) {
+  TVLLMarc marc{std::string(record)};
+  std::string out;
+  int fields = 0;
+  for (bool field = marc.FindFirstTag(pattern); field; field = marc.FindNextTag()) {
+    if (fields++ > 0) out += ';';
+    bool first = true;
+    for (bool sub = marc.FindFirstSubfield(code); sub; sub = marc.FindNextSubfield()) {
+      if (!first) out += '|';
+      out += marc.SubfieldText();
+      first = false;
+    }
+  }
+  return out;
+}
+
+TEST(TVLLMarcTest, FieldStartRecognition) {
+  struct Case {
+    std::string text;
+    int p;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"*x", 1, true},           // position 1 needs no shape
+      {"ab\n*x", 4, true},       // after LF
+      {"ab\r*x", 4, true},       // after CR
+      {"ab*24510$aX", 3, true},  // shape: three digits, two characters, "$"
+      {"ab*245  $aX", 3, true},
+      {"ab*24510$a", 3, false},  // p + 7 must be below the length
+      {"ab*24510$aXY", 3, true},
+      {"ab*2451 0$aX", 3, false},  // "$" not at p + 6
+      {"ab*24a10$aX", 3, false},   // tag not three digits
+      {"a\\*24510$aX", 3, false},  // backslash before "*"
+      {"ab+24510$aX", 3, false},
+      {"*x", 0, false},
+      {"*x", 3, false},
+      {"", 1, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TVLLMarc::IsFieldStart(c.text, c.p), c.expected) << c.text << " @" << c.p;
+  }
+}
+
+TEST(TVLLMarcTest, SubfieldStartRecognition) {
+  struct Case {
+    std::string text;
+    int p, f;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"*24510$aX", 7, 1, true},   // right after tag and indicators
+      {"*24510$ X", 7, 1, true},   // there any code will do
+      {"*2451\\$aX", 7, 1, true},  // even after a backslash indicator
+      {"*24510$aX$bY", 10, 1, true},     {"*24510$aX$9Y", 10, 1, true},
+      {"*24510$aX$ Y", 10, 1, false},     // code must be a letter or digit
+      {"*24510$aX$\xE6Y", 10, 1, false},  // ASCII only
+      {"*24510$aX\\$bY", 11, 1, false},   // backslash protection
+      {"*24510$aX$b", 10, 1, false},      // code as the last character
+      {"*24510$aX$bY", 10, 10, false},    // the field must start before p
+      {"*24510$aX$bY", 9, 1, false},      // not a "$"
+      {"*24510$aX$bY", 13, 1, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TVLLMarc::IsSubfieldStart(c.text, c.p, c.f), c.expected) << c.text << " @" << c.p;
+  }
+}
+
+TEST(TVLLMarcTest, SingleLineFieldWithInlineSubfields) {
+  TVLLMarc marc("*24510$aMain$bSub");
+  ASSERT_TRUE(marc.FindFirstTag("245"));
+  EXPECT_EQ(marc.FieldPosition(), 1);
+  ASSERT_TRUE(marc.FindFirstSubfield('b'));
+  EXPECT_EQ(marc.SubfieldText(), "Sub");
+  ASSERT_TRUE(marc.FindFirstSubfield('a'));
+  EXPECT_EQ(marc.SubfieldText(), "Main");
+  EXPECT_EQ(marc.SubfieldPosition(), 7);
+  EXPECT_FALSE(marc.FindNextSubfield());
+  EXPECT_EQ(marc.SubfieldText(), "");
+  EXPECT_FALSE(marc.FindFirstSubfield('c'));
+}
+
+TEST(TVLLMarcTest, TagPatterns) {
+  struct Case {
+    std::string record, pattern;
+    bool found;
+  };
+  const Case cases[] = {
+      {"*24510$aMain$bSub", "245", true},
+      {"*24510$aMain$bSub", "24510", true},
+      {"*24510$aMain$bSub", "2451?", true},
+      {"*24510$aMain$bSub", "24511", false},
+      {"*24510$aMain$bSub", "24", true},  // shorter patterns match a prefix
+      {"*24510$aMain$bSub", "?????", true},
+      {"*24510$aMain$bSub", "", true},
+      {"*24510$aMain$bSub", "245:x", true},  // ":" ends the comparison
+      {"*24510$aMain$bSub", "2:", true},
+      {"*24510$aMain$bSub", "246:", false},
+      {"*24510$aMain$bSub", "2451099", true},  // only five characters count
+      {"*24510$aMain$bSub", "245_0", false},
+      {"*245 0$aMain$bSub", "245_0", true},  // "_" matches a blank indicator
+      {"*245 0$aMain$bSub", "245 0", true},
+      {"*245 0$aMain$bSub", "245?0", true},
+      {"*245 0$aMain$bSub", "2450_", false},
+      {"*245 0$aMain$bSub", "245__", false},
+      {"*245  $aMain$bSub", "245__", true},
+      {"*24510$aMain", "24510?", true},
+      {"*245", "2450", false},  // a pattern past the text
+      {"*245", "245??", false},
+  };
+  for (const Case& c : cases) {
+    TVLLMarc marc(c.record);
+    EXPECT_EQ(marc.FindFirstTag(c.pattern), c.found) << c.record << " ~ " << c.pattern;
+  }
+}
+
+TEST(TVLLMarcTest, WalksFieldsAndSubfieldsOfARecord) {
+  struct Case {
+    std::string pattern;
+    char code;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"001", 'a', "0012345"},
+      {"245", 'a', "Sult :"},
+      {"245", 'c', "Knut Hamsun"},
+      {"245", '?', "Sult :|roman /|Knut Hamsun"},
+      {"020", 'c', "NOK 249"},
+      {"700", 'a', "Andersen, Per;Berg, Kari"},
+      {"700", 'e', ";ill."},
+      {"7001 ", 'a', "Andersen, Per;Berg, Kari"},
+      {"6", 'a', "Norsk litteratur"},
+      {"650_0", 'a', "Norsk litteratur"},
+      {"1", 'd', "1859-1952"},
+      {"2", 'b', "roman /;Gyldendal,"},
+      {"999", 'a', ""},
+      {"245", 'x', ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Walk(kBook, c.pattern, c.code), c.expected) << c.pattern << " $" << c.code;
+  }
+}
+
+TEST(TVLLMarcTest, FindNextTagVisitsEachMatchOnceThenFails) {
+  TVLLMarc marc(kBook);
+  ASSERT_TRUE(marc.FindFirstTag("700"));
+  const int first = marc.FieldPosition();
+  ASSERT_TRUE(marc.FindNextTag());
+  EXPECT_GT(marc.FieldPosition(), first);
+  EXPECT_FALSE(marc.FindNextTag());
+  EXPECT_EQ(marc.FieldPosition(), 0);
+  EXPECT_FALSE(marc.FindNextTag());
+  EXPECT_FALSE(marc.FindFirstSubfield('a'));
+}
+
+TEST(TVLLMarcTest, RecordsWithManyFieldsAreWalkedToTheEnd) {
+  for (const int fields : {1, 95, 96, 97, 300}) {
+    std::string record;
+    std::string expected;
+    for (int i = 0; i < fields; ++i) {
+      const std::string name = "Name " + std::to_string(i);
+      record += (i % 2 == 0 ? "*7001 $a" : "*650 0$a") + name + "\n$eX\n";
+      if (i % 2 == 0) expected += (expected.empty() ? "" : ";") + name;
+    }
+    record += "^";
+    EXPECT_EQ(Walk(record, "700", 'a'), expected) << fields;
+    TVLLMarc marc(record);
+    EXPECT_EQ(marc.ValueByPath("700$a"), "Name 0");
+    int count = 0;
+    for (bool f = marc.FindFirstTag("7"); f; f = marc.FindNextTag()) ++count;
+    EXPECT_EQ(count, (fields + 1) / 2) << fields;
+  }
+}
+
+TEST(TVLLMarcTest, SubfieldSearchStaysInsideTheCurrentField) {
+  TVLLMarc marc(kBook);
+  ASSERT_TRUE(marc.FindFirstTag("1001"));
+  ASSERT_TRUE(marc.FindFirstSubfield('a'));
+  EXPECT_FALSE(marc.FindNextSubfield());  // the next $a belongs to 245
+  EXPECT_FALSE(marc.FindFirstSubfield('c'));
+}
+
+// What the $a (or the given code) of the first field reads as.
+TEST(TVLLMarcTest, BackslashesStarsAndDollarsInsideData) {
+  struct Case {
+    std::string record;
+    char code;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"*24510$aA\\$bB", 'a', "A\\$bB"},  // escaped "$"
+      {"*24510$aA\\$bB", 'b', ""},
+      {"*24510$aUS$ 5 only", 'a', "US$ 5 only"},  // "$" + blank is text
+      {"*24510$aA$-B", 'a', "A$-B"},
+      {"*24510$aMain$b", 'a', "Main$b"},         // code as last character
+      {"*24510$aA*B", 'a', "A*B"},               // "*" without field shape
+      {"*24510$aA*10x  $bXYZ", 'a', "A*10x  "},  // tag not three digits
+      {"*24510$aA*100  $bXYZ", 'a', "A"},        // field shape ends the field
+      {"*24510$aA*100  $bXYZ", 'b', ""},
+      {"*24510$aA\\*100  $bXYZ", 'a', "A\\*100  "},
+      {"*24510$aA\\*100  $bXYZ", 'b', "XYZ"},
+      {"*24510$aA*100  $b", 'a', "A*100  $b"},  // too close to the end
+      {"*245\\\\$aA", 'a', "A"},                // first subfield after "\" indicators
+      {"*24510$-x", '-', "x"},                  // any code right after the indicators
+      {"*24510$a", 'a', ""},
+      {"*24510$ax", 'a', "x"},
+      {"*24510$a\n$bB", 'a', "\n"},  // the first data character never ends it
+      {"*24510$a$bB", 'a', "$bB"},
+  };
+  for (const Case& c : cases) {
+    TVLLMarc marc(c.record);
+    ASSERT_TRUE(marc.FindFirstTag("245")) << c.record;
+    marc.FindFirstSubfield(c.code);
+    EXPECT_EQ(marc.SubfieldText(), c.expected) << c.record << " $" << c.code;
+  }
+}
+
+TEST(TVLLMarcTest, CarriageReturnsEndDataAndStartFields) {
+  const std::string crlf = "*001  $a123\r\n*24510$aTitle\r\n$bRest\r\n^";
+  EXPECT_EQ(Walk(crlf, "001", 'a'), "123");
+  EXPECT_EQ(Walk(crlf, "245", 'a'), "Title");
+  EXPECT_EQ(Walk(crlf, "245", 'b'), "Rest");
+  // A CR alone before a "*" is a line start too, even without field shape.
+  const std::string cr = "*24510$aTitle and more\r*650 0$aTopic words\r*x";
+  EXPECT_EQ(Walk(cr, "650", 'a'), "Topic words");
+  EXPECT_EQ(Walk(cr, "245", 'a'), "Title and more");
+}
+
+TEST(TVLLMarcTest, NoFieldIsSoughtInTheLastSixteenCharacters) {
+  // From the 245 at position 1 sixteen or fewer characters follow: the
+  // truncated tail is not looked at.
+  EXPECT_EQ(Walk("*24510$aA\n*500  $aB", "500", 'a'), "B");
+  EXPECT_EQ(Walk("*24510$a\n*500 $aB", "500", 'a'), "");
+}
+
+TEST(TVLLMarcTest, ValueByPathReadsFromTheStartWithoutMoving) {
+  TVLLMarc marc(kBook);
+  ASSERT_TRUE(marc.FindFirstTag("700"));
+  ASSERT_TRUE(marc.FindNextTag());
+  ASSERT_TRUE(marc.FindFirstSubfield('e'));
+  const int field = marc.FieldPosition(), subfield = marc.SubfieldPosition();
+
+  struct Case {
+    std::string path, expected;
+  };
+  const Case cases[] = {
+      {"245$a", "Sult :"},
+      {"245 c", "Knut Hamsun"},  // the separator is not checked
+      {"24510$b", "roman /"},
+      {"24511$a", ""},
+      {"7001 $a", "Andersen, Per"},
+      {"700$e", ""},   // the first 700 has none; the second is not looked at
+      {"2451$a", ""},  // six characters
+      {"245", ""},
+      {"", ""},
+      {"999$a", ""},
+      {"245$x", ""},
+      {"???$?", "0012345"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(marc.ValueByPath(c.path), c.expected) << c.path;
+  }
+  EXPECT_EQ(marc.ValueByPathPart("245$c", 6, 6), "Hamsun");
+  EXPECT_EQ(marc.ValueByPathPart("245$c", 10, 99), "un");
+  EXPECT_EQ(marc.ValueByPathPart("999$a", 1, 3), "");
+  EXPECT_EQ(marc.FieldPosition(), field);
+  EXPECT_EQ(marc.SubfieldPosition(), subfield);
+  EXPECT_EQ(marc.SubfieldText(), "ill.");
+}
+
+TEST(TVLLMarcTest, SubfieldPartCutsTheCurrentValue) {
+  TVLLMarc marc("*24510$aAbcdef\n^");
+  ASSERT_TRUE(marc.FindFirstTag("245"));
+  ASSERT_TRUE(marc.FindFirstSubfield('a'));
+  EXPECT_EQ(marc.SubfieldPart(2, 3), "bcd");
+  EXPECT_EQ(marc.SubfieldPart(1, 6), "Abcdef");
+  EXPECT_EQ(marc.SubfieldPart(5, 10), "ef");
+  EXPECT_EQ(marc.SubfieldPart(7, 1), "");
+  EXPECT_EQ(marc.SubfieldPart(2, 0), "");
+}
+
+TEST(TVLLMarcTest, BorrowedTextReadsTheSame) {
+  TVLLMarc marc(std::string_view(kBook), TVLLMarc::BorrowText{});
+  ASSERT_TRUE(marc.FindFirstTag("260"));
+  ASSERT_TRUE(marc.FindFirstSubfield('c'));
+  EXPECT_EQ(marc.SubfieldView(), "1990");
+  EXPECT_EQ(marc.SubfieldView().data(), kBook.data() + kBook.find("1990"));
+}
+
+// Every prefix of a record, and a few malformed ones, walked with every
+// operation: no read outside the text (checked under the sanitizers) and no
+// field found past the end.
+TEST(TVLLMarcTest, TruncatedAndMalformedRecordsAreSafe) {
+  std::vector<std::string> records;
+  for (size_t n = 0; n <= kBook.size(); ++n) records.push_back(kBook.substr(0, n));
+  for (const char* odd :
+       {"*", "$", "\\", "**", "*$", "$$$$", "*\n*\n*", "\n\n", "*001", "*24510$", "*24510$a\\",
+        "\\*24510$aX", "*2*4*5*1*0*$*a", "^", "*24510$a*", "*24510$a$", "*24510$a$b$c$d$e"}) {
+    records.emplace_back(odd);
+  }
+  for (const std::string& record : records) {
+    TVLLMarc marc(record);
+    for (const char* pattern : {"", "?", "245", "?????", "2:", "700"}) {
+      for (bool f = marc.FindFirstTag(pattern); f; f = marc.FindNextTag()) {
+        ASSERT_LT(marc.FieldPosition(), static_cast<int>(record.size()) + 1);
+        for (bool s = marc.FindFirstSubfield('?'); s; s = marc.FindNextSubfield()) {
+          ASSERT_LE(marc.SubfieldPosition(), static_cast<int>(record.size()));
+          const std::string_view view = marc.SubfieldView();
+          if (view.empty()) continue;
+          ASSERT_GE(view.data(), marc.Text().data());
+          ASSERT_LE(view.data() + view.size(), marc.Text().data() + marc.Text().size());
+          marc.SubfieldPart(2, 3);
+        }
+      }
+    }
+    for (const char* path : {"245$a", "24510$a", "???$?", "?????$?"}) marc.ValueByPath(path);
+  }
+}
+
+}  // namespace
+}  // namespace vellorax::vll2
+
+namespace vellorax::vll2 {
+namespace {
+
+// A plain reading of the navigator's rules, one character at a time, to
+// check the indexed navigator against on many damaged records.
+class ReferenceNavigator {
+ public:
+  explicit ReferenceNavigator(std::string text) : t_(std::move(text)), n_(Len()) {}
+
+  // "tag@position:code=text" for every subfield of every matching field.
+  std::string Walk(std::string_view pattern, char code) const {
+    std::string out;
+    for (int f = First(pattern); f != 0; f = NextMatching(f, pattern)) {
+      out += "[" + std::to_string(f) + "]";
+      for (int s = NextMatchingSub(f, f, code); s != 0; s = NextMatchingSub(f, s, code)) {
+        out += std::to_string(s) + "=" + Text(f, s) + "|";
+      }
+    }
+    return out;
+  }
+
+ private:
+  int Len() const { return static_cast<int>(t_.size()); }
+  char At(int p) const { return p >= 1 && p <= n_ ? t_[p - 1] : '\0'; }
+  static bool Digit(char c) { return c >= '0' && c <= '9'; }
+  bool FieldStart(int p) const {
+    if (At(p) != '*') return false;
+    if (p == 1 || At(p - 1) == '\r' || At(p - 1) == '\n') return true;
+    return At(p - 1) != '\\' && p + 7 < n_ && Digit(At(p + 1)) && Digit(At(p + 2)) &&
+           Digit(At(p + 3)) && At(p + 6) == '$';
+  }
+  bool SubStart(int p, int f) const {
+    if (!(f < p && At(p) == '$')) return false;
+    if (p == f + 6) return true;
+    const char c = At(p + 1);
+    return At(p - 1) != '\\' && p + 1 < n_ &&
+           ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'));
+  }
+  bool Matches(int f, std::string_view pattern) const {
+    for (size_t i = 0; i < pattern.size() && i < 5; ++i) {
+      const int p = f + 1 + static_cast<int>(i);
+      if (pattern[i] == ':') return true;
+      if (p > n_) return false;
+      if (pattern[i] == '?') continue;
+      if (pattern[i] == '_' ? At(p) != ' ' : At(p) != pattern[i]) return false;
+    }
+    return true;
+  }
+  int NextField(int p) const {
+    if (p < 1 || p + 16 >= n_) return 0;
+    while (p < n_) {
+      ++p;
+      if (FieldStart(p)) return p;
+    }
+    return 0;
+  }
+  int First(std::string_view pattern) const {
+    for (int p = 1;;) {
+      if (p >= n_) return 0;
+      if (Matches(p, pattern)) return p;
+      p = NextField(p);
+      if (p == 0) return 0;
+    }
+  }
+  int NextMatching(int p, std::string_view pattern) const {
+    do {
+      p = NextField(p);
+    } while (p != 0 && !Matches(p, pattern));
+    return p;
+  }
+  int NextSub(int f, int s) const {
+    if (s < 1 || s + 2 >= n_) return 0;
+    while (s < n_) {
+      ++s;
+      if (At(s) == '$' && SubStart(s, f)) return s;
+      if (At(s) == '*' && FieldStart(s)) return 0;
+    }
+    return 0;
+  }
+  int NextMatchingSub(int f, int s, char code) const {
+    do {
+      s = NextSub(f, s);
+    } while (s != 0 && code != '?' && At(s + 1) != code);
+    return s;
+  }
+  std::string Text(int f, int s) const {
+    if (s <= f) return "";
+    int e = s + 3;
+    while (e <= n_ && !((At(e) == '$' && SubStart(e, f)) || At(e) == '\r' || At(e) == '\n' ||
+                        (At(e) == '*' && FieldStart(e)))) {
+      ++e;
+    }
+    return s + 2 > n_ ? "" : t_.substr(s + 1, e - s - 2);
+  }
+
+  std::string t_;
+  int n_;
+};
+
+std::string IndexedWalk(std::string_view record, std::string_view pattern, char code) {
+  TVLLMarc marc{std::string(record)};
+  std::string out;
+  for (bool f = marc.FindFirstTag(pattern); f; f = marc.FindNextTag()) {
+    out += "[" + std::to_string(marc.FieldPosition()) + "]";
+    for (bool s = marc.FindFirstSubfield(code); s; s = marc.FindNextSubfield()) {
+      out += std::to_string(marc.SubfieldPosition()) + "=" + marc.SubfieldText() + "|";
+    }
+  }
+  return out;
+}
+
+TEST(TVLLMarcTest, AgreesWithACharacterByCharacterReadingOnDamagedRecords) {
+  std::vector<std::string> records = {kBook, "*24510$*100  $aX\n$bY\n^", "*24510$a\n$b\n*1"};
+  unsigned seed = 2718;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  const std::string inserts = "*$\\\n\r 0123456789ab";
+  for (int i = 0; i < 3000; ++i) {
+    std::string record = kBook.substr(0, next() % (kBook.size() + 1));
+    const int edits = static_cast<int>(next() % 12);
+    for (int e = 0; e < edits && !record.empty(); ++e) {
+      const size_t at = next() % record.size();
+      const char c = inserts[next() % inserts.size()];
+      if (next() % 2 == 0) {
+        record[at] = c;
+      } else {
+        record.insert(at, 1, c);
+      }
+    }
+    records.push_back(record);
+  }
+  for (const std::string& record : records) {
+    const ReferenceNavigator reference(record);
+    for (const char* pattern : {"", "245", "7", "?????", "2:", "0"}) {
+      for (const char code : {'a', 'b', '?'}) {
+        ASSERT_EQ(IndexedWalk(record, pattern, code), reference.Walk(pattern, code))
+            << "record: " << record << "\npattern " << pattern << " $" << code;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vellorax::vll2

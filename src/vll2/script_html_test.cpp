@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "vll2/script.h"
+
+namespace vellorax::vll2 {
+namespace {
+
+struct Conversion {
+  std::string in, out;
+};
+
+TEST(TVLLScriptHtmlTest, ReadTagAndReadEntity) {
+  std::string content = "stale";
+  int pos = 1;
+  EXPECT_EQ(TVLLScript::ReadTag("<abc>x", pos, content), 0);
+  EXPECT_EQ(content, "abc");
+  EXPECT_EQ(pos, 6);
+
+  pos = 2;
+  EXPECT_EQ(TVLLScript::ReadTag("a<>", pos, content), 0);
+  EXPECT_EQ(content, "");
+  EXPECT_EQ(pos, 4);
+
+  struct Failure {
+    std::string text;
+    int pos;
+  };
+  const Failure failures[] = {{"a<b>", 1},  {"<abc", 1}, {"<abc>", 0},
+                              {"<abc>", 6}, {"", 1},     {"<a>", -3}};
+  for (const Failure& f : failures) {
+    content = "stale";
+    pos = f.pos;
+    EXPECT_EQ(TVLLScript::ReadTag(f.text, pos, content), 9) << f.text;
+    EXPECT_EQ(pos, f.pos) << f.text;
+    EXPECT_EQ(content, "") << f.text;
+  }
+
+  pos = 1;
+  EXPECT_EQ(TVLLScript::ReadEntity("&amp;x", pos, content), 0);
+  EXPECT_EQ(content, "amp");
+  EXPECT_EQ(pos, 6);
+  pos = 1;
+  EXPECT_EQ(TVLLScript::ReadEntity("&amp", pos, content), 9);
+  EXPECT_EQ(pos, 1);
+}
+
+TEST(TVLLScriptHtmlTest, HtmlTagKindKnowsTheRecognisedNames) {
+  for (const char* name : {"BR",    "br",    "P",    "a",     "Font",  "DIV",    "span", "TR",
+                           "TD",    "TABLE", "IMG",  "STYLE", "HTML",  "HEAD",   "BODY", "COMMENT",
+                           "TBODY", "TH",    "LINK", "META",  "TITLE", "SCRIPT", "AREA", "FORM"}) {
+    EXPECT_NE(TVLLScript::HtmlTagKind(name), 0) << name;
+  }
+  for (const char* name : {"", "B", "I", "U", "EM", "H1", "FORMS", "BR ", "/BR", "UL", "LI"}) {
+    EXPECT_EQ(TVLLScript::HtmlTagKind(name), 0) << name;
+  }
+}
+
+TEST(TVLLScriptHtmlTest, HtmlToTextDropsRecognisedMarkupAndDecodesEntities) {
+  const Conversion cases[] = {
+      {"Tom &amp; Jerry", "Tom & Jerry"},
+      {"&foo; bar", "&foo; bar"},      // unknown entity kept as written
+      {"Tom & Jerry", "Tom & Jerry"},  // no ";" after the ampersand
+      {"a &AMP; b", "a &AMP; b"},
+      {"&;", "&;"},
+      {"&#;x", "&#;x"},  // "#" alone does not convert
+      {"&#x;", "&#x;"},
+      {"&Auml;pfel &nbsp;x", "\xC4pfel  x"},
+      {"&#65;&#x42;&#1000;", "ABd"},
+      {"line<BR>next", "linenext"},
+      {"<p>para</P>", "para"},
+      {"a<!-- note -->b", "ab"},
+      {"<B>bold</B>", "<B>bold</B>"},  // B is not a recognised name
+      {"< br/>x</ td>", "x"},
+      {"<font color=\"red\">x</font>", "x"},
+      {"<!x>", "<!x>"},
+      {"<>", "<>"},
+      {"a < b", "a < b"},
+      {"a <b", "a <b"},
+      {"3 > 2", "3 > 2"},
+      {"\\<BR>", "\\<BR>"},  // an escaped "<" is no markup
+      {"\\&amp;", "\\&amp;"},
+      {"end\\", "end\\"},
+      {"", ""},
+      {"\xE6\xF8\xE5", "\xE6\xF8\xE5"},
+  };
+  for (const Conversion& c : cases) {
+    EXPECT_EQ(TVLLScript::HtmlToText(c.in), c.out) << c.in;
+  }
+}
+
+TEST(TVLLScriptHtmlTest, TextToHtmlEncodesButLetsMarkupAndEntitiesThrough) {
+  const Conversion cases[] = {
+      {"line<BR>next", "line<BR>next"},
+      {"<br/>", "<br/>"},
+      {"</B>", "</B>"},  // any closing tag
+      {"<B>bold", "&lt;B&gt;bold"},
+      {"< br>", "&lt; br&gt;"},  // letters are read from the first character
+      {"<a href=\"x\">", "<a href=\"x\">"},
+      {"<!-- c -->", "<!-- c -->"},
+      {"a < b", "a &lt; b"},
+      {"<>", "&lt;&gt;"},
+      {"3 > 2", "3 &gt; 2"},
+      {"say \"hi\"", "say &quot;hi&quot;"},
+      {"&amp;", "&amp;"},
+      {"&nbsp;&Oslash;", "&nbsp;&Oslash;"},
+      {"&foo;", "&amp;foo;"},
+      {"&#65;&#x41;", "&#65;&#x41;"},
+      {"&#xyz;", "&amp;#xyz;"},
+      {"&AMP;", "&amp;AMP;"},
+      {"&;", "&amp;;"},
+      {"Tom & Jerry", "Tom &amp; Jerry"},
+      {"\\<", "&lt;"},  // the backslash goes
+      {"\\n", "\\n"},   // kept for the final unescape
+      {"\\\"", "&quot;"},
+      {"\\&amp;", "&amp;amp;"},
+      {"\\\xE6", "&aelig;"},
+      {"end\\", "end\\"},
+      {"bl\xE5\xA0\xA9", "bl&aring;\xA0&copy;"},
+      {"", ""},
+  };
+  for (const Conversion& c : cases) {
+    EXPECT_EQ(TVLLScript::TextToHtml(c.in), c.out) << c.in;
+  }
+}
+
+TEST(TVLLScriptHtmlTest, TextToHtmlOutputReadsBackAsTheText) {
+  // Plain text without markup or backslashes survives the round trip.
+  for (const char* text : {"Tom & Jerry", "3 > 2 < 4", "\"quoted\"",
+                           "bl\xE5"
+                           "b\xE6r \xD8l",
+                           "a&b;c"}) {
+    EXPECT_EQ(TVLLScript::HtmlToText(TVLLScript::TextToHtml(text)), text) << text;
+  }
+}
+
+}  // namespace
+}  // namespace vellorax::vll2

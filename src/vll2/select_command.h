@@ -1,0 +1,29 @@
+// TVLLSelectCommand, the built-in "select": #select(prefix, alternative, ...,
+// suffix) writes the first alternative that writes something, framed by
+// prefix and suffix. A plain alternative is a tag pattern, formatted by the
+// command registered under the name "tag".
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "vll2/base_command.h"
+
+namespace vellorax::vll2 {
+
+class TVLLSelectCommand : public TVLLBaseCommand {
+ public:
+  using TVLLBaseCommand::TVLLBaseCommand;
+
+  std::unique_ptr<TVLLBaseCommand> Clone() const override;
+
+  // The base evaluation; a parameter of no special form (6) becomes the call
+  // #tag(, parameter, S, , ) and its status.
+  TVLLStatus EvalParameter(std::string_view parameter) override;
+
+ protected:
+  // 7 (recorded) without parameters; 9 as soon as an alternative gives 9.
+  TVLLStatus DoExecute() override;
+};
+
+}  // namespace vellorax::vll2

@@ -1,0 +1,28 @@
+// TVLLStringBuilder: the output text of one run of the macro engine.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vellorax::vll2 {
+
+// Lengths and positions are counts of 8-bit characters. Not thread-safe.
+class TVLLStringBuilder {
+ public:
+  void Append(std::string_view s) { text_.append(s); }
+  int Length() const { return static_cast<int>(text_.size()); }
+  // Keeps the first `n` characters when `n` < Length (none when n <= 0).
+  void Truncate(int n);
+  // The characters after the first `n` when `n` < Length, otherwise "".
+  std::string TextFrom(int n) const;
+  void Clear() { text_.clear(); }
+  // The last character, or '\0' when the text is empty.
+  char LastChar() const { return text_.empty() ? '\0' : text_.back(); }
+
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+}  // namespace vellorax::vll2

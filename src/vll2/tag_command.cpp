@@ -1,0 +1,196 @@
+#include "vll2/tag_command.h"
+
+#include <limits>
+
+#include "vll2/marc.h"
+#include "vll2/script.h"
+#include "vll2/work_space.h"
+
+namespace vellorax::vll2 {
+namespace {
+
+constexpr std::string_view kWhere = "vllTagCommand._DoExecute";
+constexpr std::string_view kWhereAddTag = "vllTagCommand._DoExecute._AddTag";
+
+// The leading decimal number of `s` (saturating), 0 when it has none.
+int LeadingNumber(std::string_view s) {
+  long long n = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') break;
+    n = n * 10 + (c - '0');
+    if (n > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+  }
+  return static_cast<int>(n);
+}
+
+// False when the HTML or text conversion and the unescape that follow a run
+// would give back `text` unchanged, so the common plain field text is not
+// copied three times. Text mode changes only entities, markup and escapes;
+// HTML mode also encodes quotes, ">" and every character from 128 up.
+bool NeedsConversion(std::string_view text, bool html) {
+  for (char c : text) {
+    switch (c) {
+      case '\\':
+      case '&':
+      case '<':
+        return true;
+      case '"':
+      case '>':
+        if (html) return true;
+        break;
+      default:
+        if (html && static_cast<unsigned char>(c) >= 0x80) return true;
+        break;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+TVLLTagCommand::~TVLLTagCommand() = default;
+
+std::unique_ptr<TVLLBaseCommand> TVLLTagCommand::Clone() const {
+  return std::make_unique<TVLLTagCommand>(Name(), SharedTag());
+}
+
+TVLLStatus TVLLTagCommand::DoExecute() {
+  const int s = Output().Length();
+  const TVLLStatus status = _DoExecute();
+  if (Output().Length() <= s) return status;
+  const std::string_view written = std::string_view(Output().Text()).substr(s);
+  if (!NeedsConversion(written, Context().Html())) return status;
+  std::string text =
+      Context().Html() ? TVLLScript::TextToHtml(written) : TVLLScript::HtmlToText(written);
+  // Unescape changes only backslash pairs.
+  if (text.find('\\') != std::string::npos) text = TVLLScript::Unescape(text);
+  Output().Truncate(s);
+  Output().Append(text);
+  return status;
+}
+
+std::string TVLLTagCommand::ParameterListing(std::string_view message) const {
+  std::string listing(message);
+  for (int i = 0; i < ParamCount(); ++i) {
+    listing += Param(i);
+    listing += "\r\n";
+  }
+  return listing;
+}
+
+void TVLLTagCommand::WriteFrame(std::string_view parameter) {
+  if (EvalParameter(parameter) == kStatusNotFound) WriteTextOrLiteral(parameter);
+}
+
+TVLLStatus TVLLTagCommand::_DoExecute() {
+  run_start_ = Output().Length();
+  fields_formatted_ = 0;
+  fields_written_ = 0;
+  TVLLStatus status = kStatusWrongParams;
+
+  const int count = ParamCount();
+  if (count == 0 || count > 6) {
+    RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing parameters:"), Name());
+    return kStatusWrongParams;
+  }
+  // Parameter forms by count: 1 pattern; 2 before, pattern; 3 before,
+  // pattern, after; 4 before, pattern, mode, separator; 5 adds after; 6 puts
+  // the specification after the pattern.
+  switch (count) {
+    case 1:
+      tag_pattern_ = Param(0);
+      break;
+    case 2:
+      before_ = Param(0);
+      tag_pattern_ = Param(1);
+      break;
+    case 3:
+      before_ = Param(0);
+      tag_pattern_ = Param(1);
+      after_ = Param(2);
+      break;
+    case 4:
+    case 5:
+      before_ = Param(0);
+      tag_pattern_ = Param(1);
+      mode_ = Param(2);
+      separator_ = Param(3);
+      if (count == 5) after_ = Param(4);
+      break;
+    default:
+      before_ = Param(0);
+      tag_pattern_ = Param(1);
+      spec_ = Param(2);
+      mode_ = Param(3);
+      separator_ = Param(4);
+      after_ = Param(5);
+      break;
+  }
+  if (mode_.empty()) mode_ = "S";
+  max_count_ = TVLLScript::IsDigit(mode_[0]) ? LeadingNumber(mode_) : 0;
+
+  if (tag_pattern_.empty()) {
+    RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing tagspec:"), Name());
+    return kStatusWrongParams;
+  }
+
+  WriteFrame(before_);
+  const int m = Output().Length();
+
+  if (spec_.empty() && WorkSpace()) spec_ = WorkSpace()->GetTagSpec(tag_pattern_);
+  if (spec_.empty()) spec_ = kDefaultSpec;
+
+  TVLLObject* record = Context().GetObject("marc");
+  if (auto* text = dynamic_cast<TVLLString*>(record)) {
+    own_marc_.emplace(std::string_view(text->Value()), TVLLMarc::BorrowText{});
+    marc_ = &*own_marc_;
+  } else if (auto* navigator = dynamic_cast<TVLLMarc*>(record)) {
+    marc_ = navigator;
+  } else {
+    RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing Marcrecord:"), Name());
+  }
+
+  if (marc_) {
+    status = kStatusOk;
+    if (marc_->FindFirstTag(tag_pattern_)) {
+      const bool every = mode_ == "R" || mode_ == "B";
+      if (mode_ == "S" || mode_ == "R" || max_count_ >= 1) status = _AddTag();
+      if (every) {
+        while (status == kStatusOk && marc_->FindNextTag()) status = _AddTag();
+      } else if (max_count_ >= 1) {
+        while (status == kStatusOk && fields_written_ < max_count_ && marc_->FindNextTag()) {
+          status = _AddTag();
+        }
+      }
+    }
+  }
+
+  if (Output().Length() <= m) {
+    Output().Truncate(run_start_);
+  } else {
+    WriteFrame(after_);
+  }
+  marc_ = nullptr;
+  own_marc_.reset();
+  return status;
+}
+
+TVLLStatus TVLLTagCommand::_AddTag() {
+  TVLLScript reader(spec_);
+  pending_.clear();
+  last_code_ = ' ';
+  field_start_ = Output().Length();
+  if (!separator_.empty() && fields_written_ > 0) WriteFrame(separator_);
+
+  const int n = Output().Length();
+  const TVLLStatus status = _Process(reader);
+  if (Output().Length() <= n) Output().Truncate(field_start_);
+  if (status != kStatusOk) {
+    RecordError(status, kWhereAddTag, "Error in script:" + spec_, Name());
+  }
+  if (Output().Length() > field_start_) ++fields_written_;
+  ++fields_formatted_;
+  return status;
+}
+
+}  // namespace vellorax::vll2

@@ -1,0 +1,98 @@
+// TVLLTagCommand: turns the fields of the run's MARC record into text. Its
+// parameters choose the fields (a tag pattern), how many (a mode) and with
+// which tag specification; the specification decides how each field looks.
+// Every "tag" registration makes one, the built-in "script" is one, and the
+// select command calls one under the name "tag".
+//
+// The run (parameters, field walk, HTML/text post-processing) lives in
+// tag_command.cpp; the interpreter of the tag specification language
+// (_Process and the element operations) in tag_spec_interpreter.cpp.
+//
+// A clone serves one run; its working fields are never shared.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "vll2/base_command.h"
+#include "vll2/marc.h"
+
+namespace vellorax::vll2 {
+
+class TVLLScript;
+
+class TVLLTagCommand : public TVLLBaseCommand {
+ public:
+  // Used when no specification is given in the call or registered under the
+  // tag pattern: the field's $a values if it has any, else its $b values.
+  static constexpr std::string_view kDefaultSpec = "{?($a){$a / $a}::{?($b){$b / $b}}}";
+
+  using TVLLBaseCommand::TVLLBaseCommand;
+  ~TVLLTagCommand() override;
+
+  std::unique_ptr<TVLLBaseCommand> Clone() const override;
+
+ protected:
+  // _DoExecute, then what it wrote is passed through TextToHtml (HTML mode)
+  // or HtmlToText, and finally unescaped.
+  TVLLStatus DoExecute() override;
+
+ private:
+  // Reads the parameters, finds the record and walks the matching fields.
+  TVLLStatus _DoExecute();
+  // Formats the current field with Spec.
+  TVLLStatus _AddTag();
+  // Writes Before, After or Separator: a special form is evaluated, a plain
+  // text is replaced by its default-group text or written as it stands.
+  void WriteFrame(std::string_view parameter);
+  // "Missing ...:" followed by the parameter texts, each ended by CR LF.
+  std::string ParameterListing(std::string_view message) const;
+
+  // ---- tag specification interpreter (tag_spec_interpreter.cpp) ----
+  // One specification level; 0, or 9 for a syntax error.
+  TVLLStatus _Process(TVLLScript& reader);
+  // Writes Pending unless it is punctuation before the field's first output.
+  void _FlushPending();
+  // Writes Pending as it stands and empties it.
+  void WritePending();
+  // The element operations; false is a syntax error of the level.
+  bool _Subfield(TVLLScript& reader);
+  void _EmitSubfield(int start, int count);
+  bool _FieldRef(TVLLScript& reader);
+  bool _Ampersand(TVLLScript& reader);
+  bool _Group(TVLLScript& reader);
+  bool _Conditional(TVLLScript& reader);
+  // 1 true, 2 false, 9 malformed.
+  TVLLStatus _EvalCondition(std::string_view text);
+  bool _Operand(TVLLScript& reader, std::string& value);
+  bool _TextRef(TVLLScript& reader);
+  TVLLStatus _Command(TVLLScript& reader);
+  TVLLParams _EvalParams(const TVLLParams& list);
+  // Reads "(:" pos=.. len=.. ":)" when the reader stands on it; false when
+  // the block does not close. start/count stay 0 without options.
+  bool ReadOptions(TVLLScript& reader, int& start, int& count);
+  // A quoted item: a "%" reference, a "#" call, or the text itself.
+  void QuotedItem(std::string_view text);
+
+  // Working fields of one run.
+  std::string spec_;
+  std::optional<TVLLMarc> own_marc_;  // made by this run
+  TVLLMarc* marc_ = nullptr;          // own_marc_, or the context's navigator
+  // Views of the call's parameter texts, which outlive the run.
+  std::string_view before_;
+  std::string_view tag_pattern_;
+  std::string_view mode_;
+  std::string_view separator_;
+  std::string_view after_;
+  int max_count_ = 0;
+  std::string pending_;
+  char last_code_ = ' ';
+  int run_start_ = 0;
+  int field_start_ = 0;
+  int fields_formatted_ = 0;
+  int fields_written_ = 0;
+};
+
+}  // namespace vellorax::vll2

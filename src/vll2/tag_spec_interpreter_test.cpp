@@ -1,0 +1,182 @@
+// The tag specification language, one row per specification as written, run
+// by a tag command over one field (and, for record references, the record).
+#include <gtest/gtest.h>
+
+#include "vll2/tag_test_support.h"
+
+namespace vellorax::vll2 {
+namespace {
+
+using testing::CallResult;
+
+constexpr std::string_view kTitleOnly = "*001  $a1\n*24510$aMain$bSub\n^";
+constexpr std::string_view kWithAuthor = "*001  $a1\n*1001 $aAusten, Jane\n*24510$aMain$bSub\n^";
+
+class TagSpecTest : public testing::RecordCommandTest {
+ protected:
+  // Formats the 245 field with `spec` (registered as the specification
+  // "{" + spec + "}", the block every registered specification is).
+  CallResult Format(std::string_view spec, std::string_view record = kTitleOnly,
+                    bool html = false) {
+    ws_.AddTagSpec("245", "{" + std::string(spec) + "}");
+    return Run("#t(245)", record, html);
+  }
+
+  void SetUp() override { AddTag("t"); }
+};
+
+struct SpecRow {
+  const char* spec;
+  const char* output;
+};
+
+TEST_F(TagSpecTest, EdgeCasesOnMainAndSub) {
+  const SpecRow rows[] = {
+      {"$a : $b", "Main : Sub"},
+      {"$a : $c", "Main"},
+      {"$c : $b", "Sub"},  // the leading " : " is dropped by the first-write rule
+      {"Title: $a", "Title: Main"},
+      {"Title: $c $a", "Main"},
+      {"$a ($b)", "Main (Sub)"},
+      {"$a ($c)", "Main"},
+      {"$a [$b]", "Main [Sub]"},
+      {"?($b){has $b}::{no $b}", "has Sub"},
+      {"?($c){has $c}::{no $c}", ""},  // "no " is pending text and goes with the missing $c
+      {"?!($c){no c}", "no c"},
+      {"?($a==\"main\"){yes}::{no}", "yes"},
+      {"?($a == \"Mai\"){yes}::{no}", "no"},
+      {"?($a*=\"MA\"){starts}", "starts"},
+      {"?($a#=\"AI\"){contains}", "contains"},
+      {"?($a<\"N\"){before}", "before"},
+      {"?($c==NULL){empty}", "empty"},
+      {"?($a!=\"Main\"){equal}", "equal"},  // "!=" is the unknown operator 0: equality
+      {"$a(:pos=1 len=2:)", "Ma"},
+      {"$a(:pos=2 len=10:)", "ain"},
+      {"$a(:pos=x len=2:)", "Main"},
+      {"\"x\" $c", "x"},
+      {"&x", "?&&x?"},
+      {"&amp;", "&"},
+      {"$a&nosuch;", "Main?&&nosuch;?"},
+      {"\\$a", "$a"},
+      {"a\\\\nb", "a\r\nb"},
+      {"a\\nb", "anb"},
+      {"$a%nosuch%", "Main?%nosuch%?"},
+      {"%nosuch%$a", "Main"},  // pending punctuation before the first value goes
+      {"$a - #txt(, , )", "Main"},         // a call that writes nothing takes " - " back
+      {"$a - #txt(<, $b, >)", "Main - <Sub>"},
+      {"$a$c\"q\"", "Mainq"},
+      {"\"\"$a", "Main"},
+      {"$", "$"},
+      {"$a$ $b", "Main$ Sub"},
+      {"{$a} : {$c}", "Main"},  // the pending text flows into the block and goes with $c
+      {"{$a}{ : }", "Main: "},  // blanks after "{" are skipped; the rest is written at the end
+      {"{$a}{\\ : }", "Main : "},
+      {"$a [*100$a]", "Main"},
+  };
+  for (const SpecRow& row : rows) {
+    CallResult r = Format(row.spec);
+    EXPECT_EQ(r.status, 0) << row.spec;
+    EXPECT_EQ(r.output, row.output) << row.spec;
+  }
+}
+
+TEST_F(TagSpecTest, HtmlModeKeepsEntities) {
+  EXPECT_EQ(Format("&amp;", kTitleOnly, true).output, "&amp;");
+  EXPECT_EQ(Format("$a &eacute; $b", kTitleOnly, true).output, "Main &eacute; Sub");
+  EXPECT_EQ(Format("$a &eacute; $b", kTitleOnly, false).output, "Main \xE9 Sub");
+  EXPECT_EQ(Format("&x", kTitleOnly, true).output, "?&amp;&amp;x?");
+}
+
+TEST_F(TagSpecTest, RecordReferencesReadTheWholeRecord) {
+  EXPECT_EQ(Format("$a [*100$a]", kWithAuthor).output, "Main [Austen, Jane]");
+  EXPECT_EQ(Format("$a / *1001 $a", kWithAuthor).output, "Main / Austen, Jane");
+  EXPECT_EQ(Format("*100$a(:pos=1 len=6:): $a", kWithAuthor).output, "Austen: Main");
+  EXPECT_EQ(Format("$a?(*100$a){ / *100$a}", kTitleOnly).output, "Main");
+  EXPECT_EQ(Format("$a?(*100$a){ / *100$a}", kWithAuthor).output, "Main/ Austen, Jane");
+  EXPECT_EQ(Format("$a?(*100$a){\\ / *100$a}", kWithAuthor).output, "Main / Austen, Jane");
+  // A reference that finds nothing leaves the pending text for the next value.
+  EXPECT_EQ(Format("$a / *700$a$b", kWithAuthor).output, "Main / Sub");
+}
+
+TEST_F(TagSpecTest, RepeatedSubfieldReferences) {
+  constexpr std::string_view three = "*24510$aA$aB$aC\n^";
+  EXPECT_EQ(Format("$a / $a", three).output, "A / BC");
+  EXPECT_EQ(Format("$a", three).output, "A");
+  // A block resets the last code, so it starts again at the first $a.
+  EXPECT_EQ(Format("$a{, $a}", three).output, "A, A");
+  // A reference of another code in between also starts again.
+  EXPECT_EQ(Format("$a$b$a", three).output, "AA");
+}
+
+TEST_F(TagSpecTest, NamedSpecifications) {
+  ws_.AddTagSpec("&person", "{$a $b $d}");
+  ws_.AddTagSpec("100", "{&person!}");
+  EXPECT_EQ(Run("#t(100)", "*1001 $aAusten, Jane,$d1775-1817\n^").output,
+            "Austen, Jane, 1775-1817!");
+  // Pending text before a named specification is written as it stands.
+  ws_.AddTagSpec("700", "{: &person}");
+  EXPECT_EQ(Run("#t(700)", "*7001 $aTanner, Tony\n^").output, ": Tanner, Tony");
+}
+
+TEST_F(TagSpecTest, TextReferencesBehaveLikeLiteralText) {
+  AddConstants("labels", {{"by", " by"}, {"and", " and "}});
+  EXPECT_EQ(Format("$a%labels.by% $c").output, "Main");
+  EXPECT_EQ(Format("$a%labels.and%$b").output, "Main and Sub");
+  EXPECT_EQ(Format("$a\"%labels.by%\"").output, "Main by");
+  EXPECT_EQ(Format("$a\"%nosuch%\"").output, "Main?%nosuch%?");
+  EXPECT_EQ(Format("?(%labels.by%#=\"BY\"){yes}").output, "yes");
+}
+
+TEST_F(TagSpecTest, CallParametersAreEvaluatedAndTrimmed) {
+  // The first group is the default one; were "lang" first, the plain key
+  // "nor" would be replaced by its own text before the lookup.
+  AddConstants("labels", {{"by", " by"}});
+  AddConstants("lang", {{"nor", " Norsk"}, {"eng", " English"}});
+  constexpr std::string_view record = "*04100$a nor \n*24510$aMain$bSub\n^";
+  ws_.AddTagSpec("041", "{#lang(<, $a, >)}");
+  EXPECT_EQ(Run("#t(041)", record).output, "< Norsk>");
+  // A parameter that writes nothing stays as its own text.
+  ws_.AddTagSpec("041", "{#txt(<, $x, >)}");
+  EXPECT_EQ(Run("#t(041)", record).output, "<$x>");
+  ws_.AddTagSpec("041", "{#txt(<, {$a}, >)}");
+  EXPECT_EQ(Run("#t(041)", record).output, "<nor>");
+  ws_.AddTagSpec("041", "{\"#txt([, $a, ])\"}");
+  EXPECT_EQ(Run("#t(041)", record).output, "[nor]");
+}
+
+TEST_F(TagSpecTest, SyntaxErrorsRecordTheLevelText) {
+  const SpecRow rows[] = {
+      {"$a ?", "$a ?"},  // conditional without condition
+      {"$a ?($b)", "$a ?($b)"},  // without a branch
+      {"?($b){x}::", "?($b){x}::"},   // "::" without a branch
+      {"?($a $b){x}", "?($a $b){x}"},  // a second operand without operator reads as operator "$"
+      {"*24x$a", "*24x$a"},
+      {"*245a", "*245a"},
+      {"*245$1", "*245$1"},
+      {"\"open", "\"open"},
+      {"#(", "#("},
+      {"$a%a.b.c.d%", "$a%a.b.c.d%"},
+  };
+  for (const SpecRow& row : rows) {
+    CallResult r = Format(row.spec);
+    EXPECT_EQ(r.status, 9) << row.spec;
+    EXPECT_EQ(r.error_where, "vll2TagCommand") << row.spec;
+    EXPECT_EQ(r.error_message, "Error in script:" + std::string(row.output)) << row.spec;
+    EXPECT_EQ(r.error_detail, "_Process") << row.spec;
+  }
+}
+
+TEST_F(TagSpecTest, UnclosedBracketsAreNoSyntaxErrorOfTheirLevel) {
+  // An unclosed group is consumed quietly.
+  CallResult group = Format("$a (unclosed");
+  EXPECT_EQ(group.status, 0);
+  EXPECT_EQ(group.output, "Main");
+  // An unclosed block gives 9 recorded by the field, not by the level.
+  ws_.AddTagSpec("245", "{$a}{");
+  CallResult block = Run("#t(245)", kTitleOnly);
+  EXPECT_EQ(block.status, 9);
+  EXPECT_EQ(block.error_where, "vllTagCommand._DoExecute._AddTag");
+}
+
+}  // namespace
+}  // namespace vellorax::vll2

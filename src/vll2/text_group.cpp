@@ -1,0 +1,54 @@
+#include "vll2/text_group.h"
+
+#include <array>
+#include <memory>
+
+namespace vellorax::vll2 {
+
+namespace {
+
+// Languages tried, in this order, when a language list lacks the one asked
+// for and holds two or more languages.
+constexpr std::array<std::string_view, 6> kFallbackLanguages = {"mul", "eng", "nor",
+                                                                "nno", "dan", "swe"};
+
+}  // namespace
+
+int TVLLTextGroup::AddName(std::string_view name) { return items_.SetObject(name, nullptr); }
+
+int TVLLTextGroup::AddText(std::string_view name, std::string_view text) {
+  return items_.SetObject(name, std::make_unique<TVLLString>(std::string(text)));
+}
+
+void TVLLTextGroup::SetLanguageText(int index, std::string_view language, std::string_view text) {
+  if (index < 0 || index >= items_.Count()) return;
+  TVLLObject* object = items_.Object(index);
+  auto value = std::make_unique<TVLLString>(std::string(text));
+  if (object == nullptr) {
+    auto languages = std::make_unique<TVLLNamedObjectList>();
+    languages->SetObject(language, std::move(value));
+    items_.SetObject(items_.Name(index), std::move(languages));
+  } else if (auto* languages = dynamic_cast<TVLLNamedObjectList*>(object)) {
+    languages->SetObject(language, std::move(value));
+  }
+}
+
+std::string TVLLTextGroup::GetText(std::string_view name, std::string_view language) const {
+  TVLLObject* object = items_.Find(name);
+  if (object == nullptr) return std::string();
+  if (auto* single = dynamic_cast<TVLLString*>(object)) return single->Value();
+  auto* languages = dynamic_cast<TVLLNamedObjectList*>(object);
+  if (languages == nullptr || languages->Count() == 0) return std::string();
+  int index = languages->IndexOf(language);
+  if (index < 0 && languages->Count() >= 2) {
+    for (std::string_view fallback : kFallbackLanguages) {
+      index = languages->IndexOf(fallback);
+      if (index >= 0) break;
+    }
+  }
+  if (index < 0) index = 0;
+  auto* text = dynamic_cast<TVLLString*>(languages->Object(index));
+  return text ? text->Value() : std::string();
+}
+
+}  // namespace vellorax::vll2

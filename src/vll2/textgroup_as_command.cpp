@@ -1,0 +1,63 @@
+#include "vll2/textgroup_as_command.h"
+
+namespace vellorax::vll2 {
+namespace {
+
+// Never the first character of a written text, and no line break.
+constexpr std::string_view kSeamGuard = "\x01";
+
+std::string TrimControl(std::string_view s) {
+  size_t b = 0;
+  while (b < s.size() && static_cast<unsigned char>(s[b]) <= 32) ++b;
+  size_t e = s.size();
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
+  return std::string(s.substr(b, e - b));
+}
+
+}  // namespace
+
+std::unique_ptr<TVLLBaseCommand> TVLLTextgroupAsCommand::Clone() const {
+  return std::make_unique<TVLLTextgroupAsCommand>(Name(), SharedTag());
+}
+
+TVLLStatus TVLLTextgroupAsCommand::DoExecute() {
+  const int s = Output().Length();
+  TVLLStatus status = kStatusOk;
+  if (ParamCount() != 3) {
+    RecordError(kStatusWrongParams, "vll2TextgroupAsCommand",
+                "There must be exactly 3 parameters for the this command.", Name());
+    status = kStatusWrongParams;
+  } else {
+    if (!Param(1).empty()) status = WriteParameter(Param(0));
+    if (status == kStatusOk) {
+      const int m = Output().Length();
+      // The key is what the key parameter writes, trimmed. It is written
+      // behind a guard character so that WriteText's seam rule cannot drop
+      // its first character when the output happens to end with the same one
+      // ("Kari" before the key "ill").
+      Output().Append(kSeamGuard);
+      status = WriteParameter(Param(1));
+      const std::string written = Output().TextFrom(m + 1);
+      Output().Truncate(m);
+      if (status == kStatusOk) {
+        if (!written.empty()) {
+          const std::string key = TrimControl(written);
+          std::string text;
+          status = GetGroupText(Name(), key, "", text);
+          if (status == kStatusOk) {
+            WriteRaw(text);
+            status = WriteParameter(Param(2));
+          } else {
+            status = kStatusNotFound;
+          }
+        } else {
+          Output().Truncate(s);
+        }
+      }
+    }
+  }
+  if (status != kStatusOk) Output().Truncate(s);
+  return status;
+}
+
+}  // namespace vellorax::vll2

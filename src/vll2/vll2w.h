@@ -1,0 +1,58 @@
+// TVLL2W: the version 2 macro engine behind the VLL2 automation object. Owns
+// one workspace; Command registers definitions from text, Execute runs one
+// registered command over one MARC record text and returns what it wrote.
+// Used by one thread at a time.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace vellorax::vll2 {
+
+class TVLLWorkSpace;
+
+// A failure that leaves the engine; what() is the exact message.
+class EVLL2Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TVLL2W {
+ public:
+  // Makes the workspace with the built-in commands "txt", "select", "count"
+  // and "script".
+  TVLL2W();
+  ~TVLL2W();
+  TVLL2W(const TVLL2W&) = delete;
+  TVLL2W& operator=(const TVLL2W&) = delete;
+
+  // Registers `ACommand` under `AName` as a "tag", "constant", "table" or
+  // (any other type) script definition. Returns "" on success, the
+  // "Unknown action" message for an action other than "add", and, with Debug
+  // set, the "VLL command error: ..." message of a failing definition, which
+  // without Debug is thrown as EVLL2Error instead.
+  std::string Command(std::string_view AName, std::string_view AType, std::string_view ACommand,
+                      std::string_view AAction);
+  // Runs `AName` over the record `ARecord` (repaired first when `AFix`).
+  // Returns the output, or "" on a failing status ("VLL2 execute error: ..."
+  // with Debug). A failure escaping the run throws EVLL2Error("VLL execute
+  // error: ...").
+  std::string Execute(std::string_view AName, std::string_view ARecord, bool AFix);
+
+  void SetDebug(bool debug) { debug_ = debug; }
+  void SetHtml(bool html) { html_ = html; }
+
+  TVLLWorkSpace& WorkSpace() { return *work_space_; }
+
+ private:
+  void AddDefinitionLines(std::string_view AName, const std::string& type,
+                          std::string_view ACommand);
+
+  std::unique_ptr<TVLLWorkSpace> work_space_;
+  bool debug_ = false;
+  bool html_ = false;
+};
+
+}  // namespace vellorax::vll2

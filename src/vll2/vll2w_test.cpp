@@ -1,0 +1,250 @@
+// The engine as a client uses it: Command and Execute only (plus, in the last
+// suite, a look into the workspace to see how definition lines were stored).
+#include <gtest/gtest.h>
+
+#include "common/text_compare.h"
+#include "vll2/text_group.h"
+#include "vll2/vll2w.h"
+#include "vll2/work_space.h"
+
+namespace vellorax::vll2 {
+namespace {
+
+class VLL2WTest : public ::testing::Test {
+ protected:
+  void SetUp() override { common::SetTextLocale("en_US"); }
+
+  // Registers `script` as the script command "s" and runs it.
+  std::string RunScript(const std::string& script) {
+    EXPECT_EQ(engine_.Command("s", "script", script, "add"), "");
+    return engine_.Execute("s", "", false);
+  }
+
+  TVLL2W engine_;
+};
+
+TEST_F(VLL2WTest, UnknownActionIsAResultNotAFailure) {
+  EXPECT_EQ(engine_.Command("t", "tag", "", "remove"), "VLL2 command error: Unknown action remove");
+  EXPECT_EQ(engine_.Command("t", "tag", "", "REMOVE"), "VLL2 command error: Unknown action remove");
+  EXPECT_EQ(engine_.Command("t", "script", "\"x\"", ""), "VLL2 command error: Unknown action ");
+  EXPECT_EQ(engine_.Execute("t", "", false), "");
+}
+
+TEST_F(VLL2WTest, TypeAndActionIgnoreLetterCase) {
+  EXPECT_EQ(engine_.Command("t", "TAG", "245 {$a : $b}", "Add"), "");
+  EXPECT_EQ(engine_.Command("c", "Constant", "k  v", "ADD"), "");
+  EXPECT_EQ(RunScript("%c.k%"), " v");
+}
+
+TEST_F(VLL2WTest, ExecuteOfUnknownCommand) {
+  EXPECT_EQ(engine_.Execute("nosuch", "*24510$aMain\n^", false), "");
+  engine_.SetDebug(true);
+  EXPECT_EQ(engine_.Execute("nosuch", "*24510$aMain\n^", false),
+            "VLL2 execute error: Command not found. (TVLLExecuteControl.Execute: nosuch)");
+}
+
+TEST_F(VLL2WTest, ScriptWorkedExamples) {
+  ASSERT_EQ(engine_.Command("consts", "constant", "lang nor", "add"), "");
+  struct Case {
+    const char* script;
+    const char* output;
+  };
+  const Case cases[] = {
+      {"if (%lang%==nor) \"Norsk\" else \"Other\" endif", "Other"},
+      {"if (%lang%#=nor) \"Norsk\" endif", "Norsk"},
+      {"\"a\" \"b\"", "ab"},
+      {"if (x) \"1\" elseif (y) \"2\" else \"3\" endif", "1"},
+      {"if (FALSE) \"1\" elseif (y) \"2\" else \"3\" endif", "2"},
+      {"if (FALSE) \"1\" else ifnot (z) \"n\" endif \"3\" endif", "3"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(RunScript(c.script), c.output) << c.script;
+}
+
+TEST_F(VLL2WTest, FailingRunsGiveEmptyResultOrDebugMessage) {
+  struct Case {
+    const char* script;
+    const char* debug_result;
+  };
+  const Case cases[] = {
+      {"abc", "VLL2 execute error: Error on parsing command:abc (TVLLScriptCommand: s)"},
+      {"\"x\" else", "VLL2 execute error: Else without If (TVLLScriptCommand: s)"},
+      {"if (x) \"1\"", "VLL2 execute error: if without endif (TVLLScriptCommand: s)"},
+      {"%a.b", "VLL2 execute error: Missing ending % (ScriptCommand: s)"},
+      {"\"x\" #nosuch()",
+       "VLL2 execute error: Could not find the command: nosuch (TVLLBaseCommand.CallCommand: s)"},
+      // A malformed condition records nothing.
+      {"if (a == b) \"x\" endif", "VLL2 execute error:  (: )"},
+  };
+  for (const Case& c : cases) {
+    engine_.SetDebug(false);
+    EXPECT_EQ(RunScript(c.script), "") << c.script;
+    engine_.SetDebug(true);
+    EXPECT_EQ(RunScript(c.script), c.debug_result) << c.script;
+  }
+}
+
+TEST_F(VLL2WTest, ConstantAndTableTexts) {
+  ASSERT_EQ(engine_.Command("c", "constant", "yes  Ja  takk\r\nempty\r\nq \"two  words\" x\n", "add"),
+            "");
+  ASSERT_EQ(engine_.Command("t", "table", "k Norsk\rk2 Second\nk Replaced", "add"), "");
+  struct Case {
+    const char* script;
+    const char* output;
+  };
+  const Case cases[] = {
+      {"%c.yes%", " Ja takk"},
+      {"\"[\" %c.empty% \"]\"", "[]"},
+      {"%c.q%", " two  words x"},
+      {"%t.k%", " Replaced"},
+      {"%t.k2%", " Second"},
+      {"%t.k2.eng%", " Second"},
+      {"%c.yes%", " Ja takk"},
+      {"%yes%", " Ja takk"},  // the first group registered is the default
+  };
+  for (const Case& c : cases) EXPECT_EQ(RunScript(c.script), c.output) << c.script;
+}
+
+TEST_F(VLL2WTest, FailingConstantLineKeepsEarlierEntries) {
+  const char* definition = "a Alpha\n\nb Beta";
+  try {
+    engine_.Command("c", "constant", definition, "add");
+    FAIL() << "no failure raised";
+  } catch (const EVLL2Error& e) {
+    EXPECT_STREQ(e.what(), "VLL command error: List index out of bounds (0)");
+  }
+  EXPECT_EQ(RunScript("%c.a%"), " Alpha");
+  EXPECT_EQ(RunScript("\"[\" %c.b% \"]\""), "[]");
+  engine_.SetDebug(true);
+  EXPECT_EQ(engine_.Command("d", "table", "  \t ", "add"),
+            "VLL command error: List index out of bounds (0)");
+}
+
+TEST_F(VLL2WTest, RegistrationReplacesBuiltInWithoutRegardToCase) {
+  ASSERT_EQ(engine_.Command("TXT", "script", "\"mine\"", "add"), "");
+  EXPECT_EQ(engine_.Execute("txt", "", false), "mine");
+  ASSERT_EQ(engine_.Command("Title", "script", "\"one\"", "add"), "");
+  ASSERT_EQ(engine_.Command("TITLE", "script", "\"two\"", "add"), "");
+  EXPECT_EQ(engine_.Execute("title", "", false), "two");
+}
+
+TEST_F(VLL2WTest, ScriptsCallEachOtherWithPrefixAndSuffix) {
+  ASSERT_EQ(engine_.Command("inner", "script", "\"Main\"", "add"), "");
+  ASSERT_EQ(engine_.Command("silent", "script", "", "add"), "");
+  EXPECT_EQ(RunScript("#inner([, ]) #silent([, ]) inner(\"<\", \">\")"), "[Main]<Main>");
+}
+
+TEST_F(VLL2WTest, SelfCallingScriptsEndWithNestingError) {
+  ASSERT_EQ(engine_.Command("a", "script", "\"a\" #b()", "add"), "");
+  ASSERT_EQ(engine_.Command("b", "script", "#a()", "add"), "");
+  EXPECT_EQ(engine_.Execute("a", "", false), "");
+  engine_.SetDebug(true);
+  const std::string message = engine_.Execute("a", "", false);
+  EXPECT_EQ(message.rfind("VLL2 execute error: Nesting too deep", 0), 0u) << message;
+}
+
+TEST_F(VLL2WTest, RunsDoNotChangeTheWorkspace) {
+  ASSERT_EQ(engine_.Command("s", "script", "\"x\"", "add"), "");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(engine_.Execute("S", "", false), "x");
+}
+
+// The worked example of registration and execution, with the record in
+// engine record text.
+TEST_F(VLL2WTest, TagRegistrationWorkedExample) {
+  EXPECT_EQ(engine_.Command("t", "tag", "245 {$a : $b}", "add"), "");
+  EXPECT_EQ(engine_.Command("title", "script", "#t(245)", "add"), "");
+  struct Case {
+    const char* record;
+    const char* output;
+  };
+  const Case cases[] = {
+      {"*1001 $aAuthor\n*24510$aMain$bSub\n^", "Main : Sub"},
+      {"*1001 $aAuthor\n*24510$aMain\n^", "Main"},
+      {"*1001 $aAuthor\n*650 0$aSubject\n^", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(engine_.Execute("title", c.record, false), c.output);
+  EXPECT_EQ(engine_.Execute("nosuch", cases[0].record, false), "");
+}
+
+TEST_F(VLL2WTest, RepairedRecord) {
+  ASSERT_EQ(engine_.Command("t", "tag", "245 {$a : $b}", "add"), "");
+  ASSERT_EQ(engine_.Command("title", "script", "#t(245)", "add"), "");
+  const char* display = "001 12345\r\n245 10 $a Main $b Sub";
+  EXPECT_EQ(engine_.Execute("title", display, true), "Main : Sub");
+  // Unrepaired, the display layout has no field the navigator knows.
+  EXPECT_EQ(engine_.Execute("title", display, false), "");
+}
+
+TEST_F(VLL2WTest, BuiltInCountByNameNeedsParameters) {
+  EXPECT_EQ(engine_.Execute("count", "*24510$aMain\n^", false), "");
+  engine_.SetDebug(true);
+  EXPECT_EQ(engine_.Execute("count", "*24510$aMain\n^", false),
+            "VLL2 execute error: Mising parameters (vll2CountCommand: count)");
+}
+
+TEST_F(VLL2WTest, HtmlFlagIsCopiedIntoTheRun) {
+  ASSERT_EQ(engine_.Command("title", "script", "#script(245)", "add"), "");
+  const char* record = "*24510$aA &amp; B < C\n^";
+  EXPECT_EQ(engine_.Execute("title", record, false), "A & B < C");
+  engine_.SetHtml(true);
+  EXPECT_EQ(engine_.Execute("title", record, false), "A &amp; B &lt; C");
+}
+
+// A comma before ")" gives an empty last parameter even with a blank between:
+// the text-group command needs its three parameters.
+TEST_F(VLL2WTest, TextGroupCommandKeepsEmptyLastParameter) {
+  ASSERT_EQ(engine_.Command("lang", "constant", "nor Norsk", "add"), "");
+  struct Case {
+    const char* script;
+    const char* output;
+  };
+  const Case cases[] = {
+      {"#lang(, \"nor\", )", " Norsk"},
+      {"#lang(, \"nor\",)", " Norsk"},
+      {"#lang([, \"nor\", ])", "[ Norsk]"},
+      {"#lang(, nor, )", ""},
+      {"#lang(, xx, )", ""},
+      {"\"a\" #lang(, xx, ) \"b\"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(RunScript(c.script), c.output) << c.script;
+}
+
+// How definition lines are stored, seen through the workspace.
+class VLL2WDefinitionTest : public VLL2WTest {};
+
+TEST_F(VLL2WDefinitionTest, TagLinesBecomeKeysAndSpecifications) {
+  ASSERT_EQ(engine_.Command("t", "tag",
+                            "245 x {$a}\r\n245 {$a}\n\ta b c {$b} \n  {$c}\r\n  no brace  \n&name {$d}",
+                            "add"),
+            "");
+  struct Case {
+    const char* key;
+    const char* spec;
+  };
+  const Case cases[] = {
+      {"245:x", "{$a}"}, {"245:X", "{$a}"}, {"245", "{$a}"},
+      {"a b c", "{$b}"}, {"", "no brace"},  {"&name", "{$d}"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(engine_.WorkSpace().GetTagSpec(c.key), c.spec) << c.key;
+  EXPECT_NE(engine_.WorkSpace().FindCommand("T"), nullptr);
+}
+
+TEST_F(VLL2WDefinitionTest, ConstantLineWithKeyOnlyHasEmptyText) {
+  ASSERT_EQ(engine_.Command("c", "constant", "yes", "add"), "");
+  TVLLTextGroup* group = engine_.WorkSpace().FindTextGroup("C");
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(group->Items().Count(), 1);
+  EXPECT_EQ(group->GetText("yes", "nor"), "");
+}
+
+TEST_F(VLL2WDefinitionTest, BuiltInCommandsInOrder) {
+  const TVLLNamedObjectList& commands = engine_.WorkSpace().Commands();
+  ASSERT_EQ(commands.Count(), 4);
+  EXPECT_EQ(commands.Name(0), "txt");
+  EXPECT_EQ(commands.Name(1), "select");
+  EXPECT_EQ(commands.Name(2), "count");
+  EXPECT_EQ(commands.Name(3), "script");
+}
+
+}  // namespace
+}  // namespace vellorax::vll2

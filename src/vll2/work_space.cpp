@@ -1,0 +1,55 @@
+#include "vll2/work_space.h"
+
+#include "vll2/base_command.h"
+#include "vll2/text_group.h"
+
+namespace vellorax::vll2 {
+
+TVLLWorkSpace::TVLLWorkSpace(TVLLWorkSpace* parent) : parent_(parent) {}
+
+TVLLWorkSpace::~TVLLWorkSpace() = default;
+
+void TVLLWorkSpace::AddCommand(std::string_view name, std::unique_ptr<TVLLBaseCommand> command) {
+  commands_.SetObject(name, std::move(command));
+}
+
+TVLLBaseCommand* TVLLWorkSpace::FindCommand(std::string_view name) const {
+  for (const TVLLWorkSpace* ws = this; ws != nullptr; ws = ws->parent_) {
+    int index = ws->commands_.IndexOf(name);
+    if (index >= 0) return static_cast<TVLLBaseCommand*>(ws->commands_.Object(index));
+  }
+  return nullptr;
+}
+
+void TVLLWorkSpace::AddTextGroup(std::string_view name, std::unique_ptr<TVLLTextGroup> group) {
+  text_groups_.SetObject(name, std::move(group));
+}
+
+TVLLTextGroup* TVLLWorkSpace::FindTextGroup(std::string_view name) const {
+  for (const TVLLWorkSpace* ws = this; ws != nullptr; ws = ws->parent_) {
+    int index = ws->text_groups_.IndexOf(name);
+    if (index >= 0) return static_cast<TVLLTextGroup*>(ws->text_groups_.Object(index));
+  }
+  return nullptr;
+}
+
+TVLLTextGroup* TVLLWorkSpace::GetTextGroup(int index) const {
+  return static_cast<TVLLTextGroup*>(text_groups_.Object(index));
+}
+
+void TVLLWorkSpace::AddTagSpec(std::string_view name, std::string_view text) {
+  tag_specs_.SetObject(name, std::make_unique<TVLLString>(std::string(text)));
+}
+
+std::string TVLLWorkSpace::GetTagSpec(std::string_view name) const {
+  for (const TVLLWorkSpace* ws = this; ws != nullptr; ws = ws->parent_) {
+    int index = ws->tag_specs_.IndexOf(name);
+    if (index >= 0) {
+      auto* spec = dynamic_cast<TVLLString*>(ws->tag_specs_.Object(index));
+      return spec ? spec->Value() : std::string();
+    }
+  }
+  return std::string();
+}
+
+}  // namespace vellorax::vll2

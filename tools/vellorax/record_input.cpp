@@ -1,0 +1,180 @@
+#include "record_input.h"
+
+#include <cctype>
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <yaz/marcdisp.h>
+#include <yaz/wrbuf.h>
+
+namespace vellorax::tool {
+
+struct RecordFileReader::Yaz {
+  yaz_marc_t marc = yaz_marc_create();
+  WRBUF line = wrbuf_alloc();
+  ~Yaz() {
+    wrbuf_destroy(line);
+    yaz_marc_destroy(marc);
+  }
+};
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view SkipLeadingBlanks(std::string_view s) {
+  if (s.starts_with("\xEF\xBB\xBF")) s.remove_prefix(3);
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' ||
+                        s.front() == '\n')) {
+    s.remove_prefix(1);
+  }
+  return s;
+}
+
+// A leader: five digits of length, then at offset 10..11 "22" (indicator and
+// subfield code counts) and four digits of base address.
+bool LooksLikeIso2709(std::string_view s) {
+  if (s.size() < 24) return false;
+  for (int i = 0; i < 5; ++i) {
+    if (!IsDigit(s[i])) return false;
+  }
+  for (int i = 12; i < 17; ++i) {
+    if (!IsDigit(s[i])) return false;
+  }
+  return s.find('\x1d') != std::string_view::npos;
+}
+
+// Engine record text: each record ends with a line "^" (optionally followed
+// by the NUL byte that the repair appends).
+void ForEachEngineRecord(std::string_view content,
+                         const std::function<void(const InputRecord&)>& each) {
+  size_t start = 0;
+  size_t pos = 0;
+  while (pos < content.size()) {
+    size_t eol = content.find('\n', pos);
+    size_t end = eol == std::string_view::npos ? content.size() : eol;
+    std::string_view line = content.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.empty() && line.back() == '\0') line.remove_suffix(1);
+    if (line == "^") {
+      each(InputRecord{content.substr(start, pos + 1 - start), false, false});
+      start = end == content.size() ? end : end + 1;
+    }
+    pos = end == content.size() ? end : end + 1;
+  }
+  std::string_view rest = content.substr(start);
+  if (!SkipLeadingBlanks(rest).empty()) each(InputRecord{rest, false, false});
+}
+
+// Display lines: records are separated by one or more empty lines.
+void ForEachDisplayRecord(std::string_view content,
+                          const std::function<void(const InputRecord&)>& each) {
+  size_t start = std::string_view::npos;
+  size_t last_end = 0;
+  size_t pos = 0;
+  while (pos <= content.size()) {
+    size_t eol = content.find('\n', pos);
+    size_t end = eol == std::string_view::npos ? content.size() : eol;
+    std::string_view line = content.substr(pos, end - pos);
+    bool blank = true;
+    for (char c : line) blank = blank && (c == ' ' || c == '\t' || c == '\r');
+    if (blank) {
+      if (start != std::string_view::npos) {
+        each(InputRecord{content.substr(start, last_end - start), true, false});
+        start = std::string_view::npos;
+      }
+    } else {
+      if (start == std::string_view::npos) start = pos;
+      last_end = end;
+    }
+    if (eol == std::string_view::npos) break;
+    pos = eol + 1;
+  }
+  if (start != std::string_view::npos) {
+    each(InputRecord{content.substr(start, last_end - start), true, false});
+  }
+}
+
+void CollectRecordNodes(xmlNode* node, std::vector<xmlNode*>& out) {
+  for (; node; node = node->next) {
+    if (node->type != XML_ELEMENT_NODE) continue;
+    if (xmlStrcmp(node->name, BAD_CAST "record") == 0) {
+      out.push_back(node);
+    } else {
+      CollectRecordNodes(node->children, out);
+    }
+  }
+}
+
+}  // namespace
+
+RecordFileFormat DetectRecordFileFormat(std::string_view content, bool fix) {
+  std::string_view head = SkipLeadingBlanks(content);
+  if (head.starts_with("<")) return RecordFileFormat::kMarcXml;
+  if (LooksLikeIso2709(content)) return RecordFileFormat::kIso2709;
+  return fix ? RecordFileFormat::kDisplayLines : RecordFileFormat::kEngineText;
+}
+
+RecordFileReader::RecordFileReader() : yaz_(std::make_unique<Yaz>()) {}
+RecordFileReader::~RecordFileReader() = default;
+
+void RecordFileReader::ForEach(std::string_view content, RecordFileFormat format,
+                               const std::function<void(const InputRecord&)>& each) {
+  switch (format) {
+    case RecordFileFormat::kEngineText:
+      ForEachEngineRecord(content, each);
+      return;
+    case RecordFileFormat::kDisplayLines:
+      ForEachDisplayRecord(content, each);
+      return;
+    case RecordFileFormat::kIso2709: {
+      size_t pos = 0;
+      int number = 0;
+      while (pos < content.size()) {
+        char c = content[pos];
+        if (c == '\r' || c == '\n' || c == ' ' || c == '\x1a') {
+          ++pos;
+          continue;
+        }
+        ++number;
+        std::string_view rest = content.substr(pos);
+        int used = yaz_marc_read_iso2709(yaz_->marc, rest.data(), static_cast<int>(rest.size()));
+        if (used <= 0 || static_cast<size_t>(used) > rest.size()) {
+          throw RecordInputError("ISO 2709 record " + std::to_string(number) +
+                                 " cannot be read");
+        }
+        bool utf8 = rest.size() > 9 && rest[9] == 'a';
+        wrbuf_rewind(yaz_->line);
+        yaz_marc_write_line(yaz_->marc, yaz_->line);
+        each(InputRecord{std::string_view(wrbuf_buf(yaz_->line), wrbuf_len(yaz_->line)), true,
+                         utf8});
+        pos += static_cast<size_t>(used);
+      }
+      return;
+    }
+    case RecordFileFormat::kMarcXml: {
+      xmlDoc* doc = xmlReadMemory(content.data(), static_cast<int>(content.size()), nullptr,
+                                  nullptr, XML_PARSE_NONET | XML_PARSE_NOBLANKS);
+      if (!doc) throw RecordInputError("the MARCXML document cannot be parsed");
+      std::unique_ptr<xmlDoc, void (*)(xmlDoc*)> owner(doc, xmlFreeDoc);
+      std::vector<xmlNode*> records;
+      CollectRecordNodes(xmlDocGetRootElement(doc), records);
+      int number = 0;
+      for (xmlNode* node : records) {
+        ++number;
+        yaz_marc_reset(yaz_->marc);
+        if (yaz_marc_read_xml(yaz_->marc, node) != 0) {
+          throw RecordInputError("MARCXML record " + std::to_string(number) +
+                                 " cannot be read");
+        }
+        wrbuf_rewind(yaz_->line);
+        yaz_marc_write_line(yaz_->marc, yaz_->line);
+        each(InputRecord{std::string_view(wrbuf_buf(yaz_->line), wrbuf_len(yaz_->line)), true,
+                         true});
+      }
+      return;
+    }
+  }
+}
+
+}  // namespace vellorax::tool

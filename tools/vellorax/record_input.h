@@ -1,0 +1,58 @@
+// Record files for `vellorax format`: splitting a file into records and
+// turning ISO 2709 and MARCXML records (read with YAZ) into the display line
+// layout that the record repair understands.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace vellorax::tool {
+
+enum class RecordFileFormat {
+  kEngineText,    // "*24510$a..." lines, each record closed by a "^" line
+  kDisplayLines,  // "245 10 $a ..." lines, records separated by empty lines
+  kIso2709,
+  kMarcXml,
+};
+
+class RecordInputError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Decides by the first bytes of a file: "<" (after blanks or a byte-order
+// mark) is MARCXML, five digits followed by a plausible leader is ISO 2709;
+// otherwise `fix` chooses between display lines (true) and engine text.
+RecordFileFormat DetectRecordFileFormat(std::string_view content, bool fix);
+
+// One record handed to the formatter: its text, and whether that text is in
+// the display line layout (and so must be repaired before the run).
+// `utf8` tells that the text is UTF-8 rather than code-page bytes.
+struct InputRecord {
+  std::string_view text;
+  bool display_lines = false;
+  bool utf8 = false;
+};
+
+// Calls `each` for every record of `content`, in order. ISO 2709 and MARCXML
+// records are converted to display lines first. Throws RecordInputError for
+// a record YAZ cannot read (the message names its number).
+class RecordFileReader {
+ public:
+  RecordFileReader();
+  ~RecordFileReader();
+  RecordFileReader(const RecordFileReader&) = delete;
+  RecordFileReader& operator=(const RecordFileReader&) = delete;
+
+  void ForEach(std::string_view content, RecordFileFormat format,
+               const std::function<void(const InputRecord&)>& each);
+
+ private:
+  struct Yaz;
+  std::unique_ptr<Yaz> yaz_;
+};
+
+}  // namespace vellorax::tool

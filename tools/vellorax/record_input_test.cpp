@@ -1,0 +1,116 @@
+#include "record_input.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vellorax::tool {
+namespace {
+
+struct Seen {
+  std::string text;
+  bool display_lines;
+  bool utf8;
+};
+
+std::vector<Seen> ReadAll(std::string_view content, RecordFileFormat format) {
+  RecordFileReader reader;
+  std::vector<Seen> seen;
+  reader.ForEach(content, format, [&](const InputRecord& r) {
+    seen.push_back(Seen{std::string(r.text), r.display_lines, r.utf8});
+  });
+  return seen;
+}
+
+// A minimal ISO 2709 record: leader, directory, fields, record terminator.
+std::string Iso2709(char coding, const std::vector<std::pair<std::string, std::string>>& fields) {
+  std::string directory;
+  std::string data;
+  for (const auto& [tag, body] : fields) {
+    const std::string field = body + "\x1e";
+    char entry[13];
+    std::snprintf(entry, sizeof entry, "%3s%04zu%05zu", tag.c_str(), field.size(), data.size());
+    directory += entry;
+    data += field;
+  }
+  directory += "\x1e";
+  const size_t base = 24 + directory.size();
+  const size_t length = base + data.size() + 1;
+  char leader[25];
+  std::snprintf(leader, sizeof leader, "%05zunam %c22%05zu   4500", length, coding, base);
+  return std::string(leader) + directory + data + "\x1d";
+}
+
+TEST(RecordInputTest, DetectsTheFormatByTheFirstBytes) {
+  const std::string iso = Iso2709(' ', {{"001", "1"}, {"245", "10\x1f" "aTitle"}});
+  EXPECT_EQ(DetectRecordFileFormat(iso, false), RecordFileFormat::kIso2709);
+  EXPECT_EQ(DetectRecordFileFormat(iso, true), RecordFileFormat::kIso2709);
+  EXPECT_EQ(DetectRecordFileFormat("\xEF\xBB\xBF  <collection/>", false), RecordFileFormat::kMarcXml);
+  EXPECT_EQ(DetectRecordFileFormat("*24510$aTitle\n^\n", false), RecordFileFormat::kEngineText);
+  EXPECT_EQ(DetectRecordFileFormat("245 10 $a Title\n", true), RecordFileFormat::kDisplayLines);
+  EXPECT_EQ(DetectRecordFileFormat("12345 not a leader", false), RecordFileFormat::kEngineText);
+}
+
+TEST(RecordInputTest, EngineTextRecordsEndAtTheCaretLine) {
+  const std::string content = std::string("*001  $a1\n*24510$aOne\n^") + '\0' +
+                              "\n*001  $a2\n*24510$aTwo\r\n^\r\n*24510$aUnclosed\n";
+  std::vector<Seen> seen = ReadAll(content, RecordFileFormat::kEngineText);
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0].text, "*001  $a1\n*24510$aOne\n^");
+  EXPECT_EQ(seen[1].text, "*001  $a2\n*24510$aTwo\r\n^");
+  EXPECT_EQ(seen[2].text, "*24510$aUnclosed\n");
+  EXPECT_FALSE(seen[0].display_lines);
+}
+
+TEST(RecordInputTest, DisplayRecordsAreSeparatedByEmptyLines) {
+  std::vector<Seen> seen = ReadAll(
+      "\n001 1\n245 10 $a One\n\n \r\n001 2\r\n245 10 $a Two\r\n", RecordFileFormat::kDisplayLines);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].text, "001 1\n245 10 $a One");
+  EXPECT_EQ(seen[1].text, "001 2\r\n245 10 $a Two\r");
+  EXPECT_TRUE(seen[1].display_lines);
+  EXPECT_TRUE(ReadAll("", RecordFileFormat::kDisplayLines).empty());
+}
+
+TEST(RecordInputTest, Iso2709BecomesDisplayLines) {
+  const std::string content =
+      Iso2709('a', {{"001", "42"}, {"245", "10\x1f" "aMain :\x1f" "bSub"}}) + "\n" +
+      Iso2709(' ', {{"001", "43"}, {"700", "1 \x1f" "aName"}});
+  std::vector<Seen> seen = ReadAll(content, RecordFileFormat::kIso2709);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_NE(seen[0].text.find("001 42\n"), std::string::npos) << seen[0].text;
+  EXPECT_NE(seen[0].text.find("245 10 $a Main : $b Sub\n"), std::string::npos) << seen[0].text;
+  EXPECT_TRUE(seen[0].display_lines);
+  EXPECT_TRUE(seen[0].utf8);
+  EXPECT_FALSE(seen[1].utf8);
+  EXPECT_NE(seen[1].text.find("700 1  $a Name\n"), std::string::npos) << seen[1].text;
+}
+
+TEST(RecordInputTest, BrokenIso2709IsAnErrorNotACrash) {
+  std::string broken = Iso2709(' ', {{"001", "42"}});
+  broken.resize(30);
+  EXPECT_THROW(ReadAll(broken, RecordFileFormat::kIso2709), RecordInputError);
+}
+
+TEST(RecordInputTest, MarcXmlRecords) {
+  const std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<collection xmlns=\"http://www.loc.gov/MARC21/slim\">\n"
+      "<record><leader>00000nam a2200000 a 4500</leader>"
+      "<controlfield tag=\"001\">7</controlfield>"
+      "<datafield tag=\"245\" ind1=\"1\" ind2=\"0\"><subfield code=\"a\">T\xC3\xB8rst</subfield>"
+      "</datafield></record>\n"
+      "<record><leader>00000nam a2200000 a 4500</leader>"
+      "<controlfield tag=\"001\">8</controlfield></record>\n"
+      "</collection>\n";
+  std::vector<Seen> seen = ReadAll(xml, RecordFileFormat::kMarcXml);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_NE(seen[0].text.find("245 10 $a T\xC3\xB8rst\n"), std::string::npos) << seen[0].text;
+  EXPECT_TRUE(seen[0].utf8);
+  EXPECT_NE(seen[1].text.find("001 8\n"), std::string::npos) << seen[1].text;
+  EXPECT_THROW(ReadAll("<collection><record>", RecordFileFormat::kMarcXml), RecordInputError);
+}
+
+}  // namespace
+}  // namespace vellorax::tool
