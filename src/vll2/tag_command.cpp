@@ -95,7 +95,7 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   }
   // Parameter forms by count: 1 pattern; 2 before, pattern; 3 before,
   // pattern, after; 4 before, pattern, mode, separator; 5 adds after; 6 puts
-  // the specification after the pattern.
+  // the tag specification after the pattern.
   switch (count) {
     case 1:
       tag_pattern_ = Param(0);

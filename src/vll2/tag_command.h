@@ -1,6 +1,6 @@
 // TVLLTagCommand: turns the fields of the run's MARC record into text. Its
 // parameters choose the fields (a tag pattern), how many (a mode) and with
-// which tag specification; the specification decides how each field looks.
+// which tag specification; the tag specification decides how each field looks.
 // Every "tag" registration makes one, the built-in "script" is one, and the
 // select command calls one under the name "tag".
 //

@@ -94,7 +94,7 @@ TEST_F(TagCommandTest, SpecificationsAndPatterns) {
   EXPECT_EQ(Run("#t(245)", kTwoTitles).output, "Main!");
   EXPECT_EQ(Run("#t(245:short)", kTwoTitles).output, "Sub");
   EXPECT_EQ(Run("#t(, 245, R, \\ | )", kTwoTitles).output, "Main! | Other!");
-  // Six parameters carry the specification in the call.
+  // Six parameters carry the tag specification in the call.
   EXPECT_EQ(Run("#t(<, 245, {$b$a}, R, ; , >)", kTwoTitles).output, "<SubMain; Other>");
   // "script" is a tag command and finds the same specifications.
   EXPECT_EQ(Run("#script(245)", kTwoTitles).output, "Main!");

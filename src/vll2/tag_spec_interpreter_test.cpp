@@ -14,7 +14,7 @@ constexpr std::string_view kWithAuthor = "*001  $a1\n*1001 $aAusten, Jane\n*2451
 
 class TagSpecTest : public testing::RecordCommandTest {
  protected:
-  // Formats the 245 field with `spec` (registered as the specification
+  // Formats the 245 field with `spec` (registered as the tag specification
   // "{" + spec + "}", the block every registered specification is).
   CallResult Format(std::string_view spec, std::string_view record = kTitleOnly,
                     bool html = false) {
