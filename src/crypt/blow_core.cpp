@@ -25,143 +25,53 @@ inline std::uint32_t Feistel(const std::uint32_t (&s)[4][256], std::uint32_t x) 
   return ((s[0][x >> 24] + s[1][(x >> 16) & 0xFF]) ^ s[2][(x >> 8) & 0xFF]) + s[3][x & 0xFF];
 }
 
-// Sixteen rounds written out, the halves trading places implicitly: the
-// classic loop (L ^= P[i]; R ^= F(L); swap) without the swaps.
-inline void Encipher(const std::uint32_t (&p)[kRounds + 2], const std::uint32_t (&s)[4][256],
-                     std::uint32_t& left, std::uint32_t& right) noexcept {
-  std::uint32_t l = left ^ p[0];
+// Subkey i of the network: in order to encipher, reversed to decipher.
+template <bool kReverse>
+constexpr int Subkey(int i) noexcept {
+  return kReverse ? kRounds + 1 - i : i;
+}
+
+// The sixteen rounds of the classic loop (L ^= P[i]; R ^= F(L); swap) two at a
+// time, so the halves trade places without the swaps.
+template <bool kReverse>
+inline void Network(const std::uint32_t (&p)[kRounds + 2], const std::uint32_t (&s)[4][256],
+                    std::uint32_t& left, std::uint32_t& right) noexcept {
+  std::uint32_t l = left ^ p[Subkey<kReverse>(0)];
   std::uint32_t r = right;
-  r ^= Feistel(s, l) ^ p[1];
-  l ^= Feistel(s, r) ^ p[2];
-  r ^= Feistel(s, l) ^ p[3];
-  l ^= Feistel(s, r) ^ p[4];
-  r ^= Feistel(s, l) ^ p[5];
-  l ^= Feistel(s, r) ^ p[6];
-  r ^= Feistel(s, l) ^ p[7];
-  l ^= Feistel(s, r) ^ p[8];
-  r ^= Feistel(s, l) ^ p[9];
-  l ^= Feistel(s, r) ^ p[10];
-  r ^= Feistel(s, l) ^ p[11];
-  l ^= Feistel(s, r) ^ p[12];
-  r ^= Feistel(s, l) ^ p[13];
-  l ^= Feistel(s, r) ^ p[14];
-  r ^= Feistel(s, l) ^ p[15];
-  l ^= Feistel(s, r) ^ p[16];
-  left = r ^ p[17];
+#pragma GCC unroll 8
+  for (int i = 1; i < kRounds; i += 2) {
+    r ^= Feistel(s, l) ^ p[Subkey<kReverse>(i)];
+    l ^= Feistel(s, r) ^ p[Subkey<kReverse>(i + 1)];
+  }
+  left = r ^ p[Subkey<kReverse>(kRounds + 1)];
   right = l;
 }
 
-// The same network with the subkeys in reverse order.
-inline void Decipher(const std::uint32_t (&p)[kRounds + 2], const std::uint32_t (&s)[4][256],
-                     std::uint32_t& left, std::uint32_t& right) noexcept {
-  std::uint32_t l = left ^ p[17];
-  std::uint32_t r = right;
-  r ^= Feistel(s, l) ^ p[16];
-  l ^= Feistel(s, r) ^ p[15];
-  r ^= Feistel(s, l) ^ p[14];
-  l ^= Feistel(s, r) ^ p[13];
-  r ^= Feistel(s, l) ^ p[12];
-  l ^= Feistel(s, r) ^ p[11];
-  r ^= Feistel(s, l) ^ p[10];
-  l ^= Feistel(s, r) ^ p[9];
-  r ^= Feistel(s, l) ^ p[8];
-  l ^= Feistel(s, r) ^ p[7];
-  r ^= Feistel(s, l) ^ p[6];
-  l ^= Feistel(s, r) ^ p[5];
-  r ^= Feistel(s, l) ^ p[4];
-  l ^= Feistel(s, r) ^ p[3];
-  r ^= Feistel(s, l) ^ p[2];
-  l ^= Feistel(s, r) ^ p[1];
-  left = r ^ p[0];
-  right = l;
-}
-
-// The same networks on two blocks side by side.
-inline void Encipher2(const std::uint32_t (&p)[kRounds + 2], const std::uint32_t (&s)[4][256],
-                      std::uint32_t& left1, std::uint32_t& right1, std::uint32_t& left2,
-                      std::uint32_t& right2) noexcept {
-  std::uint32_t l1 = left1 ^ p[0], r1 = right1;
-  std::uint32_t l2 = left2 ^ p[0], r2 = right2;
-  r1 ^= Feistel(s, l1) ^ p[1];
-  r2 ^= Feistel(s, l2) ^ p[1];
-  l1 ^= Feistel(s, r1) ^ p[2];
-  l2 ^= Feistel(s, r2) ^ p[2];
-  r1 ^= Feistel(s, l1) ^ p[3];
-  r2 ^= Feistel(s, l2) ^ p[3];
-  l1 ^= Feistel(s, r1) ^ p[4];
-  l2 ^= Feistel(s, r2) ^ p[4];
-  r1 ^= Feistel(s, l1) ^ p[5];
-  r2 ^= Feistel(s, l2) ^ p[5];
-  l1 ^= Feistel(s, r1) ^ p[6];
-  l2 ^= Feistel(s, r2) ^ p[6];
-  r1 ^= Feistel(s, l1) ^ p[7];
-  r2 ^= Feistel(s, l2) ^ p[7];
-  l1 ^= Feistel(s, r1) ^ p[8];
-  l2 ^= Feistel(s, r2) ^ p[8];
-  r1 ^= Feistel(s, l1) ^ p[9];
-  r2 ^= Feistel(s, l2) ^ p[9];
-  l1 ^= Feistel(s, r1) ^ p[10];
-  l2 ^= Feistel(s, r2) ^ p[10];
-  r1 ^= Feistel(s, l1) ^ p[11];
-  r2 ^= Feistel(s, l2) ^ p[11];
-  l1 ^= Feistel(s, r1) ^ p[12];
-  l2 ^= Feistel(s, r2) ^ p[12];
-  r1 ^= Feistel(s, l1) ^ p[13];
-  r2 ^= Feistel(s, l2) ^ p[13];
-  l1 ^= Feistel(s, r1) ^ p[14];
-  l2 ^= Feistel(s, r2) ^ p[14];
-  r1 ^= Feistel(s, l1) ^ p[15];
-  r2 ^= Feistel(s, l2) ^ p[15];
-  l1 ^= Feistel(s, r1) ^ p[16];
-  l2 ^= Feistel(s, r2) ^ p[16];
-  left1 = r1 ^ p[17];
+// The same network on two independent blocks side by side, so the table
+// look-ups of one hide the latency of the other's.
+template <bool kReverse>
+inline void Network2(const std::uint32_t (&p)[kRounds + 2], const std::uint32_t (&s)[4][256],
+                     std::uint32_t& left1, std::uint32_t& right1, std::uint32_t& left2,
+                     std::uint32_t& right2) noexcept {
+  std::uint32_t l1 = left1 ^ p[Subkey<kReverse>(0)], r1 = right1;
+  std::uint32_t l2 = left2 ^ p[Subkey<kReverse>(0)], r2 = right2;
+#pragma GCC unroll 8
+  for (int i = 1; i < kRounds; i += 2) {
+    r1 ^= Feistel(s, l1) ^ p[Subkey<kReverse>(i)];
+    r2 ^= Feistel(s, l2) ^ p[Subkey<kReverse>(i)];
+    l1 ^= Feistel(s, r1) ^ p[Subkey<kReverse>(i + 1)];
+    l2 ^= Feistel(s, r2) ^ p[Subkey<kReverse>(i + 1)];
+  }
+  left1 = r1 ^ p[Subkey<kReverse>(kRounds + 1)];
   right1 = l1;
-  left2 = r2 ^ p[17];
+  left2 = r2 ^ p[Subkey<kReverse>(kRounds + 1)];
   right2 = l2;
 }
 
-inline void Decipher2(const std::uint32_t (&p)[kRounds + 2], const std::uint32_t (&s)[4][256],
-                      std::uint32_t& left1, std::uint32_t& right1, std::uint32_t& left2,
-                      std::uint32_t& right2) noexcept {
-  std::uint32_t l1 = left1 ^ p[17], r1 = right1;
-  std::uint32_t l2 = left2 ^ p[17], r2 = right2;
-  r1 ^= Feistel(s, l1) ^ p[16];
-  r2 ^= Feistel(s, l2) ^ p[16];
-  l1 ^= Feistel(s, r1) ^ p[15];
-  l2 ^= Feistel(s, r2) ^ p[15];
-  r1 ^= Feistel(s, l1) ^ p[14];
-  r2 ^= Feistel(s, l2) ^ p[14];
-  l1 ^= Feistel(s, r1) ^ p[13];
-  l2 ^= Feistel(s, r2) ^ p[13];
-  r1 ^= Feistel(s, l1) ^ p[12];
-  r2 ^= Feistel(s, l2) ^ p[12];
-  l1 ^= Feistel(s, r1) ^ p[11];
-  l2 ^= Feistel(s, r2) ^ p[11];
-  r1 ^= Feistel(s, l1) ^ p[10];
-  r2 ^= Feistel(s, l2) ^ p[10];
-  l1 ^= Feistel(s, r1) ^ p[9];
-  l2 ^= Feistel(s, r2) ^ p[9];
-  r1 ^= Feistel(s, l1) ^ p[8];
-  r2 ^= Feistel(s, l2) ^ p[8];
-  l1 ^= Feistel(s, r1) ^ p[7];
-  l2 ^= Feistel(s, r2) ^ p[7];
-  r1 ^= Feistel(s, l1) ^ p[6];
-  r2 ^= Feistel(s, l2) ^ p[6];
-  l1 ^= Feistel(s, r1) ^ p[5];
-  l2 ^= Feistel(s, r2) ^ p[5];
-  r1 ^= Feistel(s, l1) ^ p[4];
-  r2 ^= Feistel(s, l2) ^ p[4];
-  l1 ^= Feistel(s, r1) ^ p[3];
-  l2 ^= Feistel(s, r2) ^ p[3];
-  r1 ^= Feistel(s, l1) ^ p[2];
-  r2 ^= Feistel(s, l2) ^ p[2];
-  l1 ^= Feistel(s, r1) ^ p[1];
-  l2 ^= Feistel(s, r2) ^ p[1];
-  left1 = r1 ^ p[0];
-  right1 = l1;
-  left2 = r2 ^ p[0];
-  right2 = l2;
-}
+constexpr auto Encipher = Network<false>;
+constexpr auto Decipher = Network<true>;
+constexpr auto Encipher2 = Network2<false>;
+constexpr auto Decipher2 = Network2<true>;
 }  // namespace
 
 TBlowCore::TBlowCore() noexcept : p_{}, s_{}, block_{} {}
