@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -11,49 +12,37 @@ namespace vellorax::search {
 namespace {
 
 TEST(TBitarrTest, WordsInUseFollowSizeDiv32) {
-  struct Case {
-    std::int32_t size;
-    std::int32_t arr_max;
-    std::int32_t count_after_set_all;  // (FArrMax + 1) * 32: spare bits count
-  };
-  const Case cases[] = {
-      {0, 0, 32}, {1, 0, 32}, {31, 0, 32}, {32, 1, 64}, {33, 1, 64}, {64, 2, 96}, {1000, 31, 1024},
-  };
-  for (const Case& c : cases) {
-    TBitarr bits(c.size);
-    EXPECT_EQ(bits.FArrMax(), c.arr_max) << c.size;
-    EXPECT_EQ(bits.CountBits(), 0) << c.size;
+  // size, FArrMax; SetAll sets (FArrMax + 1) * 32 bits: spare bits count.
+  const std::pair<std::int32_t, std::int32_t> cases[] = {
+      {0, 0}, {31, 0}, {32, 1}, {33, 1}, {64, 2}, {1000, 31}, {15999999, 499999}};
+  for (const auto& [size, arr_max] : cases) {
+    TBitarr bits(size);
+    EXPECT_EQ(bits.FArrMax(), arr_max) << size;
+    EXPECT_EQ(bits.CountBits(), 0) << size;
     bits.SetAll();
-    EXPECT_EQ(bits.CountBits(), c.count_after_set_all) << c.size;
+    EXPECT_EQ(bits.CountBits(), (arr_max + 1) * 32) << size;
     bits.ClearAll();
-    EXPECT_EQ(bits.CountBits(), 0) << c.size;
+    EXPECT_EQ(bits.CountBits(), 0) << size;
   }
 }
 
 TEST(TBitarrTest, CapacityStepsByFArrMax) {
-  struct Case {
-    std::int32_t size;
-    std::int32_t capacity;
-  };
-  const Case cases[] = {
+  const std::pair<std::int32_t, std::int32_t> cases[] = {
       {0, 1001},           {31999, 1001},       {32000, 2001},         {63999, 2001},
       {64000, 5001},       {160000, 10001},     {320000, 20001},       {640000, 50001},
       {1600000, 100001},   {3200000, 200001},   {6400000, 500001},     {15999999, 500001},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(TBitarr(c.size).Capacity(), c.capacity) << c.size;
-  }
+  for (const auto& [size, capacity] : cases) EXPECT_EQ(TBitarr(size).Capacity(), capacity) << size;
 }
 
 TEST(TBitarrTest, OversizeAndNegativeSizesAreRejected) {
-  EXPECT_THROW(TBitarr(16000000), BitarrSizeException);
-  EXPECT_THROW(TBitarr(2147483647), BitarrSizeException);
-  EXPECT_THROW(TBitarr(-1), BitarrSizeException);
-  try {
-    TBitarr bits(16000000);
-    FAIL();
-  } catch (const BitarrSizeException& e) {
-    EXPECT_NE(std::string(e.what()).find("FArrMax too large!"), std::string::npos);
+  for (std::int32_t size : {16000000, 2147483647, -1}) {
+    try {
+      TBitarr bits(size);
+      ADD_FAILURE() << size;
+    } catch (const BitarrSizeException& e) {
+      EXPECT_NE(std::string(e.what()).find("FArrMax too large!"), std::string::npos) << size;
+    }
   }
   EXPECT_THROW(TVLBitarrStack(16000000), BitarrSizeException);
 }
@@ -67,8 +56,6 @@ TEST(TBitarrTest, SingleBitsAddressTheirWords) {
   EXPECT_TRUE(bits.TestBit(31));
   EXPECT_TRUE(bits.TestBit(32));
   EXPECT_FALSE(bits.TestBit(33));
-  bits.ClearBit(33);  // a clear bit stays clear, the others stay set
-  EXPECT_EQ(bits.CountBits(), 2);
   bits.ClearBit(31);
   EXPECT_FALSE(bits.TestBit(31));
   EXPECT_EQ(bits.CountBits(), 1);
@@ -107,57 +94,15 @@ TEST(TVLBitarrStackTest, MessagesOfEveryMisuse) {
   EXPECT_TRUE(stack.IsEmpty());
 }
 
-TEST(TVLBitarrStackTest, PushCopiesAndConsumingAndKeepsCallerArray) {
+TEST(TVLBitarrStackTest, PushCopiesTheCallerArray) {
   TVLBitarrStack stack(100);
   TBitarr a(100);
-  TBitarr b(100);
   a.SetBit(1);
+  stack.Push(a);
   a.SetBit(2);
-  b.SetBit(2);
-  b.SetBit(3);
-  stack.Push(a);
-  stack.Push(b);
-  stack.AndTop();
-  ASSERT_EQ(stack.Count(), 1);
-  EXPECT_EQ(stack.TopCount(), 1);
-  EXPECT_TRUE(stack.Top().TestBit(2));
-  EXPECT_EQ(a.CountBits(), 2);  // the caller's array is untouched
-  stack.Top().SetBit(50);
-  EXPECT_FALSE(a.TestBit(50));
-}
-
-TEST(TVLBitarrStackTest, NonConsumingOrLeavesOperandsBelowResult) {
-  TVLBitarrStack stack(100);
-  stack.ConsumeOperands = false;
-  TBitarr a(100);
-  TBitarr b(100);
-  a.SetBit(1);
-  b.SetBit(3);
-  stack.Push(a);
-  stack.Push(b);
-  stack.OrTop();
-  ASSERT_EQ(stack.Count(), 3);
-  EXPECT_EQ(stack.TopCount(), 2);
-  stack.Pop();
-  EXPECT_TRUE(stack.Top().TestBit(3));  // former top: B
-  EXPECT_EQ(stack.TopCount(), 1);
-  stack.Pop();
-  EXPECT_TRUE(stack.Top().TestBit(1));  // former second: A
-  EXPECT_EQ(stack.TopCount(), 1);
-}
-
-TEST(TVLBitarrStackTest, NotTwiceRestoresSpareBits) {
-  TVLBitarrStack stack(40);  // FArrMax 1: bits 40..63 are spare
-  TBitarr a(40);
-  a.SetBit(0);
-  a.SetBit(39);
-  stack.Push(a);
-  stack.NotTop();
-  EXPECT_EQ(stack.TopCount(), 64 - 2);  // spare bits become 1
-  stack.NotTop();
-  EXPECT_EQ(stack.TopCount(), 2);
-  EXPECT_EQ(stack.Top().Word32(0), 1u);
-  EXPECT_EQ(stack.Top().Word32(1), 1u << 7);
+  stack.Top().SetBit(3);
+  EXPECT_EQ(stack.TopCount(), 2);  // bits 1 and 3
+  EXPECT_FALSE(a.TestBit(3));
 }
 
 // Model of an array: (FArrMax + 1) * 32 bits, spare bits included.
@@ -169,12 +114,6 @@ Model Snapshot(const TBitarr& bits) {
     m[i] = (bits.Word32(static_cast<std::int32_t>(i / 32)) >> (i % 32)) & 1u;
   }
   return m;
-}
-
-std::int32_t ModelCount(const Model& m) {
-  std::int32_t n = 0;
-  for (bool b : m) n += b ? 1 : 0;
-  return n;
 }
 
 // Random operation sequences on the stack, checked against a model stack of
@@ -210,31 +149,24 @@ TEST(TVLBitarrStackTest, AlgebraMatchesVectorBoolModel) {
           model.clear();
           continue;
         }
-        const Model top = model.back();
-        if (op == 4) {
-          Model result(bits);
-          for (std::size_t i = 0; i < bits; ++i) result[i] = !top[i];
-          stack.NotTop();
-          if (consume) model.back() = result;
-          else model.push_back(result);
-        } else {
-          const Model& second = model[model.size() - 2];
-          Model result(bits);
-          for (std::size_t i = 0; i < bits; ++i) {
-            result[i] = op == 2 ? (second[i] && top[i]) : (second[i] || top[i]);
-          }
-          if (op == 2) stack.AndTop();
-          else stack.OrTop();
-          if (consume) {
-            model.pop_back();
-            model.back() = result;
-          } else {
-            model.push_back(result);
-          }
+        const Model& top = model.back();
+        const Model& second = model[model.size() - 2];
+        Model result(bits);
+        for (std::size_t i = 0; i < bits; ++i) {
+          result[i] = op == 4 ? !top[i] : op == 2 ? (second[i] && top[i]) : (second[i] || top[i]);
+        }
+        if (op == 4) stack.NotTop();
+        else if (op == 2) stack.AndTop();
+        else stack.OrTop();
+        if (!consume) model.push_back(result);
+        else if (op == 4) model.back() = result;
+        else {
+          model.pop_back();
+          model.back() = result;
         }
         ASSERT_EQ(stack.Count(), static_cast<int>(model.size()));
         ASSERT_EQ(Snapshot(stack.Top()), model.back()) << "size " << size << " step " << step;
-        ASSERT_EQ(stack.TopCount(), ModelCount(model.back()));
+        ASSERT_EQ(stack.TopCount(), std::count(model.back().begin(), model.back().end(), true));
       }
     }
   }
@@ -243,26 +175,22 @@ TEST(TVLBitarrStackTest, AlgebraMatchesVectorBoolModel) {
 TEST(TBitarrTest, AndNotAndCopyMatchModel) {
   std::mt19937 rng(7);
   for (std::int32_t size : {5, 64, 100, 2049}) {
-    TBitarr a(size);
-    TBitarr b(size);
+    TBitarr a(size), b(size), c(size);
     for (std::int32_t i = 0; i < size; ++i) {
       if (rng() & 1) a.SetBit(i);
       if (rng() & 1) b.SetBit(i);
     }
-    const Model ma = Snapshot(a);
-    const Model mb = Snapshot(b);
+    const Model ma = Snapshot(a), mb = Snapshot(b);
     a.AndNotWith(b);
     const Model result = Snapshot(a);
     for (std::size_t i = 0; i < result.size(); ++i) ASSERT_EQ(result[i], ma[i] && !mb[i]);
-    TBitarr c(size);
     c.CopyFrom(b);
     EXPECT_EQ(Snapshot(c), mb);
   }
 }
 
 TEST(TBitarrTest, ShorterOperandIsRejected) {
-  TBitarr big(100);
-  TBitarr small(40);
+  TBitarr big(100), small(40);
   big.SetBit(99);
   EXPECT_THROW(big.AndWith(small), std::invalid_argument);
   EXPECT_THROW(big.OrWith(small), std::invalid_argument);
@@ -273,15 +201,6 @@ TEST(TBitarrTest, ShorterOperandIsRejected) {
   EXPECT_TRUE(stack.IsEmpty());
   small.CopyFrom(big);  // a longer operand is read only as far as needed
   EXPECT_EQ(small.CountBits(), 0);
-}
-
-TEST(TBitarrTest, LargestArrayWorks) {
-  TBitarr bits(15999999);
-  bits.SetBit(15999998);
-  bits.SetBit(0);
-  EXPECT_EQ(bits.CountBits(), 2);
-  bits.SetAll();
-  EXPECT_EQ(bits.CountBits(), 500000 * 32);
 }
 
 }  // namespace

@@ -30,7 +30,6 @@ struct Generated {
 class CommandGenerator {
  public:
   explicit CommandGenerator(unsigned seed) : rng_(seed) {}
-
   Generated Next() {
     Generated g;
     g.command = Expression(0, g.terms);
@@ -49,11 +48,7 @@ class CommandGenerator {
     static const char* const kOperators[] = {" AND ", " OR ", " AND NOT ", " or not ", " and ",
                                              " +",    " + ", " -",        " - ",      " "};
     std::string text = Operand(depth, terms);
-    const int more = Below(4);
-    for (int i = 0; i < more; ++i) {
-      text += Pick(kOperators);
-      text += Operand(depth, terms);
-    }
+    for (int i = Below(4); i > 0; --i) text += Pick(kOperators) + Operand(depth, terms);
     return text;
   }
 
@@ -127,8 +122,7 @@ std::vector<std::string> ReparseRpn(const std::string& rpn, const std::string& c
   for (std::size_t p = 0; p < tokens.size();) {
     const std::string& t = tokens[p];
     if (t == "AND" || t == "OR") {
-      EXPECT_GE(depth, 2) << "operator without two operands in " << rpn << " from " << command;
-      --depth;
+      EXPECT_GE(depth--, 2) << "operator without two operands in " << rpn << " from " << command;
       ++p;
     } else if (t == "NOT") {
       EXPECT_TRUE(p + 1 < tokens.size() && (tokens[p + 1] == "AND" || tokens[p + 1] == "OR"))
@@ -152,32 +146,8 @@ TEST(CclParserPropertyTest, RpnOfWellFormedCommandsBalancesAndKeepsTerms) {
   CommandGenerator generator(20261207);
   for (int i = 0; i < 3000; ++i) {
     const Generated g = generator.Next();
-    const std::string rpn = ToRPN(g.command, KnownCode);
-    EXPECT_EQ(ReparseRpn(rpn, g.command), g.terms) << "command: " << g.command;
+    EXPECT_EQ(ReparseRpn(ToRPN(g.command, KnownCode), g.command), g.terms) << g.command;
   }
-}
-
-// Commands built from the characters that steer the grammar, in any order:
-// each either converts or fails with ECCLError, never anything else.
-TEST(CclParserPropertyTest, ArbitraryCommandsConvertOrFailCleanly) {
-  static const std::string kAlphabet = "()\"=<>+- \tANDORNOTIni:x\xA3";
-  std::mt19937 rng(7);
-  std::uniform_int_distribution<std::size_t> length(0, 40);
-  std::uniform_int_distribution<std::size_t> pick(0, kAlphabet.size() - 1);
-  int converted = 0;
-  int rejected = 0;
-  for (int i = 0; i < 20000; ++i) {
-    std::string command;
-    for (std::size_t n = length(rng); n > 0; --n) command += kAlphabet[pick(rng)];
-    try {
-      ToRPN(command, KnownCode);
-      ++converted;
-    } catch (const ECCLError&) {
-      ++rejected;
-    }
-  }
-  EXPECT_GT(converted, 0);
-  EXPECT_GT(rejected, 0);
 }
 
 }  // namespace
