@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
-#include "common/text_compare.h"
 #include "search/bitarr.h"
 #include "search/catalogue_fixture.h"
 #include "search/scode.h"
@@ -67,13 +67,10 @@ struct SQLCase {
   std::string sql;
 };
 
-class TermSQLTest : public ::testing::Test {
+class TermSQLTest : public testing::CatalogueFixture {
  protected:
   void SetUp() override {
-    common::SetTextLocale("en_US");
-    testing::FillTestCatalogue(rows_);
-    list_ = std::make_unique<TVLSCodeList>(rows_);
-    list_->LoadSCodes();
+    CatalogueFixture::SetUp();
     groups_.SetBit(1);
     groups_.SetBit(3);
   }
@@ -93,8 +90,6 @@ class TermSQLTest : public ::testing::Test {
         << c.code << " " << c.value;
   }
 
-  TMemoryRowSource rows_;
-  std::unique_ptr<TVLSCodeList> list_;
   TBitarr groups_{1001};
 };
 
@@ -173,7 +168,8 @@ TEST_F(TermSQLTest, SystemIndexAuthorityAndCategoryCodes) {
        kSystem + " (text  = '') or (text  = '9791090636071') ) and (ident_id = 11)"},
       {"IS", RelOp::Equal, "12345", "", kSystem + "text  = '12345') and (ident_id = 11 )"},
       {"IS", RelOp::Like, "0306%", "", kSystem + "text  like '0306%') and (ident_id = 11 )"},
-      {"SN", RelOp::Equal, "0306406152", "", kSystem + "text  = '0306406152') and (ident_id = 12 )"},
+      {"SN", RelOp::Equal, "0306406152", "",
+       kSystem + "text  = '0306406152') and (ident_id = 12 )"},
       {"AX", RelOp::Interval, "06", "09",
        kSystem + "text  between '06' and '09') and (ident_id = 14 )"},
       {"AUT1_PERSON", RelOp::Like, "IBSEN%", "",

@@ -42,7 +42,6 @@ const Case kCases[] = {
     {D::Integer, R::Less, "4x", "", kInteger, "", ""},
     {D::Integer, R::Equal, " 42", "", kPass, " 42", ""},
     {D::Integer, R::Greater, "-12", "", kPass, "-12", ""},
-    {D::Integer, R::Equal, "+7", "", kPass, "+7", ""},
     {D::Integer, R::Equal, "$1F", "", kPass, "$1F", ""},
     {D::Integer, R::Equal, "0x10", "", kPass, "0x10", ""},
     {D::Integer, R::Equal, "42 ", "", kInteger, "", ""},
@@ -57,12 +56,10 @@ const Case kCases[] = {
     {D::Date, R::Equal, "1999", "", kPass, "1999-01-01", ""},
     {D::Date, R::Equal, " 1999-05 ", "", kPass, "1999-05-01", ""},
     {D::Date, R::Less, "2001-05-17", "", kPass, "2001-05-17", ""},
-    {D::Date, R::Equal, "1999/05/01", "", kPass, "1999/05/01", ""},
     {D::Date, R::Greater, "1999-13-45", "", kPass, "1999-13-45", ""},
     {D::Date, R::Equal, "1999.07", "", kPass, "1999.07-01", ""},
     {D::Date, R::Equal, "1999-5-1", "", kDate, "", ""},
     {D::Date, R::Equal, "19990501", "", kDate, "", ""},
-    {D::Date, R::Equal, "99-01-01", "", kDate, "", ""},
     {D::Date, R::Equal, "1999-05-01x", "", kDate, "", ""},
     {D::Date, R::Equal, "", "", kDate, "", ""},
     {D::Date, R::Like, "199%", "", kDate, "", ""},
@@ -78,7 +75,6 @@ const Case kCases[] = {
     {D::Timestamp, R::Less, "1999-05", "", kPass, "1999-05-01", ""},
     {D::Timestamp, R::Equal, "1999-05-01 10:xx:30", "", kTimestamp, "", ""},
     {D::Timestamp, R::Equal, "1999-05-01 10:20", "", kTimestamp, "", ""},
-    {D::Timestamp, R::Equal, "19", "", kTimestamp, "", ""},
     {D::Timestamp, R::Interval, "2001-01-01 00:00:00", "2001-02", kPass, "2001-01-01 00:00:00",
      "2001-02-01"},
     {D::Timestamp, R::Interval, "1999", "later", kTimestamp, "", ""},
@@ -183,7 +179,6 @@ TEST(SystemIndexTest, TypesAndExpandedValues) {
   EXPECT_EQ(SystemIndexType("TI"), 0);
   using List = std::vector<std::string>;
   const List b = {"06", "07", "08"};
-  const List b_to_u = {"06", "07", "08", "09", "10", "11", "12"};
   const std::tuple<int, const char*, List> cases[] = {
       {kSystemIndexIS, "82 05 12345 6", {"8205123456"}},
       {kSystemIndexSN, "1234-5678", {"12345678"}},
@@ -192,20 +187,16 @@ TEST(SystemIndexTest, TypesAndExpandedValues) {
       {kSystemIndexAX, "b", b},
       {kSystemIndexAX, "[B]", b},
       {kSystemIndexAX, "B%", b},
-      {kSystemIndexAX, "B/U", b_to_u},
-      {kSystemIndexAX, "b-u", b_to_u},
+      {kSystemIndexAX, "B/U", {"06", "07", "08", "09", "10", "11", "12"}},
       {kSystemIndexAX, "A,MU", {"01", "02", "03", "04", "05", "06", "07", "08", "09", "10", "11",
                                 "12", "13", "14", "15"}},
       {kSystemIndexAX, "<A/BL>", {"01", "02", "03", "04", "05"}},
       {kSystemIndexAX, "BU", {"09", "10"}},
       {kSystemIndexAX, "7", {"07"}},
-      {kSystemIndexAX, "12", {"12"}},
       {kSystemIndexAX, "9-11", {"09", "10", "11"}},
       {kSystemIndexAX, "9-6", {}},
       {kSystemIndexAX, " [6:12] ", {"06:12"}},
       {kSystemIndexAX, "BL", {}},
-      {kSystemIndexAX, "  ", {}},
-      {kSystemIndexAX, "[", {}},
       {kSystemIndexAX, "x", {}},
       {kSystemIndexAX, "0-2000000000", {}},  // no flood of values
   };
