@@ -21,7 +21,6 @@ class Probe : public TVLLBaseCommand {
   std::unique_ptr<TVLLBaseCommand> Clone() const override {
     return std::make_unique<Probe>(Name(), body_);
   }
-  using TVLLBaseCommand::Output;
   using TVLLBaseCommand::Param;
   using TVLLBaseCommand::ParamCount;
 
@@ -48,29 +47,20 @@ class BaseCommandTest : public ::testing::Test {
     ws_.AddTextGroup("other", std::move(other));
   }
 
-  // Runs `body` in a probe and returns the output.
-  std::string Run(Probe::Body body, TVLLStatus expected = kStatusOk,
-                  const TVLLParams* params = nullptr) {
-    Probe probe("probe", std::move(body));
-    EXPECT_EQ(probe.Execute(context_, params), expected);
-    return context_.Output().Text();
-  }
-
-  // The output of WriteParameter(parameter) and its status.
-  std::pair<std::string, TVLLStatus> Param(std::string parameter) {
+  // Runs `body` in a probe over a fresh output holding `before`; returns the output.
+  std::string Run(Probe::Body body, TVLLStatus expected = kStatusOk, const char* before = "") {
     context_.Output().Clear();
-    TVLLStatus status = 255;
-    Run([&](Probe& p) {
-      status = p.WriteParameter(parameter);
-      return kStatusOk;
-    });
-    return {context_.Output().Text(), status};
+    context_.Output().Append(before);
+    Probe probe("probe", std::move(body));
+    EXPECT_EQ(probe.Execute(context_, nullptr), expected);
+    return context_.Output().Text();
   }
 
   TVLLWorkSpace ws_;
   TVLLContext context_;
 };
 
+// Each syntax error is returned as status 9 and recorded with its message.
 TEST_F(BaseCommandTest, EvalParameterForms) {
   ws_.AddCommand("say", std::make_unique<Probe>("say", [](Probe& p) {
                    p.WriteRaw("<" + p.Param(0) + ">");
@@ -80,64 +70,41 @@ TEST_F(BaseCommandTest, EvalParameterForms) {
     const char* parameter;
     TVLLStatus status;
     const char* output;
-  };
-  const Case cases[] = {
-      {"", 0, ""},
-      {"%nosuch%", 0, ""},
-      {"%yes%", 0, " Ja"},
-      {"%other.k%", 0, "other-k"},
-      {"%default.hello.eng%", 0, "Hello"},
-      {"%default.hello.nor%", 0, "Hei"},
-      {"%a.b.c.d%", 9, ""},
-      {"#say(x)", 0, "<x>"},
-      {"#say(x", 9, ""},
-      {"#nosuch()", 0, ""},
-      {"\"quoted\"", 0, "quoted"},
-      {"'single'", 0, "single"},
-      {"\"a\\nb\"", 0, "a\\\nb"},
-      {"\"open", 9, ""},
-      {"plain", 6, ""},
-  };
-  for (const Case& c : cases) {
-    context_.Output().Clear();
-    context_.ClearError();
-    TVLLStatus status = 255;
-    Run([&](Probe& p) {
-      status = p.EvalParameter(c.parameter);
-      return kStatusOk;
-    });
-    EXPECT_EQ(status, c.status) << c.parameter;
-    if (std::string(c.parameter) == "\"a\\nb\"") {
-      // The quoted content a, backslash, n, b is unescaped by WriteText.
-      EXPECT_EQ(context_.Output().Text(), "a\r\nb");
-    } else {
-      EXPECT_EQ(context_.Output().Text(), c.output) << c.parameter;
-    }
-  }
-}
-
-TEST_F(BaseCommandTest, SyntaxErrorsAreRecorded) {
-  struct Case {
-    const char* parameter;
     const char* message;
   };
   const Case cases[] = {
-      {"%a.b.c.d%", "Syntax Error for ParseTextCommand"},
-      {"#say(", "Syntax Error for ParseCommand"},
-      {"'open", "Syntax Error for ParseQuotedString"},
+      {"", 0, "", ""},
+      {"%nosuch%", 0, "", ""},
+      {"%yes%", 0, " Ja", ""},
+      {"%other.k%", 0, "other-k", ""},
+      {"%default.hello.eng%", 0, "Hello", ""},
+      {"%default.hello.nor%", 0, "Hei", ""},
+      {"#say(x)", 0, "<x>", ""},
+      {"\"quoted\"", 0, "quoted", ""},
+      {"'single'", 0, "single", ""},
+      {"\"a\\nb\"", 0, "a\r\nb", ""},  // the quoted text is unescaped by WriteText
+      {"plain", 6, "", ""},
+      {"%a.b.c.d%", 9, "", "Syntax Error for ParseTextCommand"},
+      {"#say(", 9, "", "Syntax Error for ParseCommand"},
+      {"'open", 9, "", "Syntax Error for ParseQuotedString"},
   };
   for (const Case& c : cases) {
     context_.ClearError();
-    Run([&](Probe& p) { return p.EvalParameter(c.parameter); }, kStatusSyntax);
-    EXPECT_EQ(context_.ErrorCode(), kStatusSyntax);
-    EXPECT_EQ(context_.ErrorWhere(), "vll2BaseCommand.EvalParameter");
-    EXPECT_EQ(context_.ErrorMessage(), c.message);
-    EXPECT_EQ(context_.ErrorDetail(), c.parameter);
+    TVLLStatus status = 255;
+    const std::string output = Run([&](Probe& p) { return status = p.EvalParameter(c.parameter); },
+                                   c.status);
+    EXPECT_EQ(status, c.status) << c.parameter;
+    EXPECT_EQ(output, c.output) << c.parameter;
+    EXPECT_EQ(context_.ErrorMessage(), c.message) << c.parameter;
+    if (c.status == 9) {
+      EXPECT_EQ(context_.ErrorCode(), kStatusSyntax);
+      EXPECT_EQ(context_.ErrorWhere(), "vll2BaseCommand.EvalParameter");
+      EXPECT_EQ(context_.ErrorDetail(), c.parameter);
+    }
   }
-}
-
-TEST_F(BaseCommandTest, UnknownCallIsRecordedButNotPassedOn) {
-  Run([](Probe& p) { return p.EvalParameter("#nosuch()"); });
+  // An unknown call is recorded but not passed on.
+  context_.ClearError();
+  EXPECT_EQ(Run([](Probe& p) { return p.EvalParameter("#nosuch()"); }), "");
   EXPECT_EQ(context_.ErrorCode(), kStatusNotFound);
   EXPECT_EQ(context_.ErrorWhere(), "TVLLBaseCommand.CallCommand");
   EXPECT_EQ(context_.ErrorMessage(), "Could not find the command: nosuch");
@@ -145,28 +112,18 @@ TEST_F(BaseCommandTest, UnknownCallIsRecordedButNotPassedOn) {
 }
 
 TEST_F(BaseCommandTest, WriteParameterReplacesLeadingKeyOfDefaultGroup) {
-  struct Case {
-    const char* parameter;
-    const char* output;
-  };
-  const Case cases[] = {
-      {"yes", " Ja"},
-      {"yes please", " Ja"},
-      {"YES", " Ja"},
-      {"nosuch", "nosuch"},
-      {"Oslo, Norway", "Oslo, Norway"},
-      {"other.k", "other-k"},
+  const std::pair<const char*, const char*> cases[] = {
+      {"yes", " Ja"},        {"yes please", " Ja"},      {"YES", " Ja"},
+      {"nosuch", "nosuch"},  {"Oslo, Norway", "Oslo, Norway"}, {"other.k", "other-k"},
       {"hello", "Hello"},  // two languages, none asked: "mul" missing, "eng" next
-      {"-x", "-x"},
-      {"", ""},
+      {"-x", "-x"},          {"", ""},
   };
-  for (const Case& c : cases) {
-    auto [output, status] = Param(c.parameter);
-    EXPECT_EQ(status, kStatusOk) << c.parameter;
-    EXPECT_EQ(output, c.output) << c.parameter;
+  for (const auto& [parameter, expected] : cases) {
+    EXPECT_EQ(Run([&](Probe& p) { return p.WriteParameter(parameter); }), expected) << parameter;
   }
 }
 
+// The asked language, else the context's, else the workspace's.
 TEST_F(BaseCommandTest, GetGroupTextLanguagePrecedence) {
   std::string text;
   Run([&](Probe& p) {
@@ -196,6 +153,8 @@ TEST_F(BaseCommandTest, GetGroupTextLanguagePrecedence) {
   });
 }
 
+// Leading characters of the text equal to the output's last one are dropped,
+// except a last blank; the text is then unescaped. WriteRaw writes as is.
 TEST_F(BaseCommandTest, WriteTextSeamRule) {
   struct Case {
     const char* before;
@@ -203,49 +162,22 @@ TEST_F(BaseCommandTest, WriteTextSeamRule) {
     const char* after;
   };
   const Case cases[] = {
-      {"Main.", ". Oslo", "Main. Oslo"},
-      {"x", "x", "xx"},
-      {"a\r\n", "\r\nabc", "a\r\nabc"},
-      {"a\n", "\r\n\r\nabc", "a\nabc"},
-      {"", "a\\nb", "a\r\nb"},
-      {"", "", ""},
-      {"a", "", "a"},
-      {"a ", "  b", "a b"},
-      {"a ", "   ", "a  "},  // the last blank is always kept
-      {"-", "---", "--"},
-      {"a", "\\\\b", "a\\b"},
-      // Dropping "." leaves "\\n", which is unescaped again into CR LF.
-      {"a.", ".\\\\n", "a.\r\n"},
-      {"", "trailing\\", "trailing\\"},
-      {"x", "y", "xy"},
+      {"Main.", ". Oslo", "Main. Oslo"}, {"x", "x", "xx"},
+      {"a\r\n", "\r\nabc", "a\r\nabc"},  {"a\n", "\r\n\r\nabc", "a\nabc"},
+      {"", "a\\nb", "a\r\nb"},           {"a", "", "a"},
+      {"a ", "  b", "a b"},              {"a ", "   ", "a  "},  // the last blank is always kept
+      {"-", "---", "--"},                {"a", "\\\\b", "a\\b"},
+      {"a.", ".\\\\n", "a.\r\n"},  // dropping "." leaves "\\n", unescaped again into CR LF
+      {"", "trailing\\", "trailing\\"},  {"x", "y", "xy"},
   };
   for (const Case& c : cases) {
-    context_.Output().Clear();
-    context_.Output().Append(c.before);
-    Run([&](Probe& p) {
-      p.WriteText(c.text);
-      return kStatusOk;
-    });
-    EXPECT_EQ(context_.Output().Text(), c.after) << c.before << "|" << c.text;
+    const auto write = [&](Probe& p) { return p.WriteText(c.text), kStatusOk; };
+    EXPECT_EQ(Run(write, kStatusOk, c.before), c.after) << c.before << "|" << c.text;
   }
-}
-
-TEST_F(BaseCommandTest, WriteTextLongRunIsLinear) {
-  context_.Output().Append(".");
-  Run([&](Probe& p) {
-    p.WriteText(std::string(200000, '.') + "x");
-    return kStatusOk;
-  });
-  EXPECT_EQ(context_.Output().Text(), ".x");
-}
-
-TEST_F(BaseCommandTest, WriteRawKeepsEscapes) {
-  Run([](Probe& p) {
-    p.WriteRaw("a\\nb");
-    p.WriteRaw("b");
-    return kStatusOk;
-  });
-  EXPECT_EQ(context_.Output().Text(), "a\\nbb");
+  const auto long_run = [](Probe& p) { return p.WriteText(std::string(200000, '.') + "x"), 0; };
+  EXPECT_EQ(Run(long_run, kStatusOk, "."), ".x");  // linear, not one pass per character
+  const auto raw = [](Probe& p) { return p.WriteRaw("a\\nb"), p.WriteRaw("b"), kStatusOk; };
+  EXPECT_EQ(Run(raw), "a\\nbb");
 }
 
 TEST_F(BaseCommandTest, CallCommandRunsCloneWithParameters) {
@@ -256,30 +188,26 @@ TEST_F(BaseCommandTest, CallCommandRunsCloneWithParameters) {
                    return static_cast<TVLLStatus>(p.ParamCount());
                  }));
   TVLLParams params = {"a", "", "c"};
-  Run([&](Probe& p) {
+  const std::string output = Run([&](Probe& p) {
     EXPECT_EQ(p.CallCommand("ECHO", &params), 3);
     EXPECT_EQ(p.CallCommand("echo", nullptr), 0);
     return kStatusOk;
   });
   EXPECT_EQ(runs, 2);
-  EXPECT_EQ(context_.Output().Text(), "[a][][c]");
-}
+  EXPECT_EQ(output, "[a][][c]");
 
-TEST_F(BaseCommandTest, ExecuteClearsRunFieldsAndCloneSharesTag) {
-  auto tag = std::make_shared<TVLLString>("script");
+  auto tag = std::make_shared<TVLLString>("script");  // a clone shares the attached text
   TVLLBaseCommand command("c", tag);
   auto clone = command.Clone();
   EXPECT_EQ(clone->Tag(), tag.get());
-  EXPECT_EQ(clone->Name(), "c");
   clone.reset();
   EXPECT_EQ(static_cast<TVLLString*>(command.Tag())->Value(), "script");
 }
 
 TEST_F(BaseCommandTest, SelfCallingCommandStopsAtNestingLimit) {
-  int deepest = 0;
-  ws_.AddCommand("loop", std::make_unique<Probe>("loop", [&deepest](Probe& p) {
-                   deepest = std::max(deepest, 1);
-                   ++deepest;
+  int calls = 0;
+  ws_.AddCommand("loop", std::make_unique<Probe>("loop", [&calls](Probe& p) {
+                   ++calls;
                    return p.CallCommand("loop", nullptr);
                  }));
   Run([](Probe& p) { return p.CallCommand("loop", nullptr); }, kStatusSyntax);
@@ -287,7 +215,7 @@ TEST_F(BaseCommandTest, SelfCallingCommandStopsAtNestingLimit) {
   EXPECT_EQ(context_.ErrorWhere(), "TVLLBaseCommand.Execute");
   EXPECT_EQ(context_.ErrorDetail(), "loop");
   EXPECT_EQ(context_.Depth(), 0);
-  EXPECT_LT(deepest, kMaxNestingDepth + 2);
+  EXPECT_LT(calls, kMaxNestingDepth + 1);
 }
 
 }  // namespace

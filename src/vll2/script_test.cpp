@@ -12,48 +12,26 @@ namespace vellorax::vll2 {
 namespace {
 
 using Params = std::vector<std::string>;
+using S = TVLLScript;
 
-TEST(TVLLScriptCursorTest, EmptyTextStartsAtTheEnd) {
-  TVLLScript reader("");
-  EXPECT_EQ(reader.Current(), '\0');
-  EXPECT_FALSE(reader.NotEnd());
-  EXPECT_EQ(reader.Position(), 1);
-  EXPECT_EQ(reader.Next(), '\0');
-  EXPECT_EQ(reader.Position(), 1);
-  EXPECT_FALSE(reader.SkipBlanks());
-  EXPECT_EQ(reader.ReadUntilBlank(), "");
-}
+TEST(TVLLScriptCursorTest, MovesWithinTheTextAndCollectsByClass) {
+  TVLLScript empty("");
+  EXPECT_FALSE(empty.NotEnd());
+  EXPECT_EQ(empty.Next(), '\0');
+  EXPECT_EQ(empty.Position(), 1);
+  EXPECT_EQ(empty.ReadUntilBlank(), "");
 
-TEST(TVLLScriptCursorTest, NextStopsOncePastTheEnd) {
-  TVLLScript reader("ab");
-  EXPECT_EQ(reader.Position(), 1);
-  EXPECT_EQ(reader.Current(), 'a');
-  EXPECT_EQ(reader.PeekNext(), 'b');
-  EXPECT_EQ(reader.Next(), 'b');
-  EXPECT_EQ(reader.PeekNext(), '\0');
-  EXPECT_EQ(reader.Next(), '\0');
-  EXPECT_EQ(reader.Position(), 3);
-  EXPECT_EQ(reader.Next(), '\0');
-  EXPECT_EQ(reader.Position(), 3);
-  EXPECT_FALSE(reader.NotEnd());
-}
+  TVLLScript ab("ab");
+  EXPECT_EQ(ab.PeekNext(), 'b');
+  EXPECT_EQ(ab.Next(), 'b');
+  EXPECT_EQ(ab.Next(), '\0');
+  EXPECT_EQ(ab.Next(), '\0');
+  EXPECT_EQ(ab.Position(), 3);  // stops once past the end
+  ab.SetPosition(4);            // outside the text: ignored
+  EXPECT_EQ(ab.Position(), 3);
+  ab.SetPosition(0);
+  EXPECT_EQ(ab.Next(), 'a');
 
-TEST(TVLLScriptCursorTest, SetPositionIgnoresPositionsOutsideTheText) {
-  TVLLScript reader("abc");
-  reader.SetPosition(3);
-  EXPECT_EQ(reader.Current(), 'c');
-  reader.SetPosition(4);
-  EXPECT_EQ(reader.Position(), 3);
-  reader.SetPosition(-1);
-  EXPECT_EQ(reader.Position(), 3);
-  reader.SetPosition(0);
-  EXPECT_EQ(reader.Position(), 0);
-  EXPECT_EQ(reader.Current(), '\0');
-  EXPECT_EQ(reader.PeekNext(), 'a');
-  EXPECT_EQ(reader.Next(), 'a');
-}
-
-TEST(TVLLScriptCursorTest, CollectorsStopAtTheirClassBoundary) {
   TVLLScript reader("  ab_1-c;d\tword x");
   EXPECT_TRUE(reader.SkipBlanks());
   EXPECT_EQ(reader.ReadLetters(), "ab");
@@ -61,67 +39,41 @@ TEST(TVLLScriptCursorTest, CollectorsStopAtTheirClassBoundary) {
   EXPECT_EQ(reader.ReadUntilBlank(), ";d");
   EXPECT_TRUE(reader.SkipBlanks());
   EXPECT_EQ(reader.ReadUntilBlank(), "word");
-  EXPECT_TRUE(reader.SkipBlanks());
-  EXPECT_EQ(reader.ReadUntilBlank(), "x");
-  EXPECT_FALSE(reader.NotEnd());
+  EXPECT_FALSE(S::IsLetter('\xE6'));  // classes are ASCII only
 }
 
-TEST(TVLLScriptCursorTest, CharacterClassesAreAsciiOnly) {
-  EXPECT_TRUE(TVLLScript::IsBlank('\r'));
-  EXPECT_FALSE(TVLLScript::IsBlank('\f'));
-  EXPECT_FALSE(TVLLScript::IsLetter('\xE6'));
-  EXPECT_TRUE(TVLLScript::IsNameChar('-'));
-  EXPECT_FALSE(TVLLScript::IsNameChar('.'));
-  TVLLScript reader("7");
-  EXPECT_TRUE(reader.IsDigit());
-  EXPECT_FALSE(reader.IsLetter());
-}
-
-TEST(TVLLScriptTokenTest, ReadOperatorPrefersTwoCharacterForms) {
+// Operators prefer their two-character forms; logic words need the blank after them.
+TEST(TVLLScriptTokenTest, ReadOperatorAndReadLogicWord) {
   struct Case {
     std::string text;
     int code, position_after;
   };
-  const Case cases[] = {
-      {"<=x", TVLLScript::kOpLessEqual, 3}, {">=x", TVLLScript::kOpGreaterEqual, 3},
-      {"==x", TVLLScript::kOpEqual, 3},     {"*=x", TVLLScript::kOpStartsWith, 3},
-      {"#=x", TVLLScript::kOpContains, 3},  {">x", TVLLScript::kOpGreater, 2},
-      {"<x", TVLLScript::kOpLess, 2},       {"<", TVLLScript::kOpLess, 2},
-      {"=x", TVLLScript::kOpNone, 1},       {"=", TVLLScript::kOpNone, 1},
-      {"!=", TVLLScript::kOpNone, 1},       {"*x", TVLLScript::kOpNone, 1},
-      {"", TVLLScript::kOpNone, 1},
-  };
-  for (const Case& c : cases) {
+  const Case operators[] = {
+      {"<=x", S::kOpLessEqual, 3}, {">=x", S::kOpGreaterEqual, 3}, {"==x", S::kOpEqual, 3},
+      {"*=x", S::kOpStartsWith, 3}, {"#=x", S::kOpContains, 3}, {">x", S::kOpGreater, 2},
+      {"<", S::kOpLess, 2}, {"=x", S::kOpNone, 1}, {"!=", S::kOpNone, 1}, {"*x", S::kOpNone, 1},
+      {"", S::kOpNone, 1}};
+  for (const Case& c : operators) {
     TVLLScript reader(c.text);
     EXPECT_EQ(reader.ReadOperator(), c.code) << c.text;
     EXPECT_EQ(reader.Position(), c.position_after) << c.text;
   }
-}
-
-TEST(TVLLScriptTokenTest, ReadLogicWordNeedsTheFollowingBlank) {
-  struct Case {
-    std::string text;
-    int code, position_after;
-  };
-  const Case cases[] = {
-      {"AND x", TVLLScript::kLogicAnd, 5},   {"and x", TVLLScript::kLogicAnd, 5},
-      {"Or x", TVLLScript::kLogicOr, 4},     {"NOT\tx", TVLLScript::kLogicNot, 5},
-      {"AND", TVLLScript::kLogicNone, 1},    {"ANDx", TVLLScript::kLogicNone, 1},
-      {"ORDER ", TVLLScript::kLogicNone, 1}, {"NO ", TVLLScript::kLogicNone, 1},
-      {"", TVLLScript::kLogicNone, 1},
-  };
-  for (const Case& c : cases) {
+  const Case words[] = {
+      {"AND x", S::kLogicAnd, 5}, {"and x", S::kLogicAnd, 5}, {"Or x", S::kLogicOr, 4},
+      {"NOT\tx", S::kLogicNot, 5}, {"AND", S::kLogicNone, 1}, {"ANDx", S::kLogicNone, 1},
+      {"ORDER ", S::kLogicNone, 1}, {"NO ", S::kLogicNone, 1}};
+  for (const Case& c : words) {
     TVLLScript reader(c.text);
     EXPECT_EQ(reader.ReadLogicWord(), c.code) << c.text;
     EXPECT_EQ(reader.Position(), c.position_after) << c.text;
   }
   int pos = 3;
-  EXPECT_EQ(TVLLScript::ReadLogicWordAt("x or y", pos), TVLLScript::kLogicOr);
+  EXPECT_EQ(S::ReadLogicWordAt("x or y", pos), S::kLogicOr);
   EXPECT_EQ(pos, 6);
 }
 
-// ParseCommand: one row per call text; `rest` is what the reader stands on
-// afterwards (the text after the call on success, the whole text on failure).
+// `rest` is what the reader stands on afterwards: the text after the call on
+// success, the whole text on failure.
 TEST(TVLLScriptParseCommandTest, ReadsCallsAndTheirParameters) {
   struct Case {
     std::string text;
@@ -131,13 +83,8 @@ TEST(TVLLScriptParseCommandTest, ReadsCallsAndTheirParameters) {
     std::string rest;
   };
   const Case cases[] = {
-      {"#lang()", 0, "lang", {}, ""},
       {"lang()", 0, "lang", {}, ""},
       {"  #my_cmd-2 ( a ) tail", 0, "my_cmd-2", {"a "}, " tail"},
-      {"#f(a,b)", 0, "f", {"a", "b"}, ""},
-      {"#f( a , b )", 0, "f", {"a ", "b "}, ""},
-      {"#f(,a)", 0, "f", {"", "a"}, ""},
-      {"#f(a,)", 0, "f", {"a", ""}, ""},
       {"#f(a,,b)", 0, "f", {"a", "", "b"}, ""},
       {"#lang(,\"nor\",)", 0, "lang", {"", "\"nor\"", ""}, ""},
       // Blanks between the last comma and ")" keep the empty last parameter.
@@ -159,32 +106,25 @@ TEST(TVLLScriptParseCommandTest, ReadsCallsAndTheirParameters) {
       {"#1f()", 9, "", {}, "#1f()"},
       {"#", 9, "", {}, "#"},
       {"", 9, "", {}, ""},
-      {"#f(a", 9, "", {}, "#f(a"},
       {"#f(a,", 9, "", {}, "#f(a,"},
       {"#f(\"abc)", 9, "", {}, "#f(\"abc)"},
       {"#f(a\\", 9, "", {}, "#f(a\\"},
-      {"#f(", 9, "", {}, "#f("},
   };
   for (const Case& c : cases) {
     TVLLScript reader(c.text);
     std::string name;
     Params params{"stale"};
-    const int status = reader.ParseCommand(name, &params);
-    ASSERT_EQ(status, c.status) << c.text;
-    const std::string rest = reader.Text().substr(reader.Position() - 1);
-    EXPECT_EQ(rest, c.rest) << c.text;
-    if (status != 0) continue;
+    ASSERT_EQ(reader.ParseCommand(name, &params), c.status) << c.text;
+    EXPECT_EQ(reader.Text().substr(reader.Position() - 1), c.rest) << c.text;
+    if (c.status != 0) continue;
     EXPECT_EQ(name, c.name) << c.text;
     EXPECT_EQ(params, c.params) << c.text;
   }
-}
-
-TEST(TVLLScriptParseCommandTest, WithoutParameterListOnlySkipsTheCall) {
-  TVLLScript reader("#f(a,b)x");
+  TVLLScript skip("#f(a,b)x");  // without a parameter list the call is only skipped
   std::string name;
-  EXPECT_EQ(reader.ParseCommand(name, nullptr), 0);
+  EXPECT_EQ(skip.ParseCommand(name, nullptr), 0);
   EXPECT_EQ(name, "f");
-  EXPECT_EQ(reader.Current(), 'x');
+  EXPECT_EQ(skip.Current(), 'x');
 }
 
 TEST(TVLLScriptParseCommandTest, DeepNestingFailsInsteadOfOverflowing) {
@@ -200,7 +140,6 @@ TEST(TVLLScriptParseCommandTest, DeepNestingFailsInsteadOfOverflowing) {
   for (int i = 0; i < 50; ++i) nested = "#a(" + nested + ")";
   TVLLScript ok_reader("#top(" + nested + ")");
   EXPECT_EQ(ok_reader.ParseCommand(name, &params), 0);
-  EXPECT_EQ(name, "top");
   EXPECT_EQ(params, Params{nested});
 }
 
@@ -216,30 +155,24 @@ TEST(TVLLScriptParseTextCommandTest, ReadsOneTwoOrThreeNames) {
       {"key", 0, "G", "key", "L", 4},
       {"%key%", 0, "G", "key", "L", 6},
       {"grp.key", 0, "grp", "key", "L", 8},
-      {"%grp.key%", 0, "grp", "key", "L", 10},
       {"%grp.key.eng%", 0, "grp", "key", "eng", 14},
       {"  %a-1._b% rest", 0, "a-1", "_b", "L", 11},
       {"Oslo, Norway", 0, "G", "Oslo", "L", 5},
-      {"grp.key.eng", 9, "G", "K", "L", 1},
-      {"%a.b.c.d%", 9, "G", "K", "L", 1},
-      {"%key", 9, "G", "K", "L", 1},
-      {"key%", 9, "G", "K", "L", 1},
-      {"%%", 9, "G", "K", "L", 1},
-      {"%grp.%", 9, "G", "K", "L", 1},
-      {"grp.", 9, "G", "K", "L", 1},
-      {"%grp.key.%", 9, "G", "K", "L", 1},
-      {".key", 9, "G", "K", "L", 1},
-      {"", 9, "G", "K", "L", 1},
-      {"%", 9, "G", "K", "L", 1},
   };
   for (const Case& c : cases) {
     TVLLScript reader(c.text);
     std::string group = "G", key = "K", language = "L";
     EXPECT_EQ(reader.ParseTextCommand(group, key, language), c.status) << c.text;
-    EXPECT_EQ(group, c.group) << c.text;
-    EXPECT_EQ(key, c.key) << c.text;
-    EXPECT_EQ(language, c.language) << c.text;
+    EXPECT_EQ(group + "|" + key + "|" + language, c.group + "|" + c.key + "|" + c.language);
     EXPECT_EQ(reader.Position(), c.position_after) << c.text;
+  }
+  for (const char* bad : {"grp.key.eng", "%a.b.c.d%", "%key", "key%", "%%", "%grp.%", "grp.",
+                          "%grp.key.%", ".key", "", "%"}) {
+    TVLLScript reader(bad);
+    std::string group = "G", key = "K", language = "L";
+    EXPECT_EQ(reader.ParseTextCommand(group, key, language), 9) << bad;
+    EXPECT_EQ(group + key + language, "GKL") << bad;
+    EXPECT_EQ(reader.Position(), 1) << bad;
   }
 }
 
@@ -265,8 +198,8 @@ TEST(TVLLScriptReadBracketedTest, ReadsBlocksOfEachKind) {
       {"(:a)", "", 9, "(:", "a)"},
       {"{a}", "(", 9, "(", ""},
       {"a{}", "", 9, "", ""},
-      {"", "", 9, "", ""},
       {"   ", "", 9, "", ""},
+      {std::string("{a\0b}", 5), "", 9, "{", ""},  // a NUL ends the block like the end
   };
   for (const Case& c : cases) {
     TVLLScript reader(c.text);
@@ -277,19 +210,9 @@ TEST(TVLLScriptReadBracketedTest, ReadsBlocksOfEachKind) {
       EXPECT_EQ(content, c.content) << c.text;
     }
   }
-}
-
-TEST(TVLLScriptReadBracketedTest, ANulCharacterEndsTheBlockLikeTheEnd) {
-  TVLLScript reader(std::string("{a\0b}", 5));
-  std::string kind, content;
-  EXPECT_EQ(reader.ReadBracketed(kind, content), 9);
-}
-
-TEST(TVLLScriptReadBracketedTest, StopsRightAfterTheCloser) {
-  TVLLScript reader("{a}::{b}");
+  TVLLScript reader("{a}::{b}");  // stops right after the closer
   std::string kind, content;
   ASSERT_EQ(reader.ReadBracketed(kind, content), 0);
-  EXPECT_EQ(reader.Current(), ':');
   EXPECT_EQ(reader.Position(), 4);
 }
 
@@ -301,19 +224,10 @@ TEST(TVLLScriptParseQuotedStringTest, ReadsQuotedTexts) {
     int position_after;
   };
   const Case cases[] = {
-      {"\"abc\"x", 0, "abc", 6},
-      {"  'abc'", 0, "abc", 8},
-      {"'a\"b'", 0, "a\"b", 6},
-      {"\"a\\\"b\"", 0, "a\"b", 7},
-      {"'a\\'b'", 0, "a'b", 7},
-      {"\"a\\nb\"", 0, "a\\nb", 7},
-      {"\"a\\\\\"", 0, "a\\\\", 6},
-      {"\"\"", 0, "", 3},
-      {"\"abc", 9, "", 1},
-      {"\"abc\\\"", 9, "", 1},
-      {"\"abc\\", 9, "", 1},
-      {"abc", 9, "", 1},
-      {"", 9, "", 1},
+      {"\"abc\"x", 0, "abc", 6}, {"  'abc'", 0, "abc", 8},      {"'a\"b'", 0, "a\"b", 6},
+      {"\"a\\\"b\"", 0, "a\"b", 7}, {"'a\\'b'", 0, "a'b", 7},   {"\"a\\nb\"", 0, "a\\nb", 7},
+      {"\"a\\\\\"", 0, "a\\\\", 6}, {"\"\"", 0, "", 3},          {"\"abc", 9, "", 1},
+      {"\"abc\\\"", 9, "", 1},      {"\"abc\\", 9, "", 1},       {"abc", 9, "", 1},
   };
   for (const Case& c : cases) {
     TVLLScript reader(c.text);
@@ -337,7 +251,6 @@ TEST(TVLLScriptClassTest, ReadAttributesAppendsPairs) {
       {"a='open", 0, {{"a", "open"}}},
       {"a=1 b", 0, {{"a", "1"}}},  // one character left at the end
       {"", 0, {}},
-      {"a=", 9, {}},
       {"a= ", 9, {}},
       {"ab cd=1", 9, {}},
       {"a=1 bc", 9, {{"a", "1"}}},
@@ -345,7 +258,7 @@ TEST(TVLLScriptClassTest, ReadAttributesAppendsPairs) {
   for (const Case& c : cases) {
     TVLLNamedObjectList list;
     int pos = 1;
-    EXPECT_EQ(TVLLScript::ReadAttributes(c.text, pos, list), c.status) << c.text;
+    EXPECT_EQ(S::ReadAttributes(c.text, pos, list), c.status) << c.text;
     ASSERT_EQ(list.Count(), static_cast<int>(c.pairs.size())) << c.text;
     for (int i = 0; i < list.Count(); ++i) {
       EXPECT_EQ(list.Name(i), c.pairs[i].first) << c.text;
@@ -357,93 +270,62 @@ TEST(TVLLScriptClassTest, ReadAttributesAppendsPairs) {
 }
 
 TEST(TVLLScriptClassTest, UnescapeAndPositionHelpers) {
-  EXPECT_EQ(TVLLScript::Unescape("a\\nb"), "a\r\nb");
-  EXPECT_EQ(TVLLScript::Unescape("a\\\\n"), "a\\n");
-  EXPECT_EQ(TVLLScript::Unescape("\\$a\\"), "$a\\");
-  EXPECT_EQ(TVLLScript::Unescape(""), "");
-
+  EXPECT_EQ(S::Unescape("a\\nb"), "a\r\nb");
+  EXPECT_EQ(S::Unescape("a\\\\n"), "a\\n");
+  EXPECT_EQ(S::Unescape("\\$a\\"), "$a\\");
   int pos = 1;
-  EXPECT_TRUE(TVLLScript::SkipBlanksIn(" \t\r\nx", pos));
+  EXPECT_TRUE(S::SkipBlanksIn(" \t\r\nx", pos));
   EXPECT_EQ(pos, 5);
   pos = 2;
-  EXPECT_FALSE(TVLLScript::SkipBlanksIn("x  ", pos));
+  EXPECT_FALSE(S::SkipBlanksIn("x  ", pos));
   EXPECT_EQ(pos, 4);
   std::string letters;
   pos = 2;
-  TVLLScript::ReadLettersIn("1abC2", pos, letters);
+  S::ReadLettersIn("1abC2", pos, letters);
   EXPECT_EQ(letters, "abC");
   EXPECT_EQ(pos, 5);
-  pos = 9;
-  TVLLScript::ReadLettersIn("abc", pos, letters);
-  EXPECT_EQ(letters, "");
-  EXPECT_EQ(pos, 9);
 }
 
-}  // namespace
-}  // namespace vellorax::vll2
-
-namespace vellorax::vll2 {
-namespace {
-
-// Every reader over every prefix of realistic script texts and over seeded
-// random byte strings: each returns a status, keeps the position within
-// 0..Length()+1 and (checked under the sanitizers) reads nothing outside
-// the text.
-TEST(TVLLScriptRobustnessTest, EveryReaderOnMalformedInput) {
-  std::vector<std::string> texts;
-  for (const std::string& whole : std::vector<std::string>{
+// Every reader on every prefix of realistic script texts, from every start:
+// each returns a status and keeps the position within 0..Length()+1 (reads
+// outside the text are caught by the sanitizer build; random bytes are the
+// fuzzer's job).
+TEST(TVLLScriptRobustnessTest, EveryReaderOnTruncatedInput) {
+  for (const std::string whole : {
            "#if(#cnt(\"700\") > 1 AND %titles.many%){ #tag('700', \"x\\\"y\") }",
            "(: pos=1 len='2' :) [$a{$b}] (x(:y:)z) %g.k.nor% \\, \"a\\\"\" ",
            "<a href=\"x\">&amp;&#x41;&#;&Auml</a><!-- c -->\\<br>\\"}) {
-    for (size_t n = 0; n <= whole.size(); ++n) texts.push_back(whole.substr(0, n));
-  }
-  unsigned seed = 12345;
-  const std::string alphabet = "#%(){}[]:,.'\"\\$&;<>=*!? aZ09_-\n\r\t\xE6";
-  for (int i = 0; i < 2000; ++i) {
-    std::string text;
-    const int length = static_cast<int>(seed % 24);
-    for (int j = 0; j < length; ++j) {
-      seed = seed * 1103515245u + 12345u;
-      text += alphabet[(seed >> 16) % alphabet.size()];
-    }
-    seed = seed * 1103515245u + 12345u;
-    texts.push_back(text);
-  }
-
-  for (const std::string& text : texts) {
-    const int limit = static_cast<int>(text.size()) + 1;
-    auto in_range = [&](const TVLLScript& r) { return r.Position() >= 0 && r.Position() <= limit; };
-    for (int start = 0; start <= limit; ++start) {
-      std::string a, b, c;
-      Params params;
-      TVLLScript reader(text);
-      reader.SetPosition(start);
-      const int statuses[] = {reader.ParseCommand(a, &params), reader.ParseTextCommand(a, b, c),
-                              reader.ParseQuotedString(a), reader.ReadBracketed(a, b)};
-      for (const int status : statuses) EXPECT_TRUE(status == 0 || status == 9) << text;
-      const int op = reader.ReadOperator();
-      EXPECT_TRUE(op >= TVLLScript::kOpNone && op <= TVLLScript::kOpContains) << text;
-      const int word = reader.ReadLogicWord();
-      EXPECT_TRUE(word >= TVLLScript::kLogicNone && word <= TVLLScript::kLogicNot) << text;
-      EXPECT_TRUE(in_range(reader)) << text;
-      while (reader.NotEnd()) {
-        std::string kind;
-        if (reader.ReadBracketed(kind, a) != 0) reader.Next();
-        EXPECT_TRUE(in_range(reader)) << text;
+    for (size_t n = 0; n <= whole.size(); ++n) {
+      const std::string text = whole.substr(0, n);
+      const int limit = static_cast<int>(n) + 1;
+      for (int start = 0; start <= limit; ++start) {
+        std::string a, b, c;
+        Params params;
+        TVLLScript reader(text);
+        reader.SetPosition(start);
+        for (const int status : {reader.ParseCommand(a, &params), reader.ParseTextCommand(a, b, c),
+                                 reader.ParseQuotedString(a), reader.ReadBracketed(a, b)}) {
+          EXPECT_TRUE(status == 0 || status == 9) << text;
+        }
+        reader.ReadOperator();
+        reader.ReadLogicWord();
+        while (reader.NotEnd()) {
+          std::string kind;
+          if (reader.ReadBracketed(kind, a) != 0) reader.Next();
+          ASSERT_TRUE(reader.Position() >= 0 && reader.Position() <= limit) << text;
+        }
+        int pos = start;
+        TVLLNamedObjectList list;
+        S::ReadAttributes(text, pos, list);
+        EXPECT_LE(pos, limit + 1) << text;
+        pos = start;
+        S::ReadTag(text, pos, a);
+        S::ReadEntity(text, pos, a);
+        S::ReadOperatorAt(text, pos);
       }
-      int pos = start;
-      TVLLNamedObjectList list;
-      TVLLScript::ReadAttributes(text, pos, list);
-      EXPECT_LE(pos, limit + 1) << text;
-      pos = start;
-      TVLLScript::ReadTag(text, pos, a);
-      TVLLScript::ReadEntity(text, pos, a);
-      TVLLScript::ReadOperatorAt(text, pos);
-      TVLLScript::ReadLogicWordAt(text, pos);
+      S::HtmlToText(text);
+      S::TextToHtml(text);
     }
-    TVLLScript::HtmlToText(text);
-    TVLLScript::TextToHtml(text);
-    TVLLScript::Unescape(text);
   }
 }
 

@@ -39,6 +39,9 @@ TEST_F(NamedObjectListTest, ReplacementKeepsFirstNameAndDestroysOldObject) {
   ASSERT_EQ(list.Count(), 1);
   EXPECT_EQ(list.Name(0), "Title");
   EXPECT_EQ(list.Find("title"), second_ptr);
+  EXPECT_EQ(list.Object(-1), nullptr);
+  EXPECT_EQ(list.Object(1), nullptr);
+  EXPECT_EQ(list.Name(7), "");
   list.Clear();
   EXPECT_EQ(deaths, 2);
 }
@@ -50,14 +53,11 @@ TEST_F(NamedObjectListTest, LookupIgnoresCaseOfNationalLetters) {
     const char* asked;
     bool found;
   };
-  const Case cases[] = {
-      {"\xC6\xD8\xC5ret", "\xE6\xF8\xE5RET", true},
-      {"stra\xDF" "e", "STRA\xDF" "E", true},
-      {"abc", "ABC", true},
-      {"abc", "abd", false},
-      {"\xE6", "a", false},
-      {"", "", true},
-  };
+  const Case cases[] = {{"\xC6\xD8\xC5ret", "\xE6\xF8\xE5RET", true},
+                        {"stra\xDF" "e", "STRA\xDF" "E", true},
+                        {"abc", "abd", false},
+                        {"\xE6", "a", false},
+                        {"", "", true}};
   for (const Case& c : cases) {
     TVLLNamedObjectList list;
     list.SetObject("other", std::make_unique<TVLLString>("x"));
@@ -69,53 +69,32 @@ TEST_F(NamedObjectListTest, LookupIgnoresCaseOfNationalLetters) {
   }
 }
 
-TEST_F(NamedObjectListTest, LongListsFindEveryEntryInAnyCase) {
+TEST_F(NamedObjectListTest, LongListsAndTheMemoFindEveryEntry) {
   TVLLNamedObjectList list;
   for (int i = 0; i < 20; ++i) list.SetObject("Name" + std::to_string(i), nullptr);
   for (int round = 0; round < 2; ++round) {
-    for (int i = 0; i < 20; ++i) {
-      EXPECT_EQ(list.IndexOf("Name" + std::to_string(i)), i);
-      EXPECT_EQ(list.IndexOf("nAME" + std::to_string(i)), i);
-    }
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(list.IndexOf("nAME" + std::to_string(i)), i);
     EXPECT_EQ(list.IndexOf("Name20"), -1);
   }
   EXPECT_EQ(list.SetObject("NAME7", nullptr), 7);
-  EXPECT_EQ(list.Count(), 20);
-}
-
-TEST_F(NamedObjectListTest, MemoForgetsMissesWhenEntriesAreAdded) {
-  TVLLNamedObjectList list;
-  list.SetObject("a", nullptr);
-  EXPECT_EQ(list.IndexOf("B"), -1);
-  list.SetObject("b", nullptr);
-  EXPECT_EQ(list.IndexOf("B"), 1);
+  list.SetObject("Name20", nullptr);  // a remembered miss is forgotten when added
+  EXPECT_EQ(list.IndexOf("name20"), 20);
   list.Clear();
-  EXPECT_EQ(list.IndexOf("B"), -1);
+  EXPECT_EQ(list.IndexOf("name20"), -1);
 }
 
 TEST_F(NamedObjectListTest, AddKeepsRepeatsAndLookupFindsTheFirst) {
   TVLLNamedObjectList list;
   list.Add("len", std::make_unique<TVLLString>("1"));
   list.Add("LEN", std::make_unique<TVLLString>("2"));
-  list.Add("len", std::make_unique<TVLLString>("3"));
-  EXPECT_EQ(list.Count(), 3);
-  EXPECT_EQ(list.IndexOf("len"), 0);
+  EXPECT_EQ(list.Count(), 2);
   EXPECT_EQ(list.IndexOf("LEN"), 0);
   EXPECT_EQ(static_cast<TVLLString*>(list.Find("Len"))->Value(), "1");
-}
-
-TEST_F(NamedObjectListTest, OutOfRangeAccessGivesNothing) {
-  TVLLNamedObjectList list;
-  list.SetObject("a", std::make_unique<TVLLString>("x"));
-  EXPECT_EQ(list.Object(-1), nullptr);
-  EXPECT_EQ(list.Object(1), nullptr);
-  EXPECT_EQ(list.Name(7), "");
 }
 
 TEST(StringBuilderTest, Operations) {
   TVLLStringBuilder b;
   EXPECT_EQ(b.LastChar(), '\0');
-  EXPECT_EQ(b.Length(), 0);
   b.Append("abc");
   b.Truncate(5);
   EXPECT_EQ(b.Text(), "abc");
@@ -127,9 +106,6 @@ TEST(StringBuilderTest, Operations) {
   EXPECT_EQ(b.Text(), "a");
   b.Truncate(-4);
   EXPECT_EQ(b.Text(), "");
-  b.Append("xyz");
-  b.Clear();
-  EXPECT_EQ(b.Length(), 0);
 }
 
 class TextGroupTest : public ::testing::Test {
@@ -138,6 +114,7 @@ class TextGroupTest : public ::testing::Test {
   TVLLTextGroup group_;
 };
 
+// The asked language, else the fixed order of fallback languages, else the first text.
 TEST_F(TextGroupTest, LanguageFallbackOrder) {
   struct Case {
     std::vector<std::pair<const char*, const char*>> languages;
@@ -162,34 +139,25 @@ TEST_F(TextGroupTest, LanguageFallbackOrder) {
   }
 }
 
-TEST_F(TextGroupTest, SingleTextIgnoresLanguage) {
-  group_.AddText("yes", " Ja");
-  EXPECT_EQ(group_.GetText("Yes", "eng"), " Ja");
+TEST_F(TextGroupTest, SingleTextsRenamingAndBadIndexes) {
+  group_.AddText("yes", " Ja");  // a single text ignores the language
   group_.SetLanguageText(0, "eng", "Yes");
-  EXPECT_EQ(group_.GetText("yes", "eng"), " Ja");
-}
-
-TEST_F(TextGroupTest, AddNameDropsLanguageTexts) {
+  EXPECT_EQ(group_.GetText("Yes", "eng"), " Ja");
   int index = group_.AddName("k");
   group_.SetLanguageText(index, "nor", "Norsk");
-  group_.SetLanguageText(index, "eng", "English");
-  EXPECT_EQ(group_.AddName("K"), index);
+  EXPECT_EQ(group_.AddName("K"), index);  // adding the name again drops its language texts
   EXPECT_EQ(group_.GetText("k", "nor"), "");
   group_.SetLanguageText(index, "eng", "English");
   EXPECT_EQ(group_.GetText("k", "nor"), "English");
-}
-
-TEST_F(TextGroupTest, MissingEntriesAndBadIndexes) {
   EXPECT_EQ(group_.GetText("none", "nor"), "");
-  group_.AddName("empty");
-  EXPECT_EQ(group_.GetText("empty", "nor"), "");
   group_.SetLanguageText(5, "nor", "x");
   group_.SetLanguageText(-1, "nor", "x");
-  EXPECT_EQ(group_.Items().Count(), 1);
+  EXPECT_EQ(group_.Items().Count(), 2);
 }
 
-TEST(ContextTest, FirstErrorWins) {
+TEST(ContextTest, FirstErrorWinsUnlessItsStatusIsZero) {
   TVLLContext context;
+  context.SetError(0, "vllTagCommand._DoExecute", "count", "Missing Marcrecord");
   context.SetError(6, "Where1", "Detail1", "Message1");
   context.SetError(9, "Where2", "Detail2", "Message2");
   EXPECT_EQ(context.ErrorCode(), 6);
@@ -199,17 +167,12 @@ TEST(ContextTest, FirstErrorWins) {
   context.ClearError();
   EXPECT_EQ(context.ErrorCode(), 0);
   EXPECT_EQ(context.ErrorMessage(), "");
+  context.SetObject("marc", std::make_unique<TVLLString>("*245"));
+  EXPECT_EQ(static_cast<TVLLString*>(context.GetObject("MARC"))->Value(), "*245");
+  EXPECT_EQ(context.GetObject("other"), nullptr);
 }
 
-TEST(ContextTest, RecordWithStatusZeroIsReplacedByNextError) {
-  TVLLContext context;
-  context.SetError(0, "vllTagCommand._DoExecute", "count", "Missing Marcrecord");
-  context.SetError(7, "vll2TxtCommand", "txt", "There must be");
-  EXPECT_EQ(context.ErrorCode(), 7);
-  EXPECT_EQ(context.ErrorWhere(), "vll2TxtCommand");
-}
-
-TEST(ContextTest, NestingLimit) {
+TEST(ContextTest, NestingLimitAndLevelBudget) {
   TVLLContext context;
   for (int i = 0; i < kMaxNestingDepth; ++i) ASSERT_TRUE(context.EnterLevel("w", "d"));
   EXPECT_FALSE(context.EnterLevel("Where", "Detail"));
@@ -220,33 +183,19 @@ TEST(ContextTest, NestingLimit) {
   context.LeaveLevel();
   EXPECT_FALSE(context.EnterLevel("w", "d"));
   EXPECT_TRUE(context.Aborted());
-  EXPECT_EQ(context.ErrorWhere(), "Where");
-}
 
-TEST(ContextTest, LevelBudgetPerRun) {
-  TVLLContext context;
+  TVLLContext flat;
   for (long i = 0; i < kMaxLevelsPerRun; ++i) {
-    ASSERT_TRUE(context.EnterLevel("w", "d"));
-    context.LeaveLevel();
+    ASSERT_TRUE(flat.EnterLevel("w", "d"));
+    flat.LeaveLevel();
   }
-  EXPECT_FALSE(context.EnterLevel("Where", "Detail"));
-  EXPECT_EQ(context.ErrorCode(), kStatusSyntax);
-  EXPECT_EQ(context.ErrorMessage().rfind("Too many command calls", 0), 0u);
+  EXPECT_FALSE(flat.EnterLevel("Where", "Detail"));
+  EXPECT_EQ(flat.ErrorCode(), kStatusSyntax);
+  EXPECT_EQ(flat.ErrorMessage().rfind("Too many command calls", 0), 0u);
 }
 
-TEST(ContextTest, ObjectsAreLookedUpWithoutCase) {
-  TVLLContext context;
-  context.SetObject("marc", std::make_unique<TVLLString>("*245"));
-  EXPECT_EQ(static_cast<TVLLString*>(context.GetObject("MARC"))->Value(), "*245");
-  EXPECT_EQ(context.GetObject("other"), nullptr);
-}
-
-class WorkSpaceTest : public ::testing::Test {
- protected:
-  void SetUp() override { common::SetTextLocale("nb_NO"); }
-};
-
-TEST_F(WorkSpaceTest, CommandsReplaceAndFallThroughToParent) {
+TEST(WorkSpaceTest, LookupsFallThroughToTheParent) {
+  common::SetTextLocale("nb_NO");
   TVLLWorkSpace parent;
   TVLLWorkSpace child(&parent);
   parent.AddCommand("Title", std::make_unique<TVLLBaseCommand>("Title"));
@@ -255,29 +204,19 @@ TEST_F(WorkSpaceTest, CommandsReplaceAndFallThroughToParent) {
   parent.AddCommand("TITLE", std::move(second));
   EXPECT_EQ(parent.Commands().Count(), 1);
   EXPECT_EQ(parent.Commands().Name(0), "Title");
-  EXPECT_EQ(parent.FindCommand("title"), second_ptr);
   EXPECT_EQ(child.FindCommand("title"), second_ptr);
   EXPECT_EQ(child.FindCommand("nosuch"), nullptr);
   auto own = std::make_unique<TVLLBaseCommand>("title");
   TVLLBaseCommand* own_ptr = own.get();
   child.AddCommand("title", std::move(own));
   EXPECT_EQ(child.FindCommand("Title"), own_ptr);
-}
 
-TEST_F(WorkSpaceTest, TextGroupsAndIndexIgnoreParent) {
-  TVLLWorkSpace parent;
-  TVLLWorkSpace child(&parent);
   parent.AddTextGroup("lang", std::make_unique<TVLLTextGroup>());
-  EXPECT_EQ(child.GetTextGroup(0), nullptr);
   EXPECT_NE(child.FindTextGroup("LANG"), nullptr);
+  EXPECT_EQ(child.GetTextGroup(0), nullptr);  // the index ignores the parent
   EXPECT_NE(parent.GetTextGroup(0), nullptr);
-  EXPECT_EQ(parent.GetTextGroup(1), nullptr);
   EXPECT_EQ(parent.GetTextGroup(-1), nullptr);
-}
 
-TEST_F(WorkSpaceTest, TagSpecs) {
-  TVLLWorkSpace parent;
-  TVLLWorkSpace child(&parent);
   EXPECT_EQ(child.GetTagSpec("245"), "");
   parent.AddTagSpec("245", "{$a}");
   parent.AddTagSpec("245", "{$b}");
