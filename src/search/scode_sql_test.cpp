@@ -56,8 +56,7 @@ const std::string kNothing = "select marc_id from nsu.Marc_Record where marc_id 
 struct SQLCase {
   const char* code;
   RelOp rel;
-  const char* value;
-  const char* value2;
+  const char *value, *value2;
   std::string sql;
 };
 

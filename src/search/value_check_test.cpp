@@ -22,14 +22,12 @@ constexpr const char* kSpaceOrWildcardInterval =
     "Space or wildcard is not allowed in interval search. (T)";
 constexpr const char* kSpace = "Space is not allowed. (T)";
 
+// Type, operator, value and second value; the message (kPass when the check
+// passes) and, when it passes, both values after the check.
 struct Case {
   Datatype type;
   RelOp rel;
-  const char* value;
-  const char* value2;
-  const char* message;  // kPass when the check passes
-  const char* value_after;
-  const char* value2_after;
+  const char *value, *value2, *message, *value_after, *value2_after;
 };
 
 using D = Datatype;
