@@ -14,9 +14,7 @@ struct AwkCase {
   const char* name;
   const char* fs;
   const char* quote_chars;
-  bool match_quotes;
-  bool filter_quotes;
-  bool allow_nil;
+  const char* flags;  // m: MatchQuotes, f: FilterQuotes, n: AllowNilTokens
   const char* line;
   std::vector<std::string> fields;
   char last_separator;
@@ -24,31 +22,29 @@ struct AwkCase {
 
 TEST(TAwkTest, SplitTable) {
   const AwkCase cases[] = {
-      {"default separators", "", "", false, false, false, "a b\tc", {"a", "b", "c"}, '\t'},
-      {"runs of blanks", "", "", false, false, false, "a  b", {"a", "b"}, ' '},
-      {"nil tokens", ",", "", false, false, true, "a,,b", {"a", "", "b"}, ','},
-      {"leading nil token", ",", "", false, false, true, ",a", {"", "a"}, ','},
-      {"trailing separator", "", "", false, false, false, "a b ", {"a", "b", ""}, ' '},
-      {"empty line", "", "", false, false, false, "", {}, '\0'},
-      {"only separators", ",", "", false, false, false, ",,", {""}, ','},
-      {"quotes kept", "", "\"", true, false, false, "say \"hello world\"",
-       {"say", "\"hello world\""}, ' '},
-      {"quotes filtered", "", "\"", true, true, false, "say \"hello world\"",
-       {"say", "hello world"}, ' '},
-      {"quotes not matched", "", "\"", false, true, false, "\"a b\"", {"\"a", "b\""}, ' '},
-      {"two quote characters", "", "'\"", true, true, false, "'a b' \"c d\"", {"a b", "c d"}, ' '},
-      {"separator in quotes not remembered", ",;", "\"", true, false, false, "a,\"b;c\"",
-       {"a", "\"b;c\""}, ','},
-      {"last of several separators", ",;", "", false, false, false, "a,b;c", {"a", "b", "c"}, ';'},
-      {"unclosed quote", "", "\"", true, false, false, "a \"b c", {"a", "\"b c"}, ' '},
+      {"default separators", "", "", "", "a b\tc", {"a", "b", "c"}, '\t'},
+      {"runs of blanks", "", "", "", "a  b", {"a", "b"}, ' '},
+      {"nil tokens", ",", "", "n", "a,,b", {"a", "", "b"}, ','},
+      {"leading nil token", ",", "", "n", ",a", {"", "a"}, ','},
+      {"trailing separator", "", "", "", "a b ", {"a", "b", ""}, ' '},
+      {"empty line", "", "", "", "", {}, '\0'},
+      {"only separators", ",", "", "", ",,", {""}, ','},
+      {"quotes kept", "", "\"", "m", "say \"hello world\"", {"say", "\"hello world\""}, ' '},
+      {"quotes filtered", "", "\"", "mf", "say \"hello world\"", {"say", "hello world"}, ' '},
+      {"quotes not matched", "", "\"", "f", "\"a b\"", {"\"a", "b\""}, ' '},
+      {"two quote characters", "", "'\"", "mf", "'a b' \"c d\"", {"a b", "c d"}, ' '},
+      {"separator in quotes not remembered", ",;", "\"", "m", "a,\"b;c\"", {"a", "\"b;c\""}, ','},
+      {"last of several separators", ",;", "", "", "a,b;c", {"a", "b", "c"}, ';'},
+      {"unclosed quote", "", "\"", "m", "a \"b c", {"a", "\"b c"}, ' '},
   };
   for (const AwkCase& c : cases) {
     TAwk awk;
     awk.FS = c.fs;
     awk.QuoteChars = c.quote_chars;
-    awk.MatchQuotes = c.match_quotes;
-    awk.FilterQuotes = c.filter_quotes;
-    awk.AllowNilTokens = c.allow_nil;
+    const std::string flags = c.flags;
+    awk.MatchQuotes = flags.find('m') != std::string::npos;
+    awk.FilterQuotes = flags.find('f') != std::string::npos;
+    awk.AllowNilTokens = flags.find('n') != std::string::npos;
     const int count = awk.Split(c.line);
     EXPECT_EQ(awk.Fields(), c.fields) << c.name;
     EXPECT_EQ(count, static_cast<int>(c.fields.size())) << c.name;

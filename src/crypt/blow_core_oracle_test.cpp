@@ -97,6 +97,11 @@ TEST(OracleTest, PrimitiveAndEveryModeMatchOpenSsl) {
       ASSERT_EQ(cipher.EncryptString(plain), expected);
       cipher.InitIV(iv);
       ASSERT_EQ(cipher.DecryptString(expected), plain);
+      cipher.SetStringMode(TStringMode::smEncode);
+      cipher.InitIV(iv);
+      ASSERT_EQ(cipher.EncryptString(plain), EncodeCipherText(expected));
+      cipher.InitIV(iv);
+      ASSERT_EQ(cipher.DecryptString(EncodeCipherText(expected)), plain);
     }
   }
 }

@@ -10,18 +10,12 @@
 namespace vellorax::crypt {
 namespace {
 
+// Random texts are checked against OpenSSL in the oracle test; here the edges.
 TEST(TVLCryptTest, RoundTrips) {
-  const std::string cases[] = {"a",
-                               "secret",
-                               "exactly8",
-                               "with blanks and = signs",
-                               "\xC4\xD6\xDC\xE4\xF6\xFC\xDF",  // code-page letters
-                               std::string("nul\0inside", 10),
-                               std::string(200, '\x08')};
   TVLCrypt crypt;
   EXPECT_EQ(crypt.Encrypt(""), "");
   EXPECT_EQ(crypt.Decrypt(""), "");
-  for (const std::string& plain : cases) {
+  for (const std::string& plain : {std::string("nul\0inside", 10), std::string(200, '\x08')}) {
     const std::string text = crypt.Encrypt(plain);
     EXPECT_EQ(text.find_first_not_of(kCipherAlphabet), std::string::npos) << text;
     EXPECT_EQ(crypt.Decrypt(text), plain);
