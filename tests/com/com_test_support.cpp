@@ -1,22 +1,5 @@
 #include "com_test_support.h"
 
-std::string Narrow(std::u16string_view text) {
-  std::string out;
-  for (char16_t c : text) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 TErrorRecord TakeError() {
   TErrorRecord record;
   TRef<IErrorInfo> info;
@@ -49,18 +32,13 @@ TRef<IClassFactory> ClassObject(const GUID& clsid) {
   return factory;
 }
 
-bool HaveVLL2() {
-#ifdef VX_HAVE_VLL2
-  return true;
-#else
-  return false;
-#endif
-}
-
-bool HaveCrypt() {
-#ifdef VX_HAVE_CRYPT
-  return true;
-#else
-  return false;
-#endif
+TInvokeResult Invoke(IDispatch* object, DISPID id, TArgs& args, WORD flags, VARIANT* result) {
+  EXCEPINFO info{};
+  TInvokeResult r{};
+  r.status = object->Invoke(id, IID_NULL, 0, flags, args.params(), result, &info, &r.arg_error);
+  r.description = TStr::Text(info.bstrDescription);
+  r.source = TStr::Text(info.bstrSource);
+  r.scode = info.scode;
+  for (BSTR b : {info.bstrSource, info.bstrDescription, info.bstrHelpFile}) Server().FreeString(b);
+  return r;
 }

@@ -1,11 +1,13 @@
 // Small client-side helpers for the integration tests: owning pointers and
-// strings, object creation through DllGetClassObject, the error record.
+// strings, object creation through DllGetClassObject, the error record and
+// late-bound calls.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "server_api.h"
 
@@ -14,14 +16,9 @@ template <class T>
 class TRef {
  public:
   TRef() = default;
-  TRef(const TRef&) = delete;
-  TRef& operator=(const TRef&) = delete;
   TRef(TRef&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
   TRef& operator=(TRef&& other) noexcept {
-    if (this != &other) {
-      reset();
-      ptr_ = std::exchange(other.ptr_, nullptr);
-    }
+    std::swap(ptr_, other.ptr_);
     return *this;
   }
   ~TRef() { reset(); }
@@ -51,28 +48,21 @@ class TStr {
   ~TStr() { Server().FreeString(value_); }
   operator BSTR() const { return value_; }
   BSTR* put() {
-    Server().FreeString(value_);
-    value_ = nullptr;
+    Server().FreeString(std::exchange(value_, nullptr));
     return &value_;
   }
   BSTR get() const { return value_; }
-  std::u16string text() const {
-    return value_ == nullptr ? std::u16string() : std::u16string(value_, Server().StringLen(value_));
-  }
+  std::u16string text() const { return Text(value_); }
+  static std::u16string Text(BSTR b) { return b ? std::u16string(b, Server().StringLen(b)) : u""; }
 
  private:
   BSTR value_ = nullptr;
 };
 
-// UTF-8 for readable failure messages (ASCII and Latin-1 only).
-std::string Narrow(std::u16string_view text);
-
 struct TErrorRecord {
   bool present = false;
-  std::u16string description;
-  std::u16string source;
+  std::u16string description, source, help_file;
   GUID iid{};
-  std::u16string help_file;
   DWORD help_context = 99;
 };
 
@@ -95,11 +85,58 @@ TRef<T> Create(const GUID& clsid, const GUID& iid) {
   TRef<T> object;
   TRef<IClassFactory> factory = ClassObject(clsid);
   EXPECT_TRUE(factory);
-  if (factory) {
-    EXPECT_EQ(factory->CreateInstance(nullptr, iid, object.put()), S_OK);
-  }
+  if (factory) { EXPECT_EQ(factory->CreateInstance(nullptr, iid, object.put()), S_OK); }
   return object;
 }
+
+// Builds DISPPARAMS from arguments given in declaration order (Invoke wants
+// them reversed) and owns the BSTRs it makes.
+class TArgs {
+ public:
+  TArgs& Int(INT v) { return Push(VT_INT).intVal = v, *this; }
+  TArgs& I2(SHORT v) { return Push(VT_I2).iVal = v, *this; }
+  TArgs& I4(LONG v) { return Push(VT_I4).lVal = v, *this; }
+  TArgs& Bool(bool v) { return Push(VT_BOOL).boolVal = v ? VARIANT_TRUE : VARIANT_FALSE, *this; }
+  TArgs& Str(std::u16string_view v) {
+    return Push(VT_BSTR).bstrVal = Server().AllocStringLen(v.data(), static_cast<UINT>(v.size())), *this;
+  }
+  TArgs& OutStr(BSTR* target) { return has_out_str_ = true, Push(VT_BYREF | VT_BSTR).pbstrVal = target, *this; }
+  TArgs& OutInt(LONG* target) { return Push(VT_BYREF | VT_I4).plVal = target, *this; }
+  TArgs& OutVariant(VARIANT* target) { return Push(VT_BYREF | VT_VARIANT).pvarVal = target, *this; }
+  TArgs& Named(DISPID id) { return named_.push_back(id), *this; }
+  ~TArgs() {
+    for (VARIANT& v : args_) Server().ClearVariant(&v);
+  }
+  bool has_out_str() const { return has_out_str_; }
+  DISPPARAMS* params() {
+    reversed_.assign(args_.rbegin(), args_.rend());
+    params_ = {reversed_.data(), named_.data(), static_cast<UINT>(reversed_.size()),
+               static_cast<UINT>(named_.size())};
+    return &params_;
+  }
+
+ private:
+  VARIANT& Push(VARTYPE vt) {
+    args_.push_back(VARIANT{});
+    args_.back().vt = vt;
+    return args_.back();
+  }
+  std::vector<VARIANT> args_, reversed_;
+  std::vector<DISPID> named_;
+  DISPPARAMS params_{};
+  bool has_out_str_ = false;
+};
+
+struct TInvokeResult {
+  HRESULT status;
+  std::u16string description, source;
+  SCODE scode = 0;
+  UINT arg_error = 999;
+};
+
+// IDispatch::Invoke with IID_NULL, taking over the exception information.
+TInvokeResult Invoke(IDispatch* object, DISPID id, TArgs& args, WORD flags = DISPATCH_METHOD,
+                     VARIANT* result = nullptr);
 
 // Every test ends with no error record pending and nothing of the library
 // alive: objects, error records and server locks all released.
@@ -111,6 +148,14 @@ class ComTest : public ::testing::Test {
   }
 };
 
-// The engines this build carries (VX_HAVE_VLL2 / VX_HAVE_CRYPT).
-bool HaveVLL2();
-bool HaveCrypt();
+// The engines this build carries.
+#ifdef VX_HAVE_VLL2
+constexpr bool kHaveVLL2 = true;
+#else
+constexpr bool kHaveVLL2 = false;
+#endif
+#ifdef VX_HAVE_CRYPT
+constexpr bool kHaveCrypt = true;
+#else
+constexpr bool kHaveCrypt = false;
+#endif

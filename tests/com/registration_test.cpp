@@ -46,23 +46,14 @@ class RegistrationTest : public ComTest {
 const char* kLibId = "{8E732FB4-A7B6-4B1B-8C82-A98D091470CC}";
 
 struct TRegisteredClass {
-  const char* progid;
-  const char* clsid;
-  const char* description;
-  const char* threading;
-  const char* iid;
+  const char *progid, *clsid, *description, *threading, *iid;
 };
 const TRegisteredClass kRegistered[] = {
-    {"VelloraX.ZClient", "{9E488C64-2EC9-4E1F-98DF-BE9CDE1DC0D3}", "Z39.50 client object ", "Apartment",
-     "{7F44DD06-639A-408A-8B5D-80A113023A00}"},
-    {"VelloraX.VLL", "{51AADCB5-CE39-4752-877B-B19EEFA8706C}", "VLL (Vellora Macro Language) object",
-     "Apartment", "{9B5D800A-C182-442F-8000-84CF6791BCE2}"},
-    {"VelloraX.Crypt", "{3F57504D-D375-4BDE-9611-31FF9B9D5A3B}", "Crypt object", "Apartment",
-     "{1AA054EE-0E31-45A1-B5E9-291C0C271475}"},
-    {"VelloraX.VLL2", "{2F245D93-3E3B-4BBD-BE18-B76053D931E4}", "VLL (Vellora Macro Language) object ",
-     "Apartment", "{F1AD0BF7-C3F4-4F39-870B-2189DC2EAD01}"},
-    {"VelloraX.VLSrc", "{90B6E62C-4143-47D0-9ADE-B60E05E6199E}", "", "Free",
-     "{F2DA7BFB-2057-4B26-A374-883ECC745302}"},
+    {"VelloraX.ZClient", "{9E488C64-2EC9-4E1F-98DF-BE9CDE1DC0D3}", "Z39.50 client object ", "Apartment", "{7F44DD06-639A-408A-8B5D-80A113023A00}"},
+    {"VelloraX.VLL", "{51AADCB5-CE39-4752-877B-B19EEFA8706C}", "VLL (Vellora Macro Language) object", "Apartment", "{9B5D800A-C182-442F-8000-84CF6791BCE2}"},
+    {"VelloraX.Crypt", "{3F57504D-D375-4BDE-9611-31FF9B9D5A3B}", "Crypt object", "Apartment", "{1AA054EE-0E31-45A1-B5E9-291C0C271475}"},
+    {"VelloraX.VLL2", "{2F245D93-3E3B-4BBD-BE18-B76053D931E4}", "VLL (Vellora Macro Language) object ", "Apartment", "{F1AD0BF7-C3F4-4F39-870B-2189DC2EAD01}"},
+    {"VelloraX.VLSrc", "{90B6E62C-4143-47D0-9ADE-B60E05E6199E}", "", "Free", "{F2DA7BFB-2057-4B26-A374-883ECC745302}"},
 };
 
 TEST_F(RegistrationTest, WritesEveryClassProgIDAndTheTypeLibrary) {
@@ -70,7 +61,7 @@ TEST_F(RegistrationTest, WritesEveryClassProgIDAndTheTypeLibrary) {
   const std::string library = std::filesystem::canonical(VX_LIBRARY_PATH).string();
   for (const TRegisteredClass& c : kRegistered) {
     SCOPED_TRACE(c.progid);
-    const std::string key = std::string("CLSID\\") + c.clsid;
+    const std::string key = std::string("CLSID\\") + c.clsid, interface = std::string("Interface\\") + c.iid;
     EXPECT_EQ(Value(key), c.description);
     EXPECT_EQ(Value(key + "\\InprocServer32"), library);
     EXPECT_EQ(Value(key + "\\InprocServer32", "ThreadingModel"), c.threading);
@@ -79,7 +70,6 @@ TEST_F(RegistrationTest, WritesEveryClassProgIDAndTheTypeLibrary) {
     EXPECT_EQ(Value(key + "\\TypeLib"), kLibId);
     EXPECT_EQ(Value(c.progid), c.description);
     EXPECT_EQ(Value(std::string(c.progid) + "\\Clsid"), c.clsid);
-    const std::string interface = std::string("Interface\\") + c.iid;
     EXPECT_EQ(Value(interface + "\\TypeLib"), kLibId);
     EXPECT_EQ(Value(interface + "\\TypeLib", "Version"), "1.0");
   }
@@ -128,10 +118,10 @@ TEST_F(RegistrationTest, UnwritableRegistryFails) {
   std::ofstream(dir_ / "blocker") << "a file, not a folder";
   ::setenv("VELLORAX_REGISTRY", (dir_ / "blocker" / "registry").c_str(), 1);
   EXPECT_EQ(Server().RegisterServer(), E_FAIL);
-  TErrorRecord record = TakeError();
+  const TErrorRecord record = TakeError();
   EXPECT_TRUE(record.present);
   EXPECT_FALSE(record.description.empty());
-  EXPECT_EQ(Narrow(record.source), "VelloraX");
+  EXPECT_EQ(record.source, u"VelloraX");
   EXPECT_EQ(Server().UnregisterServer(), E_FAIL);
   EXPECT_TRUE(TakeError().present);
 }
@@ -144,7 +134,7 @@ TEST_F(RegistrationTest, CreateByProgIDThroughTheRegistry) {
   ASSERT_EQ(VxGetErrorInfo(info.put()), S_OK);
   TStr description;
   info->GetDescription(description.put());
-  EXPECT_EQ(Narrow(description.text()), "Class not registered: VelloraX.VLL2");
+  EXPECT_EQ(description.text(), u"Class not registered: VelloraX.VLL2");
   info.reset();
 
   ASSERT_EQ(Server().RegisterServer(), S_OK);
