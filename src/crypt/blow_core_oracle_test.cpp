@@ -5,12 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstring>
 #include <random>
 #include <string>
 
-#include "crypt/blow_core.h"
 #include "crypt/blowfish.h"
 #include "crypt/cipher_text.h"
 #include "crypt/vlcrypt.h"
@@ -68,7 +66,8 @@ std::string OpenSsl(const BF_KEY& schedule, TCipherMode mode, std::string_view d
   return out;
 }
 
-TEST(OracleTest, PrimitiveAndEveryModeMatchOpenSsl) {
+// In ECB the string cipher hands all blocks to the primitive's bulk EncipherECB/DecipherECB.
+TEST(OracleTest, EveryModeMatchesOpenSsl) {
   for (int round = 0; round < kOracleRuns; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     const std::string key = RandomBytes(RandomSize(1, 56));
@@ -76,15 +75,6 @@ TEST(OracleTest, PrimitiveAndEveryModeMatchOpenSsl) {
     const std::string plain = RandomBytes(RandomSize(1, 100));
     const std::string padded = Padded(plain);
     const BF_KEY schedule = OpenSslKey(key);
-
-    TBlowCore core;
-    core.InitKey(key);
-    std::string data = padded;
-    auto* bytes = reinterpret_cast<std::uint8_t*>(data.data());
-    core.EncipherECB(bytes, data.size() / 8);
-    ASSERT_EQ(data, OpenSsl(schedule, TCipherMode::ECB, padded, iv));
-    core.DecipherECB(bytes, data.size() / 8);
-    ASSERT_EQ(data, padded);
 
     for (auto mode : {TCipherMode::ECB, TCipherMode::CBC, TCipherMode::CFB, TCipherMode::OFB}) {
       SCOPED_TRACE("mode " + std::to_string(static_cast<int>(mode)));

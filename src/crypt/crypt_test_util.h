@@ -1,9 +1,13 @@
-// Helpers shared by the cipher's tests: hexadecimal text to bytes and back.
+// Helpers shared by the cipher's tests: hexadecimal text to bytes and back, and
+// the error a call ends with.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+
+#include "crypt/crypt_errors.h"
 
 namespace vellorax::crypt::test {
 
@@ -23,6 +27,20 @@ inline std::string ToHex(std::string_view bytes) {
     hex += kDigits[static_cast<unsigned char>(c) & 15];
   }
   return hex;
+}
+
+// The cipher's exception a call leaves with, as "EKeyError: message", or "none".
+inline std::string Failure(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const EKeyError& e) {
+    return std::string("EKeyError: ") + e.what();
+  } catch (const EConvertError& e) {
+    return std::string("EConvertError: ") + e.what();
+  } catch (const EInputError& e) {
+    return std::string("EInputError: ") + e.what();
+  }
+  return "none";
 }
 
 }  // namespace vellorax::crypt::test

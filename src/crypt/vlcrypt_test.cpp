@@ -5,7 +5,7 @@
 #include <string>
 
 #include "crypt/cipher_text.h"
-#include "crypt/crypt_errors.h"
+#include "crypt/crypt_test_util.h"
 
 namespace vellorax::crypt {
 namespace {
@@ -24,19 +24,13 @@ TEST(TVLCryptTest, RoundTrips) {
 
 TEST(TVLCryptTest, Failures) {
   TVLCrypt crypt;
-  try {
-    crypt.Decrypt("ab=");  // an invalid character is reported before the length
-    ADD_FAILURE() << "accepted ab=";
-  } catch (const EConvertError& e) {
-    EXPECT_STREQ(e.what(), "Blowfish: Error converting from Base64 - invalid character");
-  }
+  // An invalid character is reported before the length.
+  EXPECT_EQ(test::Failure([&] { crypt.Decrypt("ab="); }),
+            "EConvertError: Blowfish: Error converting from Base64 - invalid character");
   for (std::size_t length = 1; length <= 10; ++length) {
-    try {
-      crypt.Decrypt(std::string("MK7XN+MK7XN").substr(0, length));
-      ADD_FAILURE() << "accepted " << length << " characters";
-    } catch (const EInputError& e) {
-      EXPECT_STREQ(e.what(), "Blowfish: Input not valid - too short");
-    }
+    EXPECT_EQ(test::Failure([&] { crypt.Decrypt(std::string("MK7XN+MK7XN").substr(0, length)); }),
+              "EInputError: Blowfish: Input not valid - too short")
+        << length;
   }
   EXPECT_THROW(crypt.Decrypt("#"), std::runtime_error);
   EXPECT_THROW(crypt.Decrypt("MK7X"), std::runtime_error);
