@@ -66,22 +66,12 @@ TEST_F(BaseCommandTest, EvalParameterForms) {
                    p.WriteRaw("<" + p.Param(0) + ">");
                    return kStatusOk;
                  }));
-  struct Case {
-    const char* parameter;
-    TVLLStatus status;
-    const char* output;
-    const char* message;
-  };
+  struct Case { const char* parameter; TVLLStatus status; const char *output, *message; };
   const Case cases[] = {
-      {"", 0, "", ""},
-      {"%nosuch%", 0, "", ""},
-      {"%yes%", 0, " Ja", ""},
-      {"%other.k%", 0, "other-k", ""},
-      {"%default.hello.eng%", 0, "Hello", ""},
-      {"%default.hello.nor%", 0, "Hei", ""},
-      {"#say(x)", 0, "<x>", ""},
-      {"\"quoted\"", 0, "quoted", ""},
-      {"'single'", 0, "single", ""},
+      {"", 0, "", ""}, {"%nosuch%", 0, "", ""}, {"%yes%", 0, " Ja", ""},
+      {"%other.k%", 0, "other-k", ""}, {"%default.hello.eng%", 0, "Hello", ""},
+      {"%default.hello.nor%", 0, "Hei", ""}, {"#say(x)", 0, "<x>", ""},
+      {"\"quoted\"", 0, "quoted", ""}, {"'single'", 0, "single", ""},
       {"\"a\\nb\"", 0, "a\r\nb", ""},  // the quoted text is unescaped by WriteText
       {"plain", 6, "", ""},
       {"%a.b.c.d%", 9, "", "Syntax Error for ParseTextCommand"},
@@ -125,42 +115,36 @@ TEST_F(BaseCommandTest, WriteParameterReplacesLeadingKeyOfDefaultGroup) {
 
 // The asked language, else the context's, else the workspace's.
 TEST_F(BaseCommandTest, GetGroupTextLanguagePrecedence) {
-  std::string text;
-  Run([&](Probe& p) {
-    EXPECT_EQ(p.GetGroupText("", "hello", "", text), kStatusOk);
-    EXPECT_EQ(text, "Hello");
-    EXPECT_EQ(p.GetGroupText("", "hello", "nor", text), kStatusOk);
-    EXPECT_EQ(text, "Hei");
-    EXPECT_EQ(p.GetGroupText("nosuch", "hello", "", text), kStatusNotFound);
-    EXPECT_EQ(p.GetGroupText("", "missing", "", text), kStatusNotFound);
-    EXPECT_EQ(text, "");
-    return kStatusOk;
-  });
-  context_.SetLanguage("nor");
-  Run([&](Probe& p) {
-    EXPECT_EQ(p.GetGroupText("DEFAULT", "hello", "", text), kStatusOk);
-    EXPECT_EQ(text, "Hei");
-    EXPECT_EQ(p.GetGroupText("", "hello", "eng", text), kStatusOk);
-    EXPECT_EQ(text, "Hello");
-    return kStatusOk;
-  });
-  context_.SetLanguage("");
-  ws_.SetLanguage("nor");
-  Run([&](Probe& p) {
-    EXPECT_EQ(p.GetGroupText("", "hello", "", text), kStatusOk);
-    EXPECT_EQ(text, "Hei");
-    return kStatusOk;
-  });
+  struct Case {
+    const char *context, *workspace, *group, *key, *asked;
+    TVLLStatus status;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"", "", "", "hello", "", kStatusOk, "Hello"},  // none: "mul" missing, "eng" next
+      {"", "", "", "hello", "nor", kStatusOk, "Hei"},
+      {"", "", "nosuch", "hello", "", kStatusNotFound, ""},
+      {"", "", "", "missing", "", kStatusNotFound, ""},
+      {"nor", "", "DEFAULT", "hello", "", kStatusOk, "Hei"},
+      {"nor", "", "", "hello", "eng", kStatusOk, "Hello"},
+      {"", "nor", "", "hello", "", kStatusOk, "Hei"},
+  };
+  for (const Case& c : cases) {
+    context_.SetLanguage(c.context);
+    ws_.SetLanguage(c.workspace);
+    std::string text;
+    Run([&](Probe& p) {
+      EXPECT_EQ(p.GetGroupText(c.group, c.key, c.asked, text), c.status) << c.key << c.asked;
+      return kStatusOk;
+    });
+    EXPECT_EQ(text, c.text) << c.context << "/" << c.workspace << "/" << c.asked;
+  }
 }
 
 // Leading characters of the text equal to the output's last one are dropped,
 // except a last blank; the text is then unescaped. WriteRaw writes as is.
 TEST_F(BaseCommandTest, WriteTextSeamRule) {
-  struct Case {
-    const char* before;
-    const char* text;
-    const char* after;
-  };
+  struct Case { const char* before; const char* text; const char* after; };
   const Case cases[] = {
       {"Main.", ". Oslo", "Main. Oslo"}, {"x", "x", "xx"},
       {"a\r\n", "\r\nabc", "a\r\nabc"},  {"a\n", "\r\n\r\nabc", "a\nabc"},

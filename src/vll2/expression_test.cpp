@@ -9,12 +9,7 @@ namespace {
 
 constexpr const char* kNone = nullptr;  // operand not added
 
-struct DecideCase {
-  const char* left;
-  const char* op;
-  const char* right;
-  bool expected;
-};
+struct DecideCase { const char* left; const char* op; const char* right; bool expected; };
 
 TEST(ExpressionTest, DecideTable) {
   common::SetTextLocale("nb_NO");

@@ -18,10 +18,7 @@ class TVLLCommonTest : public ::testing::Test {
 };
 
 TEST_F(TVLLCommonTest, PosTextFindsFirstOccurrenceIgnoringCase) {
-  struct Case {
-    std::string text, sub;
-    int expected;
-  };
+  struct Case { std::string text, sub; int expected; };
   const Case cases[] = {
       {"Hello", "LL", 3}, {"Hello", "hello", 1}, {"abcabc", "BC", 2},
       {"Hello", "Hellos", 0},  // longer than the text

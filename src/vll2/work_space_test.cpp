@@ -48,16 +48,10 @@ TEST_F(NamedObjectListTest, ReplacementKeepsFirstNameAndDestroysOldObject) {
 
 TEST_F(NamedObjectListTest, LookupIgnoresCaseOfNationalLetters) {
   // Windows-1252: "\xC6\xD8\xC5" is ÆØÅ, "\xE6\xF8\xE5" is æøå.
-  struct Case {
-    const char* stored;
-    const char* asked;
-    bool found;
-  };
+  struct Case { const char* stored; const char* asked; bool found; };
   const Case cases[] = {{"\xC6\xD8\xC5ret", "\xE6\xF8\xE5RET", true},
                         {"stra\xDF" "e", "STRA\xDF" "E", true},
-                        {"abc", "abd", false},
-                        {"\xE6", "a", false},
-                        {"", "", true}};
+                        {"abc", "abd", false}, {"\xE6", "a", false}, {"", "", true}};
   for (const Case& c : cases) {
     TVLLNamedObjectList list;
     list.SetObject("other", std::make_unique<TVLLString>("x"));
@@ -108,11 +102,7 @@ TEST(StringBuilderTest, Operations) {
   EXPECT_EQ(b.Text(), "");
 }
 
-class TextGroupTest : public ::testing::Test {
- protected:
-  void SetUp() override { common::SetTextLocale("nb_NO"); }
-  TVLLTextGroup group_;
-};
+using TextGroupTest = NamedObjectListTest;
 
 // The asked language, else the fixed order of fallback languages, else the first text.
 TEST_F(TextGroupTest, LanguageFallbackOrder) {
@@ -140,19 +130,20 @@ TEST_F(TextGroupTest, LanguageFallbackOrder) {
 }
 
 TEST_F(TextGroupTest, SingleTextsRenamingAndBadIndexes) {
-  group_.AddText("yes", " Ja");  // a single text ignores the language
-  group_.SetLanguageText(0, "eng", "Yes");
-  EXPECT_EQ(group_.GetText("Yes", "eng"), " Ja");
-  int index = group_.AddName("k");
-  group_.SetLanguageText(index, "nor", "Norsk");
-  EXPECT_EQ(group_.AddName("K"), index);  // adding the name again drops its language texts
-  EXPECT_EQ(group_.GetText("k", "nor"), "");
-  group_.SetLanguageText(index, "eng", "English");
-  EXPECT_EQ(group_.GetText("k", "nor"), "English");
-  EXPECT_EQ(group_.GetText("none", "nor"), "");
-  group_.SetLanguageText(5, "nor", "x");
-  group_.SetLanguageText(-1, "nor", "x");
-  EXPECT_EQ(group_.Items().Count(), 2);
+  TVLLTextGroup group;
+  group.AddText("yes", " Ja");  // a single text ignores the language
+  group.SetLanguageText(0, "eng", "Yes");
+  EXPECT_EQ(group.GetText("Yes", "eng"), " Ja");
+  int index = group.AddName("k");
+  group.SetLanguageText(index, "nor", "Norsk");
+  EXPECT_EQ(group.AddName("K"), index);  // adding the name again drops its language texts
+  EXPECT_EQ(group.GetText("k", "nor"), "");
+  group.SetLanguageText(index, "eng", "English");
+  EXPECT_EQ(group.GetText("k", "nor"), "English");
+  EXPECT_EQ(group.GetText("none", "nor"), "");
+  group.SetLanguageText(5, "nor", "x");
+  group.SetLanguageText(-1, "nor", "x");
+  EXPECT_EQ(group.Items().Count(), 2);
 }
 
 TEST(ContextTest, FirstErrorWinsUnlessItsStatusIsZero) {
