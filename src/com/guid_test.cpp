@@ -34,7 +34,7 @@ TEST(BstrTest, LengthPrefixAndEmbeddedZeros) {
   uint32_t prefix;
   std::memcpy(&prefix, reinterpret_cast<char*>(b.get()) - 4, 4);
   EXPECT_EQ(prefix, 6u);  // byte count
-  TBstr zeros(SysAllocStringLen(nullptr, 2));
+  TBstr zeros(SysAllocStringLen(nullptr, 2));  // room without text is zero-filled
   EXPECT_EQ(BstrView(zeros.get()), std::u16string_view(u"\0\0", 2));
   EXPECT_EQ(SysAllocString(nullptr), nullptr);
   EXPECT_EQ(SysStringLen(nullptr), 0u);

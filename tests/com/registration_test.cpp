@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "com_test_support.h"
 #include "vellorax/client.h"
@@ -35,9 +35,7 @@ class RegistrationTest : public ComTest {
   }
   std::string FileText() const {
     std::ifstream in(dir_ / "registry");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
   std::filesystem::path dir_;
@@ -149,10 +147,8 @@ TEST_F(RegistrationTest, CreateByProgIDThroughTheRegistry) {
   EXPECT_EQ(VxCreateInstance(&CLSID_VLSrc, &IID_IVLSrc, wrong.put()), S_OK);
   EXPECT_TRUE(wrong);
   EXPECT_EQ(VxCreateInstanceByName("{not a class id}", &IID_IUnknown, wrong.put()), CO_E_CLASSSTRING);
-  vll2.reset();
-  wrong.reset();
-  VxGetErrorInfo(info.put());
-  info.reset();
+  vll2.reset(), wrong.reset();
+  VxGetErrorInfo(info.put()), info.reset();
 
   // A class whose library file is gone.
   std::ofstream(dir_ / "registry", std::ios::app)
@@ -161,9 +157,8 @@ TEST_F(RegistrationTest, CreateByProgIDThroughTheRegistry) {
   CLSID missing{};
   ASSERT_EQ(VxCLSIDFromString("{00000000-0000-0000-0000-000000000002}", &missing), S_OK);
   EXPECT_EQ(VxCreateInstance(&missing, &IID_IUnknown, wrong.put()), CO_E_DLLNOTFOUND);
-  VxGetErrorInfo(info.put());
+  EXPECT_EQ(VxGetErrorInfo(info.put()), S_OK);
   EXPECT_TRUE(info);
-  info.reset();
 
   ASSERT_EQ(Server().UnregisterServer(), S_OK);
   EXPECT_EQ(VxCreateInstanceByName("VelloraX.VLL2", &IID_IVLL2, vll2.put()), REGDB_E_CLASSNOTREG);

@@ -7,18 +7,13 @@
 
 namespace {
 
-void* Symbol(void* library, const char* name) {
-  void* address = ::dlsym(library, name);
-  if (address == nullptr) {
+template <class F>
+void Bind(void* library, F& slot, const char* name) {
+  slot = reinterpret_cast<F>(::dlsym(library, name));
+  if (slot == nullptr) {
     std::fprintf(stderr, "%s lacks %s\n", VX_LIBRARY_PATH, name);
     std::abort();
   }
-  return address;
-}
-
-template <class F>
-void Bind(void* library, F& slot, const char* name) {
-  slot = reinterpret_cast<F>(Symbol(library, name));
 }
 
 TServerApi Load() {

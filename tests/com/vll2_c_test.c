@@ -10,13 +10,8 @@
 
 static int failures = 0;
 
-#define CHECK(cond)                                                  \
-  do {                                                               \
-    if (!(cond)) {                                                   \
-      fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-      ++failures;                                                    \
-    }                                                                \
-  } while (0)
+#define CHECK(cond) \
+  ((cond) ? (void)0 : (void)(fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond), ++failures))
 
 /* True when `b` holds exactly the ASCII text `expected`. */
 static int Equals(BSTR b, const char* expected) {
@@ -42,7 +37,8 @@ static int ErrorIs(const char* expected) {
 int main(void) {
   IClassFactory* factory = NULL;
   IVLL2* vll2 = NULL;
-  BSTR name, type, command, action, record, result = NULL;
+  BSTR name = SysAllocString(u"hello"), type = SysAllocString(u"script"), command = SysAllocString(u"\"Hello\""),
+       action = SysAllocString(u"add"), record = SysAllocString(u""), result = NULL;
   int skipped = 0;
 
   /* Slot positions: seven IUnknown/IDispatch slots, then the table's order. */
@@ -65,12 +61,6 @@ int main(void) {
     CHECK(vll2->lpVtbl->GetIDsOfNames(vll2, &IID_NULL, names, 1, 0, &id) == S_OK);
     CHECK(id == 5);
   }
-
-  name = SysAllocString(u"hello");
-  type = SysAllocString(u"script");
-  command = SysAllocString(u"\"Hello\"");
-  action = SysAllocString(u"add");
-  record = SysAllocString(u"");
 
   if (vll2->lpVtbl->Load(vll2) != S_OK) {
 #ifdef VX_HAVE_VLL2
@@ -99,11 +89,6 @@ int main(void) {
   CHECK(vll2->lpVtbl->Release(vll2) == 0);
   CHECK(DllCanUnloadNow() == S_OK);
 
-  SysFreeString(name);
-  SysFreeString(type);
-  SysFreeString(command);
-  SysFreeString(action);
-  SysFreeString(record);
-  if (failures > 0) return 1;
-  return skipped ? 77 : 0;
+  SysFreeString(name), SysFreeString(type), SysFreeString(command), SysFreeString(action), SysFreeString(record);
+  return failures > 0 ? 1 : skipped ? 77 : 0;
 }
