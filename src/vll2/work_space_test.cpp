@@ -189,13 +189,10 @@ TEST(WorkSpaceTest, LookupsFallThroughToTheParent) {
   common::SetTextLocale("nb_NO");
   TVLLWorkSpace parent;
   TVLLWorkSpace child(&parent);
-  parent.AddCommand("Title", std::make_unique<TVLLBaseCommand>("Title"));
-  auto second = std::make_unique<TVLLBaseCommand>("TITLE");
-  TVLLBaseCommand* second_ptr = second.get();
-  parent.AddCommand("TITLE", std::move(second));
-  EXPECT_EQ(parent.Commands().Count(), 1);
-  EXPECT_EQ(parent.Commands().Name(0), "Title");
-  EXPECT_EQ(child.FindCommand("title"), second_ptr);
+  auto inherited = std::make_unique<TVLLBaseCommand>("Title");
+  TVLLBaseCommand* inherited_ptr = inherited.get();
+  parent.AddCommand("Title", std::move(inherited));
+  EXPECT_EQ(child.FindCommand("TITLE"), inherited_ptr);
   EXPECT_EQ(child.FindCommand("nosuch"), nullptr);
   auto own = std::make_unique<TVLLBaseCommand>("title");
   TVLLBaseCommand* own_ptr = own.get();
