@@ -147,8 +147,10 @@ TEST_F(RegistrationTest, CreateByProgIDThroughTheRegistry) {
   EXPECT_EQ(VxCreateInstance(&CLSID_VLSrc, &IID_IVLSrc, wrong.put()), S_OK);
   EXPECT_TRUE(wrong);
   EXPECT_EQ(VxCreateInstanceByName("{not a class id}", &IID_IUnknown, wrong.put()), CO_E_CLASSSTRING);
-  vll2.reset(), wrong.reset();
-  VxGetErrorInfo(info.put()), info.reset();
+  vll2.reset();
+  wrong.reset();
+  VxGetErrorInfo(info.put());  // the last failure's record
+  info.reset();
 
   // A class whose library file is gone.
   std::ofstream(dir_ / "registry", std::ios::app)
