@@ -1,6 +1,6 @@
 #include "common/record_text.h"
 
-#include "common/strings.h"  // ReplaceAll, ReplaceChar
+#include <cstring>
 
 namespace vellorax::common {
 
@@ -35,32 +35,96 @@ std::string JoinSubfieldLines(std::string_view text) {
   return result;
 }
 
+namespace {
+
+// Position of the next " $" in `data` at or after `from`, or npos.
+size_t FindSubfieldBreak(std::string_view data, size_t from) {
+  while (from + 1 < data.size()) {
+    const void* hit = std::memchr(data.data() + from + 1, '$', data.size() - from - 1);
+    if (!hit) return std::string_view::npos;
+    const size_t dollar = static_cast<size_t>(static_cast<const char*>(hit) - data.data());
+    if (data[dollar - 1] == ' ') return dollar - 1;
+    from = dollar;
+  }
+  return std::string_view::npos;
+}
+
+// The subfields of a data field line (from column 8) in one pass: a line
+// break in place of the blank of every " $", and the third character of each
+// resulting line dropped ("$a Title $b sub" becomes "$aTitle" LF "$bsub").
+void AppendSubfields(std::string& out, std::string_view data) {
+  size_t start = 0;
+  while (start < data.size()) {
+    const size_t brk = FindSubfieldBreak(data, start);
+    const std::string_view piece =
+        data.substr(start, brk == std::string_view::npos ? std::string_view::npos : brk - start);
+    out.append(piece.substr(0, 2));
+    if (piece.size() > 3) out.append(piece.substr(3));
+    if (brk == std::string_view::npos) return;
+    out += '\n';
+    start = brk + 1;  // the "$" that begins the next subfield
+  }
+}
+
+// End of the line starting at `start`, and where the next line starts.
+void FindLineEnd(std::string_view text, size_t start, size_t& end, size_t& next) {
+  size_t i = start;
+  const char* p = text.data();
+  while (i < text.size() && p[i] != '\n' && p[i] != '\r') ++i;
+  end = i;
+  if (i == text.size()) {
+    next = i;
+  } else {
+    next = i + ((p[i] == '\r' && i + 1 < text.size() && p[i + 1] == '\n') ? 2 : 1);
+  }
+}
+
+}  // namespace
+
+// One output buffer, filled line by line; the control number lines go to the
+// front part (before `control_end`), data fields after it.
 std::string RepairRecordText(std::string_view text) {
-  const std::vector<std::string_view> lines = SplitLines(text);
-  std::string control;  // output of 001 lines, always first
-  std::string fields;   // output of data field lines, in input order
-  fields.reserve(text.size() + 16);
-  for (size_t n = 0; n < lines.size(); ++n) {
-    const std::string_view line = lines[n];
-    if (line.substr(0, 3) == "001") {
-      control += "*001  $a";
-      if (line.size() > 4) control.append(line.substr(4));
-      control += '\n';
-    } else if (line.substr(0, 2) == "00") {
+  std::string result;
+  result.reserve(text.size() + 64);
+  size_t control_end = 0;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = 0;
+    size_t next = 0;
+    FindLineEnd(text, start, end, next);
+    const std::string_view line = text.substr(start, end - start);
+    const bool last = next >= text.size();
+    start = next;
+    if (line.starts_with("001")) {
+      constexpr std::string_view kControlStart = "*001  $a";
+      const std::string_view number = line.size() > 4 ? line.substr(4) : std::string_view();
+      if (control_end == result.size()) {
+        result.append(kControlStart);
+        result.append(number);
+        result += '\n';
+      } else {
+        std::string control;
+        control.reserve(kControlStart.size() + number.size() + 1);
+        control.append(kControlStart);
+        control.append(number);
+        control += '\n';
+        result.insert(control_end, control);
+      }
+      control_end += kControlStart.size() + number.size() + 1;
+    } else if (line.starts_with("00")) {
       continue;
     } else {
-      std::string data(line.size() > 7 ? line.substr(7) : std::string_view());
-      ReplaceAll(" $", "\n$", data);
-      fields += '*';
-      fields.append(line.substr(0, 3));
-      fields.append(line.size() > 4 ? line.substr(4, 2) : std::string_view());
-      fields.append(JoinSubfieldLines(data));
-      if (n + 1 < lines.size()) fields += '\n';
+      result += '*';
+      result.append(line.substr(0, 3));
+      if (line.size() > 4) result.append(line.substr(4, 2));
+      if (line.size() > 7) AppendSubfields(result, line.substr(7));
+      if (!last) result += '\n';
     }
   }
-  std::string result = std::move(control);
-  result += fields;
-  ReplaceChar(result, '\\', '/');
+  char* const end = result.data() + result.size();
+  for (char* p = result.data(); (p = static_cast<char*>(std::memchr(p, '\\', end - p)));) {
+    *p = '/';
+  }
   result += "\n^";
   result += '\0';
   return result;
