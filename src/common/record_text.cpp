@@ -67,15 +67,21 @@ void AppendSubfields(std::string& out, std::string_view data) {
 }
 
 // End of the line starting at `start`, and where the next line starts.
-void FindLineEnd(std::string_view text, size_t start, size_t& end, size_t& next) {
-  size_t i = start;
+// `has_cr` tells whether the text holds a carriage return at all.
+void FindLineEnd(std::string_view text, bool has_cr, size_t start, size_t& end, size_t& next) {
   const char* p = text.data();
-  while (i < text.size() && p[i] != '\n' && p[i] != '\r') ++i;
-  end = i;
-  if (i == text.size()) {
-    next = i;
+  const size_t size = text.size();
+  const void* lf = std::memchr(p + start, '\n', size - start);
+  end = lf ? static_cast<size_t>(static_cast<const char*>(lf) - p) : size;
+  if (has_cr) {
+    if (const void* cr = std::memchr(p + start, '\r', end - start)) {
+      end = static_cast<size_t>(static_cast<const char*>(cr) - p);
+    }
+  }
+  if (end == size) {
+    next = size;
   } else {
-    next = i + ((p[i] == '\r' && i + 1 < text.size() && p[i + 1] == '\n') ? 2 : 1);
+    next = end + ((p[end] == '\r' && end + 1 < size && p[end + 1] == '\n') ? 2 : 1);
   }
 }
 
@@ -86,12 +92,13 @@ void FindLineEnd(std::string_view text, size_t start, size_t& end, size_t& next)
 std::string RepairRecordText(std::string_view text) {
   std::string result;
   result.reserve(text.size() + 64);
+  const bool has_cr = text.find('\r') != std::string_view::npos;
   size_t control_end = 0;
   size_t start = 0;
   while (start < text.size()) {
     size_t end = 0;
     size_t next = 0;
-    FindLineEnd(text, start, end, next);
+    FindLineEnd(text, has_cr, start, end, next);
     const std::string_view line = text.substr(start, end - start);
     const bool last = next >= text.size();
     start = next;
