@@ -71,6 +71,9 @@ class TVLLScript {
   // 0 puts the reader before the start; 1..Length() moves there; any other
   // value is ignored.
   void SetPosition(int n);
+  // Moves to any position 0..Length() + 1, as ParseCommand leaves the reader
+  // (used to replay a remembered reading); other values are clamped.
+  void Seek(int n) { Restore(n); }
   bool NotEnd() const { return position_ <= length_; }
   // The character after Current() without moving ('\0' when none).
   char PeekNext() const { return At(position_ + 1); }

@@ -1,5 +1,6 @@
 #include "vll2/script_command.h"
 
+#include "vll2/call_memo.h"
 #include "vll2/script.h"
 #include "vll2/vll_common.h"
 #include "vll2/expression.h"
@@ -53,8 +54,17 @@ char TruthChar(std::uint8_t decided) { return decided == 1 ? 'T' : 'F'; }
 
 }  // namespace
 
+TVLLScriptCommand::TVLLScriptCommand(std::string name, std::shared_ptr<TVLLObject> tag)
+    : TVLLScriptCommand(std::move(name), std::move(tag), std::make_shared<TVLLCallMemo>()) {}
+
+TVLLScriptCommand::TVLLScriptCommand(std::string name, std::shared_ptr<TVLLObject> tag,
+                                     std::shared_ptr<TVLLCallMemo> memo)
+    : TVLLBaseCommand(std::move(name), std::move(tag)), memo_(std::move(memo)) {}
+
+TVLLScriptCommand::~TVLLScriptCommand() = default;
+
 std::unique_ptr<TVLLBaseCommand> TVLLScriptCommand::Clone() const {
-  return std::make_unique<TVLLScriptCommand>(Name(), SharedTag());
+  return std::unique_ptr<TVLLBaseCommand>(new TVLLScriptCommand(Name(), SharedTag(), memo_));
 }
 
 TVLLStatus TVLLScriptCommand::DoExecute() {
@@ -74,8 +84,9 @@ TVLLStatus TVLLScriptCommand::DoExecute() {
     WriteParameter(Param(0));
     after_prefix = Output().Length();
   }
+  memo_->Bind(script->Value());
   TVLLScript reader(script->Value());
-  TVLLStatus status = _Run(reader);
+  TVLLStatus status = _Run(reader, 0);
   if (ParamCount() >= 2) {
     if (Output().Length() <= after_prefix) {
       Output().Truncate(start);
@@ -87,7 +98,7 @@ TVLLStatus TVLLScriptCommand::DoExecute() {
 }
 
 // level -> { "#" call | "%" reference "%" | quoted | keyword ... | call }
-TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader) {
+TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader, int base) {
   TVLLNestingGuard guard(Context(), kWhere, Name());
   if (!guard.Entered()) return kStatusSyntax;
   reader.SkipBlanks();
@@ -96,7 +107,7 @@ TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader) {
   while (reader.NotEnd() && status == kStatusOk) {
     const char c = reader.Current();
     if (c == '#') {
-      status = _CallCommand(reader);
+      status = _CallCommand(reader, base);
     } else if (c == '%') {
       std::string group, key, language, text;
       if (reader.ParseTextCommand(group, key, language) != TVLLScript::kOk) {
@@ -118,9 +129,9 @@ TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader) {
       const int code = KeywordCode(AsciiLower(reader.ReadLetters()));
       if (code == kNotKeyword) {
         reader.SetPosition(start);
-        status = _CallCommand(reader);
+        status = _CallCommand(reader, base);
       } else {
-        status = _Keyword(reader, code, in_if);
+        status = _Keyword(reader, base, code, in_if);
       }
     }
     if (status == kStatusOk) reader.SkipBlanks();
@@ -128,19 +139,18 @@ TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader) {
   return status;
 }
 
-TVLLStatus TVLLScriptCommand::_CallCommand(TVLLScript& reader) {
+TVLLStatus TVLLScriptCommand::_CallCommand(TVLLScript& reader, int base) {
   const int start = reader.Position();
-  std::string name;
-  TVLLParams params;
-  if (reader.ParseCommand(name, &params) != TVLLScript::kOk) {
+  const std::shared_ptr<const TVLLCallMemo::Call> call = memo_->ReadCall(reader, base);
+  if (!call->ok) {
     RecordError(kStatusSyntax, kWhere,
                 "Error on parsing command:" + NameReadAt(reader.Text(), start), Name());
     return kStatusSyntax;
   }
-  return CallCommand(name, &params);
+  return CallCommand(call->name, &call->params);
 }
 
-TVLLStatus TVLLScriptCommand::_Keyword(TVLLScript& reader, int code, bool& in_if) {
+TVLLStatus TVLLScriptCommand::_Keyword(TVLLScript& reader, int base, int code, bool& in_if) {
   bool take = false;
   switch (code) {
     case kElseIf:
@@ -186,7 +196,7 @@ TVLLStatus TVLLScriptCommand::_Keyword(TVLLScript& reader, int code, bool& in_if
   const size_t from = static_cast<size_t>(body_start - 1);
   const size_t count = static_cast<size_t>(reader.Position() - body_start);
   TVLLScript body(std::string_view(text).substr(from, count));
-  status = _Run(body);
+  status = _Run(body, base + static_cast<int>(from));
   if (status == kStatusOk) status = _SkipTo(reader, 1);
   return status;
 }
