@@ -163,7 +163,7 @@ TVLLStatus TVLLScriptCommand::_Keyword(TVLLScript& reader, int base, int code, b
     case kIf:
     case kIfNot: {
       in_if = true;
-      const TVLLStatus decided = _Condition(reader);
+      const TVLLStatus decided = _Condition(reader, base);
       if (decided != 1 && decided != 2) return decided;
       const bool positive = code == kIf || code == kElseIf;
       take = positive == (decided == 1);
@@ -236,7 +236,7 @@ TVLLStatus TVLLScriptCommand::_SkipTo(TVLLScript& reader, int mode) {
 // condition -> "(" { "(" | ")" | operand | operator | logic word } ")"
 //   operand -> "%" reference "%" | ["#"] call | quoted | name characters
 // No blanks between items except the one that ends a logic word.
-TVLLStatus TVLLScriptCommand::_Condition(TVLLScript& reader) {
+TVLLStatus TVLLScriptCommand::_Condition(TVLLScript& reader, int base) {
   reader.SkipBlanks();
   if (reader.Current() != '(') return kStatusSyntax;
   reader.Next();
@@ -267,10 +267,10 @@ TVLLStatus TVLLScriptCommand::_Condition(TVLLScript& reader) {
         added = expression.AddOperand(text);
       }
     } else if (c == '#' && reader.PeekNext() != '=') {
-      std::string name, value;
-      TVLLParams params;
-      if (reader.ParseCommand(name, &params) != TVLLScript::kOk) return kStatusSyntax;
-      if (CallForOperand(name, params, value)) added = expression.AddOperand(value);
+      const std::shared_ptr<const TVLLCallMemo::Call> call = memo_->ReadCall(reader, base);
+      if (!call->ok) return kStatusSyntax;
+      std::string value;
+      if (CallForOperand(call->name, call->params, value)) added = expression.AddOperand(value);
     } else if (c == '"') {
       std::string value;
       if (reader.ParseQuotedString(value) != TVLLScript::kOk) return kStatusSyntax;
@@ -283,10 +283,10 @@ TVLLStatus TVLLScriptCommand::_Condition(TVLLScript& reader) {
       if (expression.HasLeft()) decide();
       truth += logic == TVLLScript::kLogicAnd ? 'A' : logic == TVLLScript::kLogicOr ? 'O' : 'N';
     } else {
-      std::string name, value;
-      TVLLParams params;
-      if (reader.ParseCommand(name, &params) == TVLLScript::kOk) {
-        if (CallForOperand(name, params, value)) added = expression.AddOperand(value);
+      const std::shared_ptr<const TVLLCallMemo::Call> call = memo_->ReadCall(reader, base);
+      if (call->ok) {
+        std::string value;
+        if (CallForOperand(call->name, call->params, value)) added = expression.AddOperand(value);
       } else {
         const std::string word = reader.ReadNameChars();
         if (word.empty() || !expression.AddOperand(word)) return kStatusSyntax;

@@ -35,7 +35,7 @@ class TVLLScriptCommand : public TVLLBaseCommand {
   TVLLStatus _Keyword(TVLLScript& reader, int base, int code, bool& in_if);
   TVLLStatus _SkipTo(TVLLScript& reader, int mode);
   // 1 true, 2 false, 9 malformed (nothing recorded).
-  TVLLStatus _Condition(TVLLScript& reader);
+  TVLLStatus _Condition(TVLLScript& reader, int base);
   // Runs a call and takes what it wrote back out of the output; false when
   // the call did not return 0.
   bool CallForOperand(const std::string& name, const TVLLParams& params, std::string& value);

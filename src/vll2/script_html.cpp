@@ -80,7 +80,6 @@ int TVLLScript::HtmlTagKind(std::string_view name) {
 std::string TVLLScript::HtmlToText(std::string_view text) {
   std::string result;
   result.reserve(text.size());
-  std::string content;
   const int length = static_cast<int>(text.size());
   int pos = 1;
   while (pos <= length) {
@@ -106,10 +105,16 @@ std::string TVLLScript::HtmlToText(std::string_view text) {
       }
       pos = static_cast<int>(semicolon) + 2;
     } else if (c == '<') {
-      if (ReadTag(text, pos, content) != kOk) {
+      // As ReadTag, reading the markup in place.
+      const size_t close = text.find('>', static_cast<size_t>(pos));
+      if (close == std::string_view::npos) {
         result += c;
         ++pos;
-      } else if (content.empty()) {
+        continue;
+      }
+      const std::string_view content = text.substr(static_cast<size_t>(pos), close - pos);
+      pos = static_cast<int>(close) + 2;
+      if (content.empty()) {
         result += "<>";
       } else if (!IsComment(content)) {
         size_t i = 0;
@@ -158,10 +163,16 @@ std::string TVLLScript::TextToHtml(std::string_view text) {
       }
       pos += 2;
     } else if (c == '<') {
-      if (ReadTag(text, pos, content) != kOk) {
+      // As ReadTag, reading the markup in place.
+      const size_t close = text.find('>', static_cast<size_t>(pos));
+      if (close == std::string_view::npos) {
         result += "&lt;";
         ++pos;
-      } else if (content.empty()) {
+        continue;
+      }
+      const std::string_view content = text.substr(static_cast<size_t>(pos), close - pos);
+      pos = static_cast<int>(close) + 2;
+      if (content.empty()) {
         result += "&lt;&gt;";
       } else if (content.front() == '/' || IsComment(content) ||
                  HtmlTagKind(LeadingLetters(content, 0)) != 0) {
