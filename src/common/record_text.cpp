@@ -66,6 +66,7 @@ class TextWriter {
   size_t Size() const { return static_cast<size_t>(cursor_ - text_.data()); }
   void Put(char c) { *cursor_++ = c; }
   void Put(std::string_view s) {
+    if (s.empty()) return;  // an empty view may hold a null pointer
     std::memcpy(cursor_, s.data(), s.size());
     cursor_ += s.size();
   }
