@@ -47,26 +47,30 @@ bool TVLLScript::SkipBlanks() {
 }
 
 template <typename Predicate>
-std::string TVLLScript::ReadWhile(Predicate accept) {
+std::string_view TVLLScript::ReadWhile(Predicate accept) {
   if (current_ == '\0' || !accept(current_)) return {};
   int end = position_ + 1;
   while (end <= length_ && text_[end - 1] != '\0' && accept(text_[end - 1])) ++end;
-  std::string s =
-      text_.substr(static_cast<size_t>(position_) - 1, static_cast<size_t>(end - position_));
+  const std::string_view s = std::string_view(text_).substr(
+      static_cast<size_t>(position_) - 1, static_cast<size_t>(end - position_));
   Restore(end);
   return s;
 }
 
-std::string TVLLScript::ReadUntilBlank() {
+std::string TVLLScript::ReadUntilBlank() { return std::string(ReadUntilBlankView()); }
+
+std::string_view TVLLScript::ReadUntilBlankView() {
   return ReadWhile([](char c) { return !IsBlank(c); });
 }
 
-std::string TVLLScript::ReadLetters() {
+std::string TVLLScript::ReadLetters() { return std::string(ReadLettersView()); }
+
+std::string_view TVLLScript::ReadLettersView() {
   return ReadWhile([](char c) { return IsLetter(c); });
 }
 
 std::string TVLLScript::ReadNameChars() {
-  return ReadWhile([](char c) { return IsNameChar(c); });
+  return std::string(ReadWhile([](char c) { return IsNameChar(c); }));
 }
 
 // operator -> '<=' | '>=' | '==' | '*=' | '#=' | '>' | '<'

@@ -86,6 +86,10 @@ class TVLLScript {
   std::string ReadUntilBlank();
   std::string ReadLetters();
   std::string ReadNameChars();
+  // The same without a copy: the view points into Text() and lives as long
+  // as the reader.
+  std::string_view ReadUntilBlankView();
+  std::string_view ReadLettersView();
 
   // ---- character classes (ASCII only) ----
   // Blank: space, tab, CR, LF. Name character: letter, digit, "_" or "-".
@@ -173,7 +177,7 @@ class TVLLScript {
   int ParseCall(std::string& name, std::vector<std::string>* params, int depth);
   // Collects Current() and moves on while it is not '\0' and `accept` holds.
   template <typename Predicate>
-  std::string ReadWhile(Predicate accept);
+  std::string_view ReadWhile(Predicate accept);
 
   std::string text_;
   int position_ = 0;

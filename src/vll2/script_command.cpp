@@ -31,11 +31,15 @@ int KeywordCode(std::string_view word) {
   return kNotKeyword;
 }
 
-std::string AsciiLower(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+// KeywordCode of `word` in any letter case.
+int KeywordCodeAnyCase(std::string_view word) {
+  char lower[9];
+  if (word.size() > sizeof lower) return kNotKeyword;
+  for (size_t i = 0; i < word.size(); ++i) {
+    const char c = word[i];
+    lower[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   }
-  return s;
+  return KeywordCode(std::string_view(lower, word.size()));
 }
 
 // The part of a call's name that reads from the 1-based `pos` of `text`
@@ -126,7 +130,7 @@ TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader, int base) {
       }
     } else {
       const int start = reader.Position();
-      const int code = KeywordCode(AsciiLower(reader.ReadLetters()));
+      const int code = KeywordCodeAnyCase(reader.ReadLettersView());
       if (code == kNotKeyword) {
         reader.SetPosition(start);
         status = _CallCommand(reader, base);
@@ -213,7 +217,7 @@ TVLLStatus TVLLScriptCommand::_SkipTo(TVLLScript& reader, int mode) {
       return kStatusSyntax;
     }
     const int start = reader.Position();
-    const int code = KeywordCode(reader.ReadUntilBlank());
+    const int code = KeywordCode(reader.ReadUntilBlankView());
     if (code == kIf || code == kIfNot) {
       ++depth;
     } else if (code == kEndIf) {
