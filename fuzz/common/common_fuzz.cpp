@@ -27,6 +27,33 @@ void Fail(const char* what) {
 
 int Sign(int v) { return (v > 0) - (v < 0); }
 
+// The repair done step by step from its building blocks, line by line; the
+// repair itself works in one pass and must give the same bytes.
+std::string StepwiseRepair(std::string_view text) {
+  const std::vector<std::string_view> lines = SplitLines(text);
+  std::string control;
+  std::string fields;
+  for (size_t n = 0; n < lines.size(); ++n) {
+    const std::string_view line = lines[n];
+    if (line.substr(0, 3) == "001") {
+      control += "*001  $a";
+      control.append(line.size() > 4 ? line.substr(4) : std::string_view());
+      control += '\n';
+    } else if (line.substr(0, 2) != "00") {
+      std::string data(line.size() > 7 ? line.substr(7) : std::string_view());
+      ReplaceAll(" $", "\n$", data);
+      fields += '*';
+      fields.append(line.substr(0, 3));
+      fields.append(line.size() > 4 ? line.substr(4, 2) : std::string_view());
+      fields += JoinSubfieldLines(data);
+      if (n + 1 < lines.size()) fields += '\n';
+    }
+  }
+  std::string result = control + fields;
+  ReplaceChar(result, '\\', '/');
+  return result + std::string("\n^\0", 3);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -38,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string engine = RepairRecordText(text);
   Check(engine.size() >= 3 && engine.compare(engine.size() - 3, 3, std::string("\n^\0", 3)) == 0);
   Check(engine.find('\\') == std::string::npos);
+  Check(engine == StepwiseRepair(text));
 
   TAwk awk;
   awk.FS = text.substr(0, options % 4);

@@ -149,6 +149,20 @@ TVLLStatus TVLLBaseCommand::GetGroupText(std::string_view group, std::string_vie
 // characters cost linear time.
 void TVLLBaseCommand::WriteText(std::string_view text) {
   TVLLStringBuilder& out = Output();
+  if (text.find('\\') == std::string_view::npos) {
+    // No escape: unescaping changes nothing, so the drops are counted at once.
+    if (text.empty()) return;
+    size_t drop = 0;
+    if (out.Length() != 0) {
+      const char last = out.LastChar();
+      while (drop + 1 < text.size() &&
+             (text[drop] == last || (IsLineBreak(text[drop]) && IsLineBreak(last)))) {
+        ++drop;
+      }
+    }
+    out.Append(text.substr(drop));
+    return;
+  }
   std::string rest = TVLLScript::Unescape(text);
   if (rest.empty()) return;
   if (out.Length() == 0) {

@@ -6,6 +6,18 @@ namespace vellorax::vll2 {
 
 void TVLLContext::SetObject(std::string_view name, std::unique_ptr<TVLLObject> obj) {
   objects_.SetObject(name, std::move(obj));
+  index_source_ = nullptr;
+  record_index_.reset();
+}
+
+const TVLLMarc& TVLLContext::RecordIndex(const TVLLString& record) {
+  const std::string_view text = record.Value();
+  if (index_source_ != &record || !record_index_ || record_index_->Text().data() != text.data() ||
+      record_index_->Text().size() != text.size()) {
+    record_index_.emplace(text, TVLLMarc::BorrowText{});
+    index_source_ = &record;
+  }
+  return *record_index_;
 }
 
 TVLLObject* TVLLContext::GetObject(std::string_view name) const { return objects_.Find(name); }

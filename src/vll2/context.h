@@ -5,9 +5,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "vll2/marc.h"
 #include "vll2/named_object_list.h"
 #include "vll2/status.h"
 #include "vll2/string_builder.h"
@@ -33,6 +35,11 @@ class TVLLContext {
   void SetObject(std::string_view name, std::unique_ptr<TVLLObject> obj);
   // Looks in Objects only; nullptr when absent.
   TVLLObject* GetObject(std::string_view name) const;
+  // A navigator over `record`'s text with its field index built, made on first
+  // use and kept for the rest of the run, for tag commands to share the index
+  // (TVLLMarc::ShareIndex). Made again when `record` is another object or its
+  // text moved. REQUIRES: `record` outlives the run or SetObject replaces it.
+  const TVLLMarc& RecordIndex(const TVLLString& record);
 
   // When not empty, takes precedence over the workspace language.
   const std::string& Language() const { return language_; }
@@ -69,6 +76,8 @@ class TVLLContext {
   TVLLStringBuilder output_;
   TVLLWorkSpace* work_space_ = nullptr;
   TVLLNamedObjectList objects_;
+  const TVLLString* index_source_ = nullptr;
+  std::optional<TVLLMarc> record_index_;
   std::string language_;
   TVLLStatus error_code_ = 0;
   std::string error_message_;

@@ -51,6 +51,9 @@ TVLLStatus TVLLCountCommand::DoExecute() {
       return kStatusOk;
     }
     TVLLMarc marc(text, TVLLMarc::BorrowText{});
+    if (auto* value = dynamic_cast<TVLLString*>(record)) {
+      marc.ShareIndex(Context().RecordIndex(*value));
+    }
     if (marc.FindFirstTag(pattern)) {
       do {
         ++total;

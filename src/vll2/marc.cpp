@@ -108,6 +108,14 @@ bool TVLLMarc::TagMatches(std::string_view text, int f, std::string_view pattern
   return true;
 }
 
+void TVLLMarc::ShareIndex(const TVLLMarc& other) {
+  if (other.text_.data() != text_.data() || other.text_.size() != text_.size()) return;
+  if (other.index_count_ < 0) other.BuildIndex();
+  index_count_ = other.index_count_;
+  const int copied = std::min(index_count_, kIndexSize);
+  std::copy(other.index_.begin(), other.index_.begin() + copied, index_.begin());
+}
+
 void TVLLMarc::BuildIndex() const {
   index_count_ = 0;
   for (int p = ScanFieldAfter(text_, 0); p != 0; p = ScanFieldAfter(text_, p)) {

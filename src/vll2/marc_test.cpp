@@ -345,5 +345,30 @@ TEST(TVLLMarcTest, AgreesWithACharacterByCharacterReadingOnDamagedRecords) {
   }
 }
 
+// Navigators sharing the index of another over the same text walk exactly the
+// fields of one that builds its own; over another text the index is not taken.
+TEST(MarcShareIndexTest, SharedIndexFindsTheSameFields) {
+  auto fields = [](TVLLMarc& marc, std::string_view pattern) {
+    std::vector<int> found;
+    if (marc.FindFirstTag(pattern)) {
+      do found.push_back(marc.FieldPosition());
+      while (marc.FindNextTag());
+    }
+    return found;
+  };
+  const TVLLMarc source(std::string_view(kBook), TVLLMarc::BorrowText{});
+  for (std::string_view pattern : {"700", "7??", "24510", "260", "999", "?", "650_0"}) {
+    TVLLMarc own(std::string_view(kBook), TVLLMarc::BorrowText{});
+    TVLLMarc shared(std::string_view(kBook), TVLLMarc::BorrowText{});
+    shared.ShareIndex(source);
+    EXPECT_EQ(fields(shared, pattern), fields(own, pattern)) << pattern;
+  }
+  const std::string other = "*24510$aAnother title\n^";
+  TVLLMarc elsewhere(std::string_view(other), TVLLMarc::BorrowText{});
+  elsewhere.ShareIndex(source);
+  EXPECT_EQ(fields(elsewhere, "245"), std::vector<int>{1});
+  EXPECT_TRUE(fields(elsewhere, "700").empty());
+}
+
 }  // namespace
 }  // namespace vellorax::vll2

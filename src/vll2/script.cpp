@@ -47,26 +47,30 @@ bool TVLLScript::SkipBlanks() {
 }
 
 template <typename Predicate>
-std::string TVLLScript::ReadWhile(Predicate accept) {
+std::string_view TVLLScript::ReadWhile(Predicate accept) {
   if (current_ == '\0' || !accept(current_)) return {};
   int end = position_ + 1;
   while (end <= length_ && text_[end - 1] != '\0' && accept(text_[end - 1])) ++end;
-  std::string s =
-      text_.substr(static_cast<size_t>(position_) - 1, static_cast<size_t>(end - position_));
+  const std::string_view s = std::string_view(text_).substr(
+      static_cast<size_t>(position_) - 1, static_cast<size_t>(end - position_));
   Restore(end);
   return s;
 }
 
-std::string TVLLScript::ReadUntilBlank() {
+std::string TVLLScript::ReadUntilBlank() { return std::string(ReadUntilBlankView()); }
+
+std::string_view TVLLScript::ReadUntilBlankView() {
   return ReadWhile([](char c) { return !IsBlank(c); });
 }
 
-std::string TVLLScript::ReadLetters() {
+std::string TVLLScript::ReadLetters() { return std::string(ReadLettersView()); }
+
+std::string_view TVLLScript::ReadLettersView() {
   return ReadWhile([](char c) { return IsLetter(c); });
 }
 
 std::string TVLLScript::ReadNameChars() {
-  return ReadWhile([](char c) { return IsNameChar(c); });
+  return std::string(ReadWhile([](char c) { return IsNameChar(c); }));
 }
 
 // operator -> '<=' | '>=' | '==' | '*=' | '#=' | '>' | '<'
@@ -166,17 +170,19 @@ int TVLLScript::ParseCall(std::string& name, std::vector<std::string>* params, i
   SkipBlanks();
   if (current_ == '#') Next();
   if (!NotEnd() || !IsLetter(current_)) return fail();
-  name.assign(1, current_);
-  Next();
-  while (NotEnd() && IsNameChar(current_)) {
-    name += current_;
-    Next();
-  }
+  const int name_start = position_;
+  int name_end = position_ + 1;
+  while (name_end <= length_ && IsNameChar(text_[name_end - 1])) ++name_end;
+  name.assign(text_, static_cast<size_t>(name_start) - 1,
+              static_cast<size_t>(name_end - name_start));
+  Restore(name_end);
 
   SkipBlanks();
   if (!NotEnd() || current_ != '(') return fail();
   Next();
   if (params != nullptr) params->clear();
+  // Only checked and skipped: the parameter texts are not collected.
+  const bool keep = params != nullptr;
   bool last_was_comma = false;
 
   for (;;) {
@@ -195,22 +201,24 @@ int TVLLScript::ParseCall(std::string& name, std::vector<std::string>* params, i
       // Everything up to the same quote, or to the end when it is missing.
       const size_t from = static_cast<size_t>(position_);
       const size_t close = std::min(text_.find(current_, from), text_.size());
-      param.reserve(close - from + 2);
-      param += '"';
-      param.append(text_, from, close - from);
-      param += '"';
+      if (keep) {
+        param.reserve(close - from + 2);
+        param += '"';
+        param.append(text_, from, close - from);
+        param += '"';
+      }
       Restore(static_cast<int>(close) + 2);
     } else if (current_ == '#') {
       const int nested_start = position_;
       std::string nested_name;
       if (ParseCall(nested_name, nullptr, depth + 1) != kOk) return fail();
-      param.assign(text_, nested_start - 1, position_ - nested_start);
+      if (keep) param.assign(text_, nested_start - 1, position_ - nested_start);
     } else {
       while (NotEnd() && current_ != ',' && current_ != ')') {
         if (current_ == '\\') {
           Next();
           if (!NotEnd()) break;
-          param += current_;
+          if (keep) param += current_;
           Next();
           continue;
         }
@@ -220,14 +228,16 @@ int TVLLScript::ParseCall(std::string& name, std::vector<std::string>* params, i
                text_[end - 1] != '\\') {
           ++end;
         }
-        param.append(text_, static_cast<size_t>(position_) - 1,
-                     static_cast<size_t>(end - position_));
+        if (keep) {
+          param.append(text_, static_cast<size_t>(position_) - 1,
+                       static_cast<size_t>(end - position_));
+        }
         Restore(end);
       }
     }
 
     if (!SkipBlanks()) return fail();
-    if (params != nullptr && (current_ == ',' || !param.empty())) {
+    if (keep && (current_ == ',' || !param.empty())) {
       params->push_back(std::move(param));
     }
     last_was_comma = current_ == ',';

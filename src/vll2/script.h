@@ -71,6 +71,9 @@ class TVLLScript {
   // 0 puts the reader before the start; 1..Length() moves there; any other
   // value is ignored.
   void SetPosition(int n);
+  // Moves to any position 0..Length() + 1, as ParseCommand leaves the reader
+  // (used to replay a remembered reading); other values are clamped.
+  void Seek(int n) { Restore(n); }
   bool NotEnd() const { return position_ <= length_; }
   // The character after Current() without moving ('\0' when none).
   char PeekNext() const { return At(position_ + 1); }
@@ -83,6 +86,10 @@ class TVLLScript {
   std::string ReadUntilBlank();
   std::string ReadLetters();
   std::string ReadNameChars();
+  // The same without a copy: the view points into Text() and lives as long
+  // as the reader.
+  std::string_view ReadUntilBlankView();
+  std::string_view ReadLettersView();
 
   // ---- character classes (ASCII only) ----
   // Blank: space, tab, CR, LF. Name character: letter, digit, "_" or "-".
@@ -170,7 +177,7 @@ class TVLLScript {
   int ParseCall(std::string& name, std::vector<std::string>* params, int depth);
   // Collects Current() and moves on while it is not '\0' and `accept` holds.
   template <typename Predicate>
-  std::string ReadWhile(Predicate accept);
+  std::string_view ReadWhile(Predicate accept);
 
   std::string text_;
   int position_ = 0;

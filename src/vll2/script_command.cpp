@@ -1,5 +1,6 @@
 #include "vll2/script_command.h"
 
+#include "vll2/call_memo.h"
 #include "vll2/script.h"
 #include "vll2/vll_common.h"
 #include "vll2/expression.h"
@@ -30,11 +31,15 @@ int KeywordCode(std::string_view word) {
   return kNotKeyword;
 }
 
-std::string AsciiLower(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+// KeywordCode of `word` in any letter case.
+int KeywordCodeAnyCase(std::string_view word) {
+  char lower[9];
+  if (word.size() > sizeof lower) return kNotKeyword;
+  for (size_t i = 0; i < word.size(); ++i) {
+    const char c = word[i];
+    lower[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   }
-  return s;
+  return KeywordCode(std::string_view(lower, word.size()));
 }
 
 // The part of a call's name that reads from the 1-based `pos` of `text`
@@ -53,8 +58,17 @@ char TruthChar(std::uint8_t decided) { return decided == 1 ? 'T' : 'F'; }
 
 }  // namespace
 
+TVLLScriptCommand::TVLLScriptCommand(std::string name, std::shared_ptr<TVLLObject> tag)
+    : TVLLScriptCommand(std::move(name), std::move(tag), std::make_shared<TVLLCallMemo>()) {}
+
+TVLLScriptCommand::TVLLScriptCommand(std::string name, std::shared_ptr<TVLLObject> tag,
+                                     std::shared_ptr<TVLLCallMemo> memo)
+    : TVLLBaseCommand(std::move(name), std::move(tag)), memo_(std::move(memo)) {}
+
+TVLLScriptCommand::~TVLLScriptCommand() = default;
+
 std::unique_ptr<TVLLBaseCommand> TVLLScriptCommand::Clone() const {
-  return std::make_unique<TVLLScriptCommand>(Name(), SharedTag());
+  return std::unique_ptr<TVLLBaseCommand>(new TVLLScriptCommand(Name(), SharedTag(), memo_));
 }
 
 TVLLStatus TVLLScriptCommand::DoExecute() {
@@ -74,8 +88,9 @@ TVLLStatus TVLLScriptCommand::DoExecute() {
     WriteParameter(Param(0));
     after_prefix = Output().Length();
   }
+  memo_->Bind(script->Value());
   TVLLScript reader(script->Value());
-  TVLLStatus status = _Run(reader);
+  TVLLStatus status = _Run(reader, 0);
   if (ParamCount() >= 2) {
     if (Output().Length() <= after_prefix) {
       Output().Truncate(start);
@@ -87,7 +102,7 @@ TVLLStatus TVLLScriptCommand::DoExecute() {
 }
 
 // level -> { "#" call | "%" reference "%" | quoted | keyword ... | call }
-TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader) {
+TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader, int base) {
   TVLLNestingGuard guard(Context(), kWhere, Name());
   if (!guard.Entered()) return kStatusSyntax;
   reader.SkipBlanks();
@@ -96,7 +111,7 @@ TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader) {
   while (reader.NotEnd() && status == kStatusOk) {
     const char c = reader.Current();
     if (c == '#') {
-      status = _CallCommand(reader);
+      status = _CallCommand(reader, base);
     } else if (c == '%') {
       std::string group, key, language, text;
       if (reader.ParseTextCommand(group, key, language) != TVLLScript::kOk) {
@@ -115,12 +130,12 @@ TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader) {
       }
     } else {
       const int start = reader.Position();
-      const int code = KeywordCode(AsciiLower(reader.ReadLetters()));
+      const int code = KeywordCodeAnyCase(reader.ReadLettersView());
       if (code == kNotKeyword) {
         reader.SetPosition(start);
-        status = _CallCommand(reader);
+        status = _CallCommand(reader, base);
       } else {
-        status = _Keyword(reader, code, in_if);
+        status = _Keyword(reader, base, code, in_if);
       }
     }
     if (status == kStatusOk) reader.SkipBlanks();
@@ -128,19 +143,18 @@ TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader) {
   return status;
 }
 
-TVLLStatus TVLLScriptCommand::_CallCommand(TVLLScript& reader) {
+TVLLStatus TVLLScriptCommand::_CallCommand(TVLLScript& reader, int base) {
   const int start = reader.Position();
-  std::string name;
-  TVLLParams params;
-  if (reader.ParseCommand(name, &params) != TVLLScript::kOk) {
+  const std::shared_ptr<const TVLLCallMemo::Call> call = memo_->ReadCall(reader, base);
+  if (!call->ok) {
     RecordError(kStatusSyntax, kWhere,
                 "Error on parsing command:" + NameReadAt(reader.Text(), start), Name());
     return kStatusSyntax;
   }
-  return CallCommand(name, &params);
+  return CallCommand(call->name, &call->params);
 }
 
-TVLLStatus TVLLScriptCommand::_Keyword(TVLLScript& reader, int code, bool& in_if) {
+TVLLStatus TVLLScriptCommand::_Keyword(TVLLScript& reader, int base, int code, bool& in_if) {
   bool take = false;
   switch (code) {
     case kElseIf:
@@ -153,7 +167,7 @@ TVLLStatus TVLLScriptCommand::_Keyword(TVLLScript& reader, int code, bool& in_if
     case kIf:
     case kIfNot: {
       in_if = true;
-      const TVLLStatus decided = _Condition(reader);
+      const TVLLStatus decided = _Condition(reader, base);
       if (decided != 1 && decided != 2) return decided;
       const bool positive = code == kIf || code == kElseIf;
       take = positive == (decided == 1);
@@ -186,7 +200,7 @@ TVLLStatus TVLLScriptCommand::_Keyword(TVLLScript& reader, int code, bool& in_if
   const size_t from = static_cast<size_t>(body_start - 1);
   const size_t count = static_cast<size_t>(reader.Position() - body_start);
   TVLLScript body(std::string_view(text).substr(from, count));
-  status = _Run(body);
+  status = _Run(body, base + static_cast<int>(from));
   if (status == kStatusOk) status = _SkipTo(reader, 1);
   return status;
 }
@@ -203,7 +217,7 @@ TVLLStatus TVLLScriptCommand::_SkipTo(TVLLScript& reader, int mode) {
       return kStatusSyntax;
     }
     const int start = reader.Position();
-    const int code = KeywordCode(reader.ReadUntilBlank());
+    const int code = KeywordCode(reader.ReadUntilBlankView());
     if (code == kIf || code == kIfNot) {
       ++depth;
     } else if (code == kEndIf) {
@@ -226,7 +240,7 @@ TVLLStatus TVLLScriptCommand::_SkipTo(TVLLScript& reader, int mode) {
 // condition -> "(" { "(" | ")" | operand | operator | logic word } ")"
 //   operand -> "%" reference "%" | ["#"] call | quoted | name characters
 // No blanks between items except the one that ends a logic word.
-TVLLStatus TVLLScriptCommand::_Condition(TVLLScript& reader) {
+TVLLStatus TVLLScriptCommand::_Condition(TVLLScript& reader, int base) {
   reader.SkipBlanks();
   if (reader.Current() != '(') return kStatusSyntax;
   reader.Next();
@@ -257,10 +271,10 @@ TVLLStatus TVLLScriptCommand::_Condition(TVLLScript& reader) {
         added = expression.AddOperand(text);
       }
     } else if (c == '#' && reader.PeekNext() != '=') {
-      std::string name, value;
-      TVLLParams params;
-      if (reader.ParseCommand(name, &params) != TVLLScript::kOk) return kStatusSyntax;
-      if (CallForOperand(name, params, value)) added = expression.AddOperand(value);
+      const std::shared_ptr<const TVLLCallMemo::Call> call = memo_->ReadCall(reader, base);
+      if (!call->ok) return kStatusSyntax;
+      std::string value;
+      if (CallForOperand(call->name, call->params, value)) added = expression.AddOperand(value);
     } else if (c == '"') {
       std::string value;
       if (reader.ParseQuotedString(value) != TVLLScript::kOk) return kStatusSyntax;
@@ -273,10 +287,10 @@ TVLLStatus TVLLScriptCommand::_Condition(TVLLScript& reader) {
       if (expression.HasLeft()) decide();
       truth += logic == TVLLScript::kLogicAnd ? 'A' : logic == TVLLScript::kLogicOr ? 'O' : 'N';
     } else {
-      std::string name, value;
-      TVLLParams params;
-      if (reader.ParseCommand(name, &params) == TVLLScript::kOk) {
-        if (CallForOperand(name, params, value)) added = expression.AddOperand(value);
+      const std::shared_ptr<const TVLLCallMemo::Call> call = memo_->ReadCall(reader, base);
+      if (call->ok) {
+        std::string value;
+        if (CallForOperand(call->name, call->params, value)) added = expression.AddOperand(value);
       } else {
         const std::string word = reader.ReadNameChars();
         if (word.empty() || !expression.AddOperand(word)) return kStatusSyntax;

@@ -11,11 +11,13 @@
 
 namespace vellorax::vll2 {
 
+class TVLLCallMemo;
 class TVLLScript;
 
 class TVLLScriptCommand : public TVLLBaseCommand {
  public:
-  using TVLLBaseCommand::TVLLBaseCommand;
+  explicit TVLLScriptCommand(std::string name, std::shared_ptr<TVLLObject> tag = nullptr);
+  ~TVLLScriptCommand() override;
 
   std::unique_ptr<TVLLBaseCommand> Clone() const override;
 
@@ -23,15 +25,22 @@ class TVLLScriptCommand : public TVLLBaseCommand {
   TVLLStatus DoExecute() override;
 
  private:
-  TVLLStatus _Run(TVLLScript& reader);
-  TVLLStatus _CallCommand(TVLLScript& reader);
-  TVLLStatus _Keyword(TVLLScript& reader, int code, bool& in_if);
+  // A clone: same name, attached text and call memo.
+  TVLLScriptCommand(std::string name, std::shared_ptr<TVLLObject> tag,
+                    std::shared_ptr<TVLLCallMemo> memo);
+
+  // `base`: 0-based offset of the reader's text within the script text.
+  TVLLStatus _Run(TVLLScript& reader, int base);
+  TVLLStatus _CallCommand(TVLLScript& reader, int base);
+  TVLLStatus _Keyword(TVLLScript& reader, int base, int code, bool& in_if);
   TVLLStatus _SkipTo(TVLLScript& reader, int mode);
   // 1 true, 2 false, 9 malformed (nothing recorded).
-  TVLLStatus _Condition(TVLLScript& reader);
+  TVLLStatus _Condition(TVLLScript& reader, int base);
   // Runs a call and takes what it wrote back out of the output; false when
   // the call did not return 0.
   bool CallForOperand(const std::string& name, const TVLLParams& params, std::string& value);
+
+  std::shared_ptr<TVLLCallMemo> memo_;
 };
 
 }  // namespace vellorax::vll2

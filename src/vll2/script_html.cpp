@@ -33,6 +33,9 @@ bool NeedsHtmlCare(char c) {
          static_cast<unsigned char>(c) >= 128;
 }
 
+// HtmlToText copies every character up to the next of these unchanged.
+bool NeedsTextCare(char c) { return c == '\\' || c == '&' || c == '<'; }
+
 bool IsComment(std::string_view content) {
   return !content.empty() && content.front() == '!' && content.back() == '-';
 }
@@ -62,12 +65,14 @@ int TVLLScript::ReadEntity(std::string_view text, int& pos, std::string& name) {
 
 int TVLLScript::HtmlTagKind(std::string_view name) {
   if (name.empty() || name.size() > 7) return 0;
-  std::string upper(name);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  char upper[7];
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    upper[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
   }
+  const std::string_view key(upper, name.size());
   for (size_t i = 0; i < kHtmlTags.size(); ++i) {
-    if (kHtmlTags[i] == upper) return static_cast<int>(i) + 1;
+    if (kHtmlTags[i] == key) return static_cast<int>(i) + 1;
   }
   return 0;
 }
@@ -75,7 +80,6 @@ int TVLLScript::HtmlTagKind(std::string_view name) {
 std::string TVLLScript::HtmlToText(std::string_view text) {
   std::string result;
   result.reserve(text.size());
-  std::string content;
   const int length = static_cast<int>(text.size());
   int pos = 1;
   while (pos <= length) {
@@ -94,13 +98,23 @@ std::string TVLLScript::HtmlToText(std::string_view text) {
       }
       const std::string_view entity = text.substr(pos - 1, semicolon - (pos - 1) + 1);
       const std::string decoded = TVLLCommon::DecodeHtmlEntity(entity.substr(1, entity.size() - 2));
-      result += decoded == TVLLCommon::kErrorMarker ? std::string(entity) : decoded;
+      if (decoded == TVLLCommon::kErrorMarker) {
+        result += entity;
+      } else {
+        result += decoded;
+      }
       pos = static_cast<int>(semicolon) + 2;
     } else if (c == '<') {
-      if (ReadTag(text, pos, content) != kOk) {
+      // As ReadTag, reading the markup in place.
+      const size_t close = text.find('>', static_cast<size_t>(pos));
+      if (close == std::string_view::npos) {
         result += c;
         ++pos;
-      } else if (content.empty()) {
+        continue;
+      }
+      const std::string_view content = text.substr(static_cast<size_t>(pos), close - pos);
+      pos = static_cast<int>(close) + 2;
+      if (content.empty()) {
         result += "<>";
       } else if (!IsComment(content)) {
         size_t i = 0;
@@ -114,10 +128,10 @@ std::string TVLLScript::HtmlToText(std::string_view text) {
       }
     } else {
       // A run of ordinary characters at once.
-      const size_t end =
-          std::min(text.find_first_of("\\&<", static_cast<size_t>(pos)), text.size());
-      result.append(text, static_cast<size_t>(pos) - 1, end - static_cast<size_t>(pos) + 1);
-      pos = static_cast<int>(end) + 1;
+      int end = pos + 1;
+      while (end <= length && !NeedsTextCare(text[end - 1])) ++end;
+      result.append(text, static_cast<size_t>(pos) - 1, static_cast<size_t>(end - pos));
+      pos = end;
     }
   }
   return result;
@@ -149,10 +163,16 @@ std::string TVLLScript::TextToHtml(std::string_view text) {
       }
       pos += 2;
     } else if (c == '<') {
-      if (ReadTag(text, pos, content) != kOk) {
+      // As ReadTag, reading the markup in place.
+      const size_t close = text.find('>', static_cast<size_t>(pos));
+      if (close == std::string_view::npos) {
         result += "&lt;";
         ++pos;
-      } else if (content.empty()) {
+        continue;
+      }
+      const std::string_view content = text.substr(static_cast<size_t>(pos), close - pos);
+      pos = static_cast<int>(close) + 2;
+      if (content.empty()) {
         result += "&lt;&gt;";
       } else if (content.front() == '/' || IsComment(content) ||
                  HtmlTagKind(LeadingLetters(content, 0)) != 0) {

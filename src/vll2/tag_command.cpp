@@ -143,6 +143,7 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   TVLLObject* record = Context().GetObject("marc");
   if (auto* text = dynamic_cast<TVLLString*>(record)) {
     own_marc_.emplace(std::string_view(text->Value()), TVLLMarc::BorrowText{});
+    own_marc_->ShareIndex(Context().RecordIndex(*text));
     marc_ = &*own_marc_;
   } else if (auto* navigator = dynamic_cast<TVLLMarc*>(record)) {
     marc_ = navigator;

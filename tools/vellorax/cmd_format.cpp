@@ -1,5 +1,7 @@
 // vellorax format: registers display definitions with the version 2 macro
 // engine and runs one of them over every record of the record files.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -99,12 +101,24 @@ int ParseOptions(int argc, char** argv, Options& options) {
   return 0;
 }
 
+// Reads the whole file; a regular file in one read of its size.
 bool ReadFile(const std::string& path, std::string& out) {
   std::FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
   if (!in) return false;
-  char buffer[1 << 16];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) out.append(buffer, n);
+  struct stat info {};
+  size_t want = 1 << 16;
+  if (fstat(fileno(in), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+    want = static_cast<size_t>(info.st_size) + 1;  // + 1 to see the end in the same call
+  }
+  size_t used = out.size();
+  out.resize(used + want);
+  while (true) {
+    const size_t n = std::fread(out.data() + used, 1, out.size() - used, in);
+    used += n;
+    if (n == 0 || std::feof(in) || std::ferror(in)) break;
+    if (used == out.size()) out.resize(2 * out.size());
+  }
+  out.resize(used);
   const bool ok = !std::ferror(in);
   if (in != stdin) std::fclose(in);
   return ok;

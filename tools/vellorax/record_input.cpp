@@ -22,6 +22,13 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+bool IsBlankLine(std::string_view line) {
+  for (char c : line) {
+    if (c != ' ' && c != '\t' && c != '\r') return false;
+  }
+  return true;
+}
+
 std::string_view SkipLeadingBlanks(std::string_view s) {
   if (s.starts_with("\xEF\xBB\xBF")) s.remove_prefix(3);
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' ||
@@ -76,9 +83,7 @@ void ForEachDisplayRecord(std::string_view content,
     size_t eol = content.find('\n', pos);
     size_t end = eol == std::string_view::npos ? content.size() : eol;
     std::string_view line = content.substr(pos, end - pos);
-    bool blank = true;
-    for (char c : line) blank = blank && (c == ' ' || c == '\t' || c == '\r');
-    if (blank) {
+    if (IsBlankLine(line)) {
       if (start != std::string_view::npos) {
         each(InputRecord{content.substr(start, last_end - start), true, false});
         start = std::string_view::npos;

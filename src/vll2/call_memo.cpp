@@ -1,0 +1,35 @@
+#include "vll2/call_memo.h"
+
+#include "vll2/script.h"
+
+namespace vellorax::vll2 {
+
+namespace {
+
+// Bounds the memo for scripts with very many calls (generated or fuzzed
+// text); calls past it are read every time.
+constexpr size_t kMaxCalls = 4096;
+
+}  // namespace
+
+void TVLLCallMemo::Bind(std::string_view script) {
+  if (bound_ && text_ == script) return;
+  calls_.clear();
+  text_.assign(script);
+  bound_ = true;
+}
+
+std::shared_ptr<const TVLLCallMemo::Call> TVLLCallMemo::ReadCall(TVLLScript& reader, int base) {
+  const Key key{base, reader.Length(), reader.Position()};
+  if (auto it = calls_.find(key); it != calls_.end()) {
+    if (it->second->ok) reader.Seek(it->second->end);
+    return it->second;
+  }
+  auto call = std::make_shared<Call>();
+  call->ok = reader.ParseCommand(call->name, &call->params) == TVLLScript::kOk;
+  call->end = reader.Position();
+  if (calls_.size() < kMaxCalls) calls_.emplace(key, call);
+  return call;
+}
+
+}  // namespace vellorax::vll2

@@ -1,0 +1,66 @@
+// TVLLCallMemo: the command calls of one script text as read before, so that
+// a script run once per record reads each call only once. A call is known by
+// where its reader stands: the reader's text as a slice of the script text
+// (start offset and length) and the 1-based position at the call, which fix
+// everything the reading depends on, so a remembered answer is always the one
+// a fresh reading gives, failures included.
+//
+// Shared by a script command and all its clones; bound to the script text on
+// every run and emptied when that text is no longer the one it was read from.
+// Not thread-safe (like the rest of a workspace while it runs).
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "vll2/base_command.h"
+
+namespace vellorax::vll2 {
+
+class TVLLScript;
+
+class TVLLCallMemo {
+ public:
+  // One reading of a call: whether it read, where the reader stood after it,
+  // and the call's name and parameters.
+  struct Call {
+    bool ok = false;
+    int end = 0;
+    std::string name;
+    TVLLParams params;
+  };
+
+  // Makes `script` the text the memo answers for; forgets everything read
+  // from another text.
+  void Bind(std::string_view script);
+
+  // ParseCommand of `reader` at its position, remembered. `base` is the
+  // 0-based offset of the reader's text within the bound script text.
+  // REQUIRES: reader.Text() is that slice of the bound text. On success the
+  // reader stands after the call, on failure where it stood. The answer stays
+  // valid while it is held, whatever happens to the memo meanwhile.
+  std::shared_ptr<const Call> ReadCall(TVLLScript& reader, int base);
+
+ private:
+  struct Key {
+    int base;
+    int length;
+    int position;
+    bool operator==(const Key&) const = default;
+  };
+  struct KeyHash {
+    size_t operator()(const Key& k) const {
+      return (static_cast<size_t>(k.base) * 1000003u) ^ (static_cast<size_t>(k.length) * 8191u) ^
+             static_cast<size_t>(k.position);
+    }
+  };
+
+  std::string text_;
+  bool bound_ = false;
+  std::unordered_map<Key, std::shared_ptr<const Call>, KeyHash> calls_;
+};
+
+}  // namespace vellorax::vll2
