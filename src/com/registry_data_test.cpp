@@ -39,19 +39,14 @@ TEST(RegistryDataTest, DeleteKeyRemovesTheSubtreeOnly) {
 }
 
 TEST(RegistryDataTest, TextFormRoundTripsAwkwardValues) {
-  const std::string values[] = {"", "plain", "with \"quotes\" and \\back\\slashes\\",
-                                "line\nfeed\r\ttab", std::string("nul\0byte\x7f", 9),
-                                "C:\\Program Files\\VelloraX", "\xE6\xF8\xE5 8-bit"};
+  const std::pair<std::string, std::string> values[] = {
+      {"v0", ""}, {"v1", "plain"}, {"v2", "with \"quotes\" and \\back\\slashes\\"}, {"v3", "line\nfeed\r\ttab"},
+      {"v4", std::string("nul\0byte\x7f", 9)}, {"v5", "C:\\Program Files\\VelloraX"}, {"v6", "\xE6\xF8\xE5 8-bit"},
+      {"", "default"}, {"na\"me", "odd name"}};
   TRegistryData data;
-  for (size_t i = 0; i < std::size(values); ++i)
-    data.SetValue(kLM, "SOFTWARE\\Test", "v" + std::to_string(i), values[i]);
-  data.SetValue(kLM, "SOFTWARE\\Test", "", "default");
-  data.SetValue(kLM, "SOFTWARE\\Test", "na\"me", "odd name");
+  for (const auto& [name, value] : values) data.SetValue(kLM, "SOFTWARE\\Test", name, value);
   const TRegistryData back = TRegistryData::Parse(data.Serialize());
-  for (size_t i = 0; i < std::size(values); ++i)
-    EXPECT_EQ(back.GetValue(kLM, "SOFTWARE\\Test", "v" + std::to_string(i)), values[i]) << i;
-  EXPECT_EQ(back.GetValue(kLM, "SOFTWARE\\Test", ""), "default");
-  EXPECT_EQ(back.GetValue(kLM, "SOFTWARE\\Test", "na\"me"), "odd name");
+  for (const auto& [name, value] : values) EXPECT_EQ(back.GetValue(kLM, "SOFTWARE\\Test", name), value) << name;
   EXPECT_EQ(back.Serialize(), data.Serialize());
 }
 
