@@ -88,10 +88,5 @@ TEST_F(RecordDisplayTest, TagCommandByNameHasNoParameterList) {
             "VLL2 execute error: Missing parameters: (vllTagCommand._DoExecute: t)");
 }
 
-TEST_F(RecordDisplayTest, BuiltInScriptIsATagCommand) {
-  ASSERT_EQ(engine_.Command("ids", "script", "#script([, 001, {No. $a}, S, , ])", "add"), "");
-  EXPECT_EQ(engine_.Execute("ids", kEngineText, false), "[No. 4711]");
-}
-
 }  // namespace
 }  // namespace vellorax::vll2

@@ -38,7 +38,6 @@ TEST_F(TagSpecTest, EdgeCasesOnMainAndSub) {
       {"Title: $a", "Title: Main"},
       {"Title: $c $a", "Main"},
       {"$a ($b)", "Main (Sub)"},
-      {"$a ($c)", "Main"},
       {"$a [$b]", "Main [Sub]"},
       {"?($b){has $b}::{no $b}", "has Sub"},
       {"?($c){has $c}::{no $c}", ""},  // "no " is pending text and goes with the missing $c
@@ -64,9 +63,7 @@ TEST_F(TagSpecTest, EdgeCasesOnMainAndSub) {
       {"%nosuch%$a", "Main"},  // pending punctuation before the first value goes
       {"$a - #txt(, , )", "Main"},         // a call that writes nothing takes " - " back
       {"$a - #txt(<, $b, >)", "Main - <Sub>"},
-      {"$a$c\"q\"", "Mainq"},
       {"\"\"$a", "Main"},
-      {"$", "$"},
       {"$a$ $b", "Main$ Sub"},
       {"{$a} : {$c}", "Main"},  // the pending text flows into the block and goes with $c
       {"{$a}{ : }", "Main: "},  // blanks after "{" are skipped; the rest is written at the end

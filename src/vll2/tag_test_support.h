@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -82,6 +83,20 @@ class RecordCommandTest : public ::testing::Test {
     result.error_message = context.ErrorMessage();
     result.error_detail = context.ErrorDetail();
     return result;
+  }
+
+  struct Row {
+    const char* call;
+    TVLLStatus status;
+    const char* output;
+  };
+  // Runs each row's call over `record` and checks its status and output.
+  void CheckRows(std::initializer_list<Row> rows, std::string_view record) {
+    for (const Row& row : rows) {
+      CallResult r = Run(row.call, record);
+      EXPECT_EQ(r.status, row.status) << row.call;
+      EXPECT_EQ(r.output, row.output) << row.call;
+    }
   }
 
   TVLLWorkSpace ws_;
