@@ -1,5 +1,6 @@
 #include "com/registry_data.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace vellorax::com {
@@ -74,14 +75,9 @@ TEST(RegistryDataTest, RejectsMalformedTextNamingTheLine) {
       {"[HKCR\\X]\n\"a\"=\"b\" trailing\n", "line 2: malformed value"},
       {"[HKCR\\X\\\\Y]\n", "empty name"},
   };
-  for (const auto& c : cases) {
-    try {
-      TRegistryData::Parse(c.text);
-      ADD_FAILURE() << "accepted: " << c.text;
-    } catch (const ERegistryError& e) {
-      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
-    }
-  }
+  for (const auto& c : cases)
+    EXPECT_THAT([&] { TRegistryData::Parse(c.text); }, testing::ThrowsMessage<ERegistryError>(testing::HasSubstr(c.message)))
+        << c.text;
 }
 
 TEST(RegistryDataTest, RejectsKeyNamesThatCannotBeStored) {

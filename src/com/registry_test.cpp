@@ -9,6 +9,7 @@
 #include <set>
 #include <tuple>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace vellorax::com {
@@ -52,38 +53,28 @@ TEST_F(RegistryFileTest, UpdatesPersistAndCreateMissingFolders) {
 TEST_F(RegistryFileTest, CorruptFileIsReportedWithItsPath) {
   std::ofstream(Path("registry")) << "[HKCR\\K]\ngarbage\n";
   TFileRegistry registry(Path("registry"));
-  try {
-    registry.GetValue(kCR, "K", "");
-    FAIL() << "corrupt file accepted";
-  } catch (const ERegistryError& e) {
-    EXPECT_NE(std::string(e.what()).find(Path("registry") + ": registry line 2"), std::string::npos)
-        << e.what();
-  }
+  EXPECT_THAT([&] { registry.GetValue(kCR, "K", ""); },
+              testing::ThrowsMessage<ERegistryError>(testing::HasSubstr(Path("registry") + ": registry line 2")));
 }
 
 // Several processes writing at once must not lose each other's values.
 TEST_F(RegistryFileTest, ConcurrentWritersLoseNothing) {
   constexpr int kWriters = 4, kWrites = 25;
-  const std::string path = Path("registry");
   std::vector<pid_t> children;
   for (int w = 0; w < kWriters; ++w) {
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-      TFileRegistry registry(path);
+      TFileRegistry registry(Path("registry"));
       for (int i = 0; i < kWrites; ++i)
-        registry.Update([&](TRegistryData& d) {
-          d.SetValue(kLM, "SOFTWARE\\W" + std::to_string(w), "v" + std::to_string(i), "x");
-        });
+        registry.Update([&](TRegistryData& d) { d.SetValue(kLM, "SOFTWARE\\W" + std::to_string(w), "v" + std::to_string(i), "x"); });
       ::_exit(0);
     }
     children.push_back(pid);
   }
-  for (pid_t pid : children) {
-    int status = 0;
-    EXPECT_TRUE(::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
-  const TRegistryData data = TFileRegistry(path).Load();
+  int status = 0;
+  for (pid_t pid : children) EXPECT_TRUE(::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const TRegistryData data = TFileRegistry(Path("registry")).Load();
   for (int w = 0; w < kWriters; ++w)
     for (int i = 0; i < kWrites; ++i)
       EXPECT_TRUE(data.GetValue(kLM, "SOFTWARE\\W" + std::to_string(w), "v" + std::to_string(i))) << w << "/" << i;

@@ -56,8 +56,7 @@ TEST(RecordFixturesTest, EveryFixtureRepairsIntoEngineText) {
     }
 
     const std::string engine = RepairRecordText(display);
-    ASSERT_GE(engine.size(), 3u);
-    EXPECT_EQ(engine.substr(engine.size() - 3), "\n^\0"s);
+    ASSERT_TRUE(engine.ends_with("\n^\0"s));
     EXPECT_EQ(engine.find('\\'), std::string::npos);
     EXPECT_EQ(engine.rfind("*001  $a" + std::string(input[0].substr(4)) + "\n", 0), 0u);
     size_t field_lines = 0, subfield_lines = 0;
@@ -81,16 +80,11 @@ TEST(RecordFixturesTest, EveryFixtureRepairsIntoEngineText) {
 }
 
 // Expected text worked out by hand from the display line of each field.
-TEST(RecordFixturesTest, HandRepairedRecords) {
-  const std::map<std::string, std::string> files = Fixtures();
-  EXPECT_EQ(RepairRecordText(files.at("010.txt")),
+TEST(RecordFixturesTest, HandRepairedRecord010) {
+  EXPECT_EQ(RepairRecordText(Fixtures().at("010.txt")),
             "*001  $a1000010\n*1001 $aNesb\xF8, Jo\n*24510$aT\xF8rst\n$cJo Nesb\xF8\n"
             "*264 1$aOslo :\n$bAschehoug,\n$c2017\n*300  $a544 sider\n*4901 $aHarry Hole ;\n$v11\n"
             "*650 0$aKriminalromaner\n^\0"s);
-  // Backslashes become slashes.
-  EXPECT_NE(RepairRecordText(files.at("005.txt"))
-                .find("*500  $aFilene ligger p\xE5 //server/katalog/regler (intern sti).\n"),
-            std::string::npos);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "definitions_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace vellorax::tool {
@@ -29,14 +30,8 @@ TEST(DefinitionsFileTest, MalformedInputNamesTheLine) {
       {"%% t tag\n%% onlyname\n", "line 2: a header is \"%% NAME TYPE\""},
       {"%% a b c\n", "line 1: a header is \"%% NAME TYPE\""},
   };
-  for (const auto& [text, message] : rows) {
-    try {
-      ParseDefinitions(text);
-      ADD_FAILURE() << text;
-    } catch (const DefinitionsError& e) {
-      EXPECT_EQ(std::string(e.what()), message);
-    }
-  }
+  for (const auto& [text, message] : rows)
+    EXPECT_THAT([&] { ParseDefinitions(text); }, testing::ThrowsMessage<DefinitionsError>(testing::StrEq(message)));
   EXPECT_THROW(ReadDefinitionsFile("/nonexistent/defs.txt"), DefinitionsError);
 }
 

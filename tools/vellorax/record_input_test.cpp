@@ -10,16 +10,12 @@ namespace {
 
 struct Seen {
   std::string text;
-  bool display_lines;
-  bool utf8;
+  bool display_lines, utf8;
 };
 
 std::vector<Seen> ReadAll(std::string_view content, RecordFileFormat format) {
-  RecordFileReader reader;
   std::vector<Seen> seen;
-  reader.ForEach(content, format, [&](const InputRecord& r) {
-    seen.push_back(Seen{std::string(r.text), r.display_lines, r.utf8});
-  });
+  RecordFileReader().ForEach(content, format, [&](const InputRecord& r) { seen.push_back({std::string(r.text), r.display_lines, r.utf8}); });
   return seen;
 }
 
