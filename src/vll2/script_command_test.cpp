@@ -74,13 +74,12 @@ class ScriptCommandTest : public ::testing::Test {
   std::unique_ptr<TVLLContext> context_;
 };
 
-TEST_F(ScriptCommandTest, WorkedExamplesAndEdgeCases) {
+TEST_F(ScriptCommandTest, WorkedExamplesEdgeCasesAndKeywordErrors) {
   const ScriptCase cases[] = {
       {"if (%lang%==nor) \"Norsk\" else \"Other\" endif", 0, "Other", ""},
       {"if (%lang%#=nor) \"Norsk\" endif", 0, "Norsk", ""},
       {"\"a\" \"b\"", 0, "ab", ""},
       {"abc", 9, "", "Error on parsing command:abc"},
-      {"if (x) \"yes\" endif", 0, "yes", ""},
       {"if (FALSE) \"yes\" endif", 0, "", ""},
       {"ifnot (FALSE) \"yes\" endif", 0, "yes", ""},
       {"if (%missing%) \"yes\" endif", 0, "yes", ""},
@@ -98,6 +97,12 @@ TEST_F(ScriptCommandTest, WorkedExamplesAndEdgeCases) {
       {"if (x) ifnot (y) \"1\" else \"3\" endif \"2\" endif", 0, "32", ""},
       {"if (FALSE) if (y) \"1\" endif else \"4\" endif", 0, "4", ""},
       {"If (x) \"1\" Endif", 9, "", "if without endif"},
+      {"elseif (x) \"1\" endif", 9, "", "Else/Elseifnot without If"},
+      {"ENDIF", 9, "", "Endif without If"},
+      {"if (x) \"1\" endif endif", 9, "1", "Endif without If"},
+      {"%lang", 9, "", "Missing ending %"},
+      {"%a.b.c.d%", 9, "", "Missing ending %"},
+      {"\"open", 9, "", "Missing ending quote"},
   };
   for (const ScriptCase& c : cases) Check(c);
 }
@@ -132,18 +137,6 @@ TEST_F(ScriptCommandTest, NulByteIsNotAnItem) {
   // Skipping over a NUL byte inside a skipped branch ends, too.
   EXPECT_EQ(RunScript(std::string("if (FALSE) \0 \"x\" endif \"y\"", 26)), kStatusOk);
   EXPECT_EQ(context_->Output().Text(), "y");
-}
-
-TEST_F(ScriptCommandTest, KeywordErrors) {
-  const ScriptCase cases[] = {
-      {"elseif (x) \"1\" endif", 9, "", "Else/Elseifnot without If"},
-      {"ENDIF", 9, "", "Endif without If"},
-      {"if (x) \"1\" endif endif", 9, "1", "Endif without If"},
-      {"%lang", 9, "", "Missing ending %"},
-      {"%a.b.c.d%", 9, "", "Missing ending %"},
-      {"\"open", 9, "", "Missing ending quote"},
-  };
-  for (const ScriptCase& c : cases) Check(c);
 }
 
 TEST_F(ScriptCommandTest, Conditions) {

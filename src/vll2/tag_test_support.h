@@ -62,19 +62,16 @@ class RecordCommandTest : public ::testing::Test {
     std::string name;
     TVLLParams params;
     CallResult result;
-    if (reader.ParseCommand(name, &params) != TVLLScript::kOk) {
-      ADD_FAILURE() << "call does not read: " << call;
+    TVLLBaseCommand* command =
+        reader.ParseCommand(name, &params) == TVLLScript::kOk ? ws_.FindCommand(name) : nullptr;
+    if (!command) {
+      ADD_FAILURE() << "call does not read or names no command: " << call;
       return result;
     }
     TVLLContext context;
     context.SetWorkSpace(&ws_);
     context.SetHtml(html);
     if (with_record) context.SetObject("marc", std::make_unique<TVLLString>(std::string(record)));
-    TVLLBaseCommand* command = ws_.FindCommand(name);
-    if (!command) {
-      ADD_FAILURE() << "no command " << name;
-      return result;
-    }
     std::unique_ptr<TVLLBaseCommand> clone = command->Clone();
     result.status = clone->Execute(context, &params);
     result.output = context.Output().Text();

@@ -147,9 +147,8 @@ TEST_F(VLL2WTest, TextGroupCommandKeepsEmptyLastParameter) {
 }
 
 // How definition lines are stored, seen through the workspace.
-class VLL2WDefinitionTest : public VLL2WTest {};
 
-TEST_F(VLL2WDefinitionTest, TagLinesBecomeKeysAndSpecifications) {
+TEST_F(VLL2WTest, TagLinesBecomeKeysAndSpecifications) {
   ASSERT_EQ(engine_.Command("t", "tag",
                             "245 x {$a}\r\n245 {$a}\n\ta b c {$b} \n  {$c}\r\n  no brace  \n&name {$d}",
                             "add"),
@@ -162,7 +161,7 @@ TEST_F(VLL2WDefinitionTest, TagLinesBecomeKeysAndSpecifications) {
   EXPECT_NE(engine_.WorkSpace().FindCommand("T"), nullptr);
 }
 
-TEST_F(VLL2WDefinitionTest, BuiltInCommandsInOrder) {
+TEST_F(VLL2WTest, BuiltInCommandsInOrder) {
   const TVLLNamedObjectList& commands = engine_.WorkSpace().Commands();
   ASSERT_EQ(commands.Count(), 4);
   const char* names[] = {"txt", "select", "count", "script"};
