@@ -18,24 +18,19 @@ TEST(RegistryDataTest, KeysAndValueNamesIgnoreCaseAndKeepFirstSpelling) {
   EXPECT_TRUE(data.KeyExists(kCR, "\\CLSID\\"));    // outer backslashes do not count
   EXPECT_FALSE(data.KeyExists(kLM, "CLSID"));        // the roots are separate
   EXPECT_FALSE(data.GetValue(kCR, "CLSID\\{AB}", "ThreadingModel").has_value());
-  const std::string text = data.Serialize();
-  EXPECT_NE(text.find("[HKEY_CLASSES_ROOT\\CLSID\\{AB}\\InprocServer32]\n\"ThreadingModel\"=\"Free\"\n"),
-            std::string::npos)
-      << text;
+  EXPECT_THAT(data.Serialize(), testing::HasSubstr("[HKEY_CLASSES_ROOT\\CLSID\\{AB}\\InprocServer32]\n\"ThreadingModel\"=\"Free\"\n"));
 }
 
 TEST(RegistryDataTest, DeleteKeyRemovesTheSubtreeOnly) {
   TRegistryData data;
-  data.SetValue(kCR, "A\\B", "", "1");
-  data.SetValue(kCR, "A\\B\\C", "", "2");
-  data.SetValue(kCR, "A\\B-x", "", "3");  // sorts between A\B and A\B\C
-  data.SetValue(kCR, "A\\BC", "", "4");
+  // A\B-x sorts between A\B and A\B\C.
+  for (const char* key : {"A\\B", "A\\B\\C", "A\\B-x", "A\\BC"}) data.SetValue(kCR, key, "", key);
   EXPECT_TRUE(data.HasSubkeys(kCR, "A\\B"));
   EXPECT_TRUE(data.DeleteKey(kCR, "a\\b"));
   EXPECT_FALSE(data.KeyExists(kCR, "A\\B"));
   EXPECT_FALSE(data.KeyExists(kCR, "A\\B\\C"));
-  EXPECT_EQ(data.GetValue(kCR, "A\\B-x", ""), "3");
-  EXPECT_EQ(data.GetValue(kCR, "A\\BC", ""), "4");
+  EXPECT_EQ(data.GetValue(kCR, "A\\B-x", ""), "A\\B-x");
+  EXPECT_EQ(data.GetValue(kCR, "A\\BC", ""), "A\\BC");
   EXPECT_FALSE(data.DeleteKey(kCR, "A\\B"));
 }
 
