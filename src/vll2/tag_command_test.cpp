@@ -64,8 +64,6 @@ TEST_F(TagCommandTest, SeparatorOnlyBetweenFieldsThatWrite) {
   constexpr std::string_view record =
       "*7001 $aA1\n*7001 $xnothing\n*7001 $aA3\n*7001 $xnothing again\n^";
   EXPECT_EQ(Run("#t([, 700, R, \\, , ])", record).output, "[A1, A3]");
-  EXPECT_EQ(Run("#t(, 700, R, \\, )", "*7001 $xnone\n*7001 $aOnly one field\n^").output,
-            "Only one field");
 }
 
 TEST_F(TagCommandTest, SpecificationsAndPatterns) {

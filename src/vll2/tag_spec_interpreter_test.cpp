@@ -142,24 +142,19 @@ TEST_F(TagSpecTest, CallParametersAreEvaluatedAndTrimmed) {
 }
 
 TEST_F(TagSpecTest, SyntaxErrorsRecordTheLevelText) {
-  const SpecRow rows[] = {
-      {"$a ?", "$a ?"},  // conditional without condition
-      {"$a ?($b)", "$a ?($b)"},  // without a branch
-      {"?($b){x}::", "?($b){x}::"},   // "::" without a branch
-      {"?($a $b){x}", "?($a $b){x}"},  // a second operand without operator reads as operator "$"
-      {"*24x$a", "*24x$a"},
-      {"*245a", "*245a"},
-      {"*245$1", "*245$1"},
-      {"\"open", "\"open"},
-      {"#(", "#("},
-      {"$a%a.b.c.d%", "$a%a.b.c.d%"},
+  const char* specs[] = {
+      "$a ?",         // conditional without condition
+      "$a ?($b)",     // without a branch
+      "?($b){x}::",   // "::" without a branch
+      "?($a $b){x}",  // a second operand without operator reads as operator "$"
+      "*24x$a",      "*245a", "*245$1", "\"open", "#(", "$a%a.b.c.d%",
   };
-  for (const SpecRow& row : rows) {
-    CallResult r = Format(row.spec);
-    EXPECT_EQ(r.status, 9) << row.spec;
-    EXPECT_EQ(r.error_where, "vll2TagCommand") << row.spec;
-    EXPECT_EQ(r.error_message, "Error in script:" + std::string(row.output)) << row.spec;
-    EXPECT_EQ(r.error_detail, "_Process") << row.spec;
+  for (const char* spec : specs) {
+    CallResult r = Format(spec);
+    EXPECT_EQ(r.status, 9) << spec;
+    EXPECT_EQ(r.error_where, "vll2TagCommand") << spec;
+    EXPECT_EQ(r.error_message, "Error in script:" + std::string(spec)) << spec;
+    EXPECT_EQ(r.error_detail, "_Process") << spec;
   }
 }
 

@@ -28,14 +28,12 @@ class VLL2WTest : public ::testing::Test {
   TVLL2W engine_;
 };
 
-TEST_F(VLL2WTest, UnknownActionIsAResultNotAFailure) {
+TEST_F(VLL2WTest, UnknownActionIsAResultAndLetterCaseIsIgnored) {
   EXPECT_EQ(engine_.Command("t", "tag", "", "remove"), "VLL2 command error: Unknown action remove");
   EXPECT_EQ(engine_.Command("t", "tag", "", "REMOVE"), "VLL2 command error: Unknown action remove");
   EXPECT_EQ(engine_.Command("t", "script", "\"x\"", ""), "VLL2 command error: Unknown action ");
   EXPECT_EQ(engine_.Execute("t", "", false), "");
-}
-
-TEST_F(VLL2WTest, TypeAndActionIgnoreLetterCase) {
+  // Type and action ignore letter case.
   EXPECT_EQ(engine_.Command("t", "TAG", "245 {$a : $b}", "Add"), "");
   EXPECT_EQ(engine_.Command("c", "Constant", "k  v", "ADD"), "");
   EXPECT_EQ(RunScript("%c.k%"), " v");
