@@ -70,8 +70,29 @@ inline void Network2(const std::uint32_t (&p)[kRounds + 2], const std::uint32_t 
 
 constexpr auto Encipher = Network<false>;
 constexpr auto Decipher = Network<true>;
-constexpr auto Encipher2 = Network2<false>;
-constexpr auto Decipher2 = Network2<true>;
+
+// The network over `blocks` consecutive 8-byte blocks in place. Two
+// independent blocks at a time: the rounds of one block are a chain of
+// dependent loads, so interleaving a second chain fills the idle cycles.
+template <bool kReverse>
+void NetworkECB(const std::uint32_t (&p)[kRounds + 2], const std::uint32_t (&s)[4][256],
+                std::uint8_t* data, std::size_t blocks) noexcept {
+  for (; blocks >= 2; blocks -= 2, data += 2 * kBlockSize) {
+    std::uint32_t l1 = LoadBigEndian(data), r1 = LoadBigEndian(data + 4);
+    std::uint32_t l2 = LoadBigEndian(data + 8), r2 = LoadBigEndian(data + 12);
+    Network2<kReverse>(p, s, l1, r1, l2, r2);
+    StoreBigEndian(l1, data);
+    StoreBigEndian(r1, data + 4);
+    StoreBigEndian(l2, data + 8);
+    StoreBigEndian(r2, data + 12);
+  }
+  if (blocks == 1) {
+    std::uint32_t left = LoadBigEndian(data), right = LoadBigEndian(data + 4);
+    Network<kReverse>(p, s, left, right);
+    StoreBigEndian(left, data);
+    StoreBigEndian(right, data + 4);
+  }
+}
 }  // namespace
 
 TBlowCore::TBlowCore() noexcept : p_{}, s_{}, block_{} {}
@@ -138,43 +159,11 @@ void TBlowCore::EncipherBlock(std::uint8_t* block) const noexcept { EncipherECB(
 void TBlowCore::DecipherBlock(std::uint8_t* block) const noexcept { DecipherECB(block, 1); }
 
 void TBlowCore::EncipherECB(std::uint8_t* data, std::size_t blocks) const noexcept {
-  // Two independent blocks at a time: the rounds of one block are a chain of
-  // dependent loads, so interleaving a second chain fills the idle cycles.
-  for (; blocks >= 2; blocks -= 2, data += 2 * kBlockSize) {
-    std::uint32_t l1 = LoadBigEndian(data), r1 = LoadBigEndian(data + 4);
-    std::uint32_t l2 = LoadBigEndian(data + 8), r2 = LoadBigEndian(data + 12);
-    Encipher2(p_, s_, l1, r1, l2, r2);
-    StoreBigEndian(l1, data);
-    StoreBigEndian(r1, data + 4);
-    StoreBigEndian(l2, data + 8);
-    StoreBigEndian(r2, data + 12);
-  }
-  for (std::size_t n = 0; n < blocks; ++n, data += kBlockSize) {
-    std::uint32_t left = LoadBigEndian(data);
-    std::uint32_t right = LoadBigEndian(data + 4);
-    Encipher(p_, s_, left, right);
-    StoreBigEndian(left, data);
-    StoreBigEndian(right, data + 4);
-  }
+  NetworkECB<false>(p_, s_, data, blocks);
 }
 
 void TBlowCore::DecipherECB(std::uint8_t* data, std::size_t blocks) const noexcept {
-  for (; blocks >= 2; blocks -= 2, data += 2 * kBlockSize) {
-    std::uint32_t l1 = LoadBigEndian(data), r1 = LoadBigEndian(data + 4);
-    std::uint32_t l2 = LoadBigEndian(data + 8), r2 = LoadBigEndian(data + 12);
-    Decipher2(p_, s_, l1, r1, l2, r2);
-    StoreBigEndian(l1, data);
-    StoreBigEndian(r1, data + 4);
-    StoreBigEndian(l2, data + 8);
-    StoreBigEndian(r2, data + 12);
-  }
-  for (std::size_t n = 0; n < blocks; ++n, data += kBlockSize) {
-    std::uint32_t left = LoadBigEndian(data);
-    std::uint32_t right = LoadBigEndian(data + 4);
-    Decipher(p_, s_, left, right);
-    StoreBigEndian(left, data);
-    StoreBigEndian(right, data + 4);
-  }
+  NetworkECB<true>(p_, s_, data, blocks);
 }
 
 }  // namespace vellorax::crypt
