@@ -48,3 +48,18 @@ function(vx_add_fuzzer name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
 endfunction()
+
+# vx_add_subsystem(<name> [DEPS <targets...>])
+# A subsystem folder whose every *.cpp belongs to the library vx_<name> and
+# every *_test.cpp to its one test executable vx_<name>_tests, so new units
+# need no edit of its CMakeLists.txt.
+function(vx_add_subsystem name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "_test\\.cpp$")
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  vx_add_library(vx_${name} SOURCES ${sources} DEPS ${ARG_DEPS})
+  if(tests)
+    vx_add_test(vx_${name}_tests SOURCES ${tests} DEPS vx_${name})
+  endif()
+endfunction()

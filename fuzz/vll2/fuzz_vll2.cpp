@@ -16,32 +16,11 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_input.h"
 #include "vll2/vll2w.h"
 
-namespace {
-
-std::vector<std::string_view> SplitParts(std::string_view data, size_t count) {
-  std::vector<std::string_view> parts;
-  while (parts.size() + 1 < count) {
-    size_t nul = data.find('\0');
-    if (nul == std::string_view::npos) break;
-    parts.push_back(data.substr(0, nul));
-    data.remove_prefix(nul + 1);
-  }
-  parts.push_back(data);
-  parts.resize(count);
-  return parts;
-}
-
-void Register(vellorax::vll2::TVLL2W& engine, std::string_view name, std::string_view type,
-              std::string_view text) {
-  try {
-    engine.Command(name, type, text, "add");
-  } catch (const vellorax::vll2::EVLL2Error&) {
-  }
-}
-
-}  // namespace
+using vellorax::fuzz::Register;
+using vellorax::fuzz::SplitParts;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const char* const kTypes[] = {"tag", "constant", "table", "script"};
