@@ -30,6 +30,11 @@ TVLLScript::TVLLScript(std::string_view text)
   Next();
 }
 
+TVLLScript::TVLLScript(std::string&& text)
+    : owned_(std::move(text)), text_(owned_), length_(static_cast<int>(text_.size())) {
+  Next();
+}
+
 void TVLLScript::SetPosition(int n) {
   if (n < 0 || n > length_) return;
   position_ = n;
@@ -284,7 +289,14 @@ int TVLLScript::ParseTextCommand(std::string& group, std::string& key, std::stri
 // block -> '(' {block | any} ')' | '[' {block | any} ']' | '{' {block | any} '}'
 //        | '(:' {block | any} ':)'           (only the block's own kind nests)
 int TVLLScript::ReadBracketed(std::string& kind, std::string& content) {
-  content.clear();
+  std::string_view view;
+  const int status = ReadBracketed(kind, view);
+  content.assign(view);
+  return status;
+}
+
+int TVLLScript::ReadBracketed(std::string& kind, std::string_view& content) {
+  content = {};
   SkipBlanks();
   std::string found;
   if (current_ == '(' && PeekNext() == ':') {
@@ -342,7 +354,7 @@ int TVLLScript::ReadBracketed(std::string& kind, std::string& content) {
   }
   if (current_ != '\0') {
     const int end = content_end != 0 ? content_end : std::min(p, length_ + 1);
-    content.assign(text_, static_cast<size_t>(from) - 1, static_cast<size_t>(end - from));
+    content = text_.substr(static_cast<size_t>(from) - 1, static_cast<size_t>(end - from));
   }
   Restore(std::min(p, length_ + 1));
   return depth == 0 ? kOk : kSyntaxError;

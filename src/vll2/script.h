@@ -43,14 +43,18 @@ class TVLLScript {
   // Nested command calls deeper than this ("#a(#b(#c(...") do not read.
   static constexpr int kMaxCallNesting = 200;
 
-  // Stands on the first character of `text` (or at the end for "").
+  // Stands on the first character of `text` (or at the end for ""). A view
+  // or a C string is read in place and must outlive the reader; a temporary
+  // string is kept by the reader.
   explicit TVLLScript(std::string_view text);
+  explicit TVLLScript(const char* text) : TVLLScript(std::string_view(text)) {}
+  explicit TVLLScript(std::string&& text);
   virtual ~TVLLScript() = default;
 
   TVLLScript(const TVLLScript&) = delete;
   TVLLScript& operator=(const TVLLScript&) = delete;
 
-  const std::string& Text() const { return text_; }
+  std::string_view Text() const { return text_; }
   int Position() const { return position_; }
   int Length() const { return length_; }
   char Current() const { return current_; }
@@ -128,6 +132,8 @@ class TVLLScript {
   // own kind nests. kSyntaxError when no closer is found (the reader is then
   // left where it stopped).
   int ReadBracketed(std::string& kind, std::string& content);
+  // The same with `content` a view into Text().
+  int ReadBracketed(std::string& kind, std::string_view& content);
 
   // A string in double or single quotes; backslash + quote gives the quote,
   // backslash + anything else stays as written. On failure `value` is
@@ -179,7 +185,8 @@ class TVLLScript {
   template <typename Predicate>
   std::string_view ReadWhile(Predicate accept);
 
-  std::string text_;
+  std::string owned_;
+  std::string_view text_;
   int position_ = 0;
   int length_ = 0;
   char current_ = '\0';

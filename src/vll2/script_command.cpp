@@ -44,14 +44,14 @@ int KeywordCodeAnyCase(std::string_view word) {
 
 // The part of a call's name that reads from the 1-based `pos` of `text`
 // (blanks and an optional "#" skipped), for the parse error message.
-std::string NameReadAt(const std::string& text, int pos) {
+std::string NameReadAt(std::string_view text, int pos) {
   size_t i = pos < 1 ? 0 : static_cast<size_t>(pos - 1);
   while (i < text.size() && TVLLScript::IsBlank(text[i])) ++i;
   if (i < text.size() && text[i] == '#') ++i;
   if (i >= text.size() || !TVLLScript::IsLetter(text[i])) return std::string();
   size_t end = i;
   while (end < text.size() && TVLLScript::IsNameChar(text[end])) ++end;
-  return text.substr(i, end - i);
+  return std::string(text.substr(i, end - i));
 }
 
 char TruthChar(std::uint8_t decided) { return decided == 1 ? 'T' : 'F'; }
@@ -196,10 +196,10 @@ TVLLStatus TVLLScriptCommand::_Keyword(TVLLScript& reader, int base, int code, b
   const int body_start = reader.Position();
   TVLLStatus status = _SkipTo(reader, 0);
   if (status != kStatusOk) return status;
-  const std::string& text = reader.Text();
+  const std::string_view text = reader.Text();
   const size_t from = static_cast<size_t>(body_start - 1);
   const size_t count = static_cast<size_t>(reader.Position() - body_start);
-  TVLLScript body(std::string_view(text).substr(from, count));
+  TVLLScript body(text.substr(from, count));
   status = _Run(body, base + static_cast<int>(from));
   if (status == kStatusOk) status = _SkipTo(reader, 1);
   return status;

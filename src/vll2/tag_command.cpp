@@ -48,10 +48,17 @@ bool NeedsConversion(std::string_view text, bool html) {
 
 }  // namespace
 
+TVLLTagCommand::TVLLTagCommand(std::string name, std::shared_ptr<TVLLObject> tag)
+    : TVLLTagCommand(std::move(name), std::move(tag), std::make_shared<TVLLTagProgramCache>()) {}
+
+TVLLTagCommand::TVLLTagCommand(std::string name, std::shared_ptr<TVLLObject> tag,
+                               std::shared_ptr<TVLLTagProgramCache> programs)
+    : TVLLBaseCommand(std::move(name), std::move(tag)), programs_(std::move(programs)) {}
+
 TVLLTagCommand::~TVLLTagCommand() = default;
 
 std::unique_ptr<TVLLBaseCommand> TVLLTagCommand::Clone() const {
-  return std::make_unique<TVLLTagCommand>(Name(), SharedTag());
+  return std::unique_ptr<TVLLBaseCommand>(new TVLLTagCommand(Name(), SharedTag(), programs_));
 }
 
 TVLLStatus TVLLTagCommand::DoExecute() {
@@ -139,6 +146,7 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
 
   if (spec_.empty() && WorkSpace()) spec_ = WorkSpace()->GetTagSpec(tag_pattern_);
   if (spec_.empty()) spec_ = kDefaultSpec;
+  program_ = programs_->Get(spec_);
 
   TVLLObject* record = Context().GetObject("marc");
   if (auto* text = dynamic_cast<TVLLString*>(record)) {
@@ -173,18 +181,18 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   }
   marc_ = nullptr;
   own_marc_.reset();
+  program_.reset();
   return status;
 }
 
 TVLLStatus TVLLTagCommand::_AddTag() {
-  TVLLScript reader(spec_);
   pending_.clear();
   last_code_ = ' ';
   field_start_ = Output().Length();
   if (!separator_.empty() && fields_written_ > 0) WriteFrame(separator_);
 
   const int n = Output().Length();
-  const TVLLStatus status = _Process(reader);
+  const TVLLStatus status = _Process(*program_);
   if (Output().Length() <= n) Output().Truncate(field_start_);
   if (status != kStatusOk) {
     RecordError(status, kWhereAddTag, "Error in script:" + spec_, Name());

@@ -18,10 +18,10 @@
 
 #include "vll2/base_command.h"
 #include "vll2/marc.h"
+#include "vll2/tag_program.h"
 
 namespace vellorax::vll2 {
 
-class TVLLScript;
 
 class TVLLTagCommand : public TVLLBaseCommand {
  public:
@@ -29,7 +29,7 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // tag pattern: the field's $a values if it has any, else its $b values.
   static constexpr std::string_view kDefaultSpec = "{?($a){$a / $a}::{?($b){$b / $b}}}";
 
-  using TVLLBaseCommand::TVLLBaseCommand;
+  explicit TVLLTagCommand(std::string name, std::shared_ptr<TVLLObject> tag = nullptr);
   ~TVLLTagCommand() override;
 
   std::unique_ptr<TVLLBaseCommand> Clone() const override;
@@ -51,33 +51,37 @@ class TVLLTagCommand : public TVLLBaseCommand {
   std::string ParameterListing(std::string_view message) const;
 
   // ---- tag specification interpreter (tag_spec_interpreter.cpp) ----
-  // One specification level; 0, or 9 for a syntax error.
-  TVLLStatus _Process(TVLLScript& reader);
+  // Runs one specification level; 0, or 9 for a syntax error.
+  TVLLStatus _Process(const TVLLTagLevel& level);
   // Writes Pending unless it is punctuation before the field's first output.
   void _FlushPending();
   // Writes Pending as it stands and empties it.
   void WritePending();
   // The element operations; false is a syntax error of the level.
-  bool _Subfield(TVLLScript& reader);
+  void _Subfield(const TVLLTagOp& op);
   void _EmitSubfield(int start, int count);
-  bool _FieldRef(TVLLScript& reader);
-  bool _Ampersand(TVLLScript& reader);
-  bool _Group(TVLLScript& reader);
-  bool _Conditional(TVLLScript& reader);
+  void _FieldRef(const TVLLTagOp& op);
+  bool _Ampersand(const TVLLTagOp& op);
+  bool _Group(const TVLLTagOp& op);
+  bool _Conditional(const TVLLTagOp& op);
   // 1 true, 2 false, 9 malformed.
-  TVLLStatus _EvalCondition(std::string_view text);
-  bool _Operand(TVLLScript& reader, std::string& value);
-  bool _TextRef(TVLLScript& reader);
-  TVLLStatus _Command(TVLLScript& reader);
-  TVLLParams _EvalParams(const TVLLParams& list);
-  // Reads "(:" pos=.. len=.. ":)" when the reader stands on it; false when
-  // the block does not close. start/count stay 0 without options.
-  bool ReadOptions(TVLLScript& reader, int& start, int& count);
+  TVLLStatus _EvalCondition(const TVLLTagCondition& condition);
+  bool _Operand(const TVLLTagOp& op, std::string& value);
+  void _TextRef(const TVLLTagTextRef& ref);
+  TVLLStatus _Command(const TVLLTagCall& call);
+  TVLLParams _EvalParams(const TVLLTagCall& call);
   // A quoted item: a "%" reference, a "#" call, or the text itself.
-  void QuotedItem(std::string_view text);
+  void QuotedItem(const TVLLTagOp& op);
+
+  TVLLTagCommand(std::string name, std::shared_ptr<TVLLObject> tag,
+                 std::shared_ptr<TVLLTagProgramCache> programs);
+
+  // The read specifications, shared with every clone.
+  std::shared_ptr<TVLLTagProgramCache> programs_;
 
   // Working fields of one run.
   std::string spec_;
+  std::shared_ptr<const TVLLTagLevel> program_;
   std::optional<TVLLMarc> own_marc_;  // made by this run
   TVLLMarc* marc_ = nullptr;          // own_marc_, or the context's navigator
   // Views of the call's parameter texts, which outlive the run.

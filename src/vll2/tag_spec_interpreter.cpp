@@ -1,7 +1,8 @@
 // The interpreter of the tag specification language, run by TVLLTagCommand
 // on the field its navigator stands on. Literal text is held in pending_ and
 // written only when a value follows it, so separators appear only between
-// values that exist.
+// values that exist. It runs the elements of each level as tag_program.cpp
+// read them; the grammar below is what that reading follows.
 //
 // Grammar of one level (_Process), by the first character of an element:
 //   element -> "{" level "}"                      block
@@ -16,43 +17,26 @@
 //            | "\" char | char                     literal text
 //   options -> "(:" attributes ":)"               pos=N len=N
 
-#include <algorithm>
-
 #include "common/text_compare.h"
 #include "vll2/expression.h"
 #include "vll2/marc.h"
 #include "vll2/script.h"
 #include "vll2/tag_command.h"
-#include "vll2/vll_common.h"
+#include "vll2/tag_program.h"
 #include "vll2/work_space.h"
 
 namespace vellorax::vll2 {
 namespace {
 
+using Kind = TVLLTagOp::Kind;
+
 constexpr std::string_view kWhereProcess = "vll2TagCommand";
 constexpr TVLLStatus kConditionTrue = 1;
 
-bool IsAsciiAlnum(char c) { return TVLLScript::IsLetter(c) || TVLLScript::IsDigit(c); }
-
-// Leading decimal digits of an attribute value; 0 when it has none.
-int AttributeNumber(const TVLLNamedObjectList& list, std::string_view name) {
-  const std::string value = TVLLCommon::GetString(list, name);
-  long long n = 0;
-  for (char c : value) {
-    if (!TVLLScript::IsDigit(c)) break;
-    n = n * 10 + (c - '0');
-    if (n > 1000000000) break;
-  }
-  return static_cast<int>(n);
-}
-
-// Strips characters with codes 0 to 32 from both ends.
-std::string TrimControl(std::string s) {
-  size_t b = 0;
-  while (b < s.size() && static_cast<unsigned char>(s[b]) <= 32) ++b;
-  size_t e = s.size();
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
-  return s.substr(b, e - b);
+std::string ErrorInScript(std::string_view text) {
+  std::string message = "Error in script:";
+  message += text;
+  return message;
 }
 
 }  // namespace
@@ -71,149 +55,111 @@ void TVLLTagCommand::_FlushPending() {
   WritePending();
 }
 
-TVLLStatus TVLLTagCommand::_Process(TVLLScript& reader) {
+TVLLStatus TVLLTagCommand::_Process(const TVLLTagLevel& level) {
   TVLLNestingGuard guard(Context(), kWhereProcess, "_Process");
   if (!guard.Entered()) return kStatusSyntax;
 
   last_code_ = ' ';
   TVLLStatus status = kStatusOk;
   bool ok = true;
-  while (reader.NotEnd() && status == kStatusOk && ok) {
-    const char c = reader.Current();
-    switch (c) {
-      case '{': {
-        std::string kind = "{";
-        std::string content;
-        if (reader.ReadBracketed(kind, content) != TVLLScript::kOk) {
-          status = kStatusSyntax;
-        } else {
-          TVLLScript block(content);
-          status = _Process(block);
-        }
+  for (const TVLLTagOp& op : level.Ops()) {
+    if (status != kStatusOk || !ok) break;
+    switch (op.kind) {
+      case Kind::kLiteral:
+        pending_ += op.text;
         break;
-      }
-      case '$':
-        ok = _Subfield(reader);
+      case Kind::kBlock:
+        status = _Process(*op.level);
         break;
-      case '&':
-        ok = _Ampersand(reader);
+      case Kind::kUnclosedBlock:
+        status = kStatusSyntax;
         break;
-      case '?':
-        ok = _Conditional(reader);
+      case Kind::kSubfield:
+        _Subfield(op);
         break;
-      case '(':
-      case '[':
-        ok = _Group(reader);
+      case Kind::kFieldRef:
+        _FieldRef(op);
         break;
-      case '*':
-        ok = _FieldRef(reader);
+      case Kind::kNamedSpec:
+      case Kind::kEntity:
+        ok = _Ampersand(op);
         break;
-      case '"':
-      case '\'': {
-        std::string text;
-        ok = reader.ParseQuotedString(text) == TVLLScript::kOk;
-        if (ok) QuotedItem(text);
+      case Kind::kConditional:
+        ok = _Conditional(op);
         break;
-      }
-      case '\\':
-        reader.Next();
-        if (reader.NotEnd()) {
-          pending_ += reader.Current();
-          reader.Next();
-        }
+      case Kind::kGroup:
+        ok = _Group(op);
         break;
-      case '#': {
+      case Kind::kClearPending:
+        pending_.clear();
+        break;
+      case Kind::kQuoted:
+        QuotedItem(op);
+        break;
+      case Kind::kCommand: {
         const int m = Output().Length();
         WritePending();
         const int m2 = Output().Length();
-        if (_Command(reader) == kStatusSyntax) {
+        if (_Command(*op.call) == kStatusSyntax) {
           ok = false;
         } else if (Output().Length() == m2) {
           Output().Truncate(m);  // a call that writes nothing takes the pending text back
         }
         break;
       }
-      case '%': {
+      case Kind::kTextRef: {
         // A text of a text group behaves like literal text.
         const int m = Output().Length();
-        ok = _TextRef(reader);
-        if (ok) {
-          pending_ += Output().TextFrom(m);
-          Output().Truncate(m);
-        }
+        _TextRef(*op.ref);
+        pending_ += Output().TextFrom(m);
+        Output().Truncate(m);
         break;
       }
+      case Kind::kFail:
+        if (op.flag) WritePending();
+        WriteRaw(op.text);
+        ok = false;
+        break;
       default:
-        pending_ += c;
-        reader.Next();
+        ok = false;
         break;
     }
   }
   if (!ok) {
-    RecordError(kStatusSyntax, kWhereProcess, "Error in script:" + reader.Text(), "_Process");
+    RecordError(kStatusSyntax, kWhereProcess, ErrorInScript(level.Text()), "_Process");
     return kStatusSyntax;
   }
   WritePending();
   return status;
 }
 
-void TVLLTagCommand::QuotedItem(std::string_view text) {
+void TVLLTagCommand::QuotedItem(const TVLLTagOp& op) {
   const int m = Output().Length();
   _FlushPending();
   const int m2 = Output().Length();
-  if (text.starts_with('%')) {
-    TVLLScript reader(text);
-    if (!_TextRef(reader)) WriteRaw(text);
-  } else if (text.starts_with('#')) {
-    TVLLScript reader(text);
-    if (_Command(reader) == kStatusSyntax) WriteRaw(text);
+  if (op.ref) {
+    _TextRef(*op.ref);
+  } else if (op.flag) {
+    WriteRaw("??");  // an unreadable reference
+    WriteRaw(op.text);
+  } else if (op.call) {
+    if (_Command(*op.call) == kStatusSyntax) WriteRaw(op.text);
   } else {
-    WriteRaw(text);
+    WriteRaw(op.text);
   }
   if (Output().Length() == m2) Output().Truncate(m);
 }
 
-bool TVLLTagCommand::ReadOptions(TVLLScript& reader, int& start, int& count) {
-  start = 0;
-  count = 0;
-  if (reader.Current() != '(' || reader.PeekNext() != ':') return true;
-  std::string kind = "(:";
-  std::string content;
-  if (reader.ReadBracketed(kind, content) != TVLLScript::kOk) return false;
-  TVLLNamedObjectList attributes;
-  int pos = 1;
-  TVLLScript::ReadAttributes(content, pos, attributes);
-  start = AttributeNumber(attributes, "pos");
-  count = AttributeNumber(attributes, "len");
-  return true;
-}
-
-bool TVLLTagCommand::_Subfield(TVLLScript& reader) {
-  reader.Next();
-  if (!reader.NotEnd()) {
-    pending_ += '$';
-    return true;
-  }
-  const char code = reader.Current();
-  reader.Next();
-  if (!IsAsciiAlnum(code)) {
-    pending_ += '$';
-    pending_ += code;
-    return true;
-  }
-  int start = 0;
-  int count = 0;
-  ReadOptions(reader, start, count);  // an unreadable options block only loses the options
+void TVLLTagCommand::_Subfield(const TVLLTagOp& op) {
   if (marc_) {
-    if (code == last_code_) {
-      while (marc_->FindNextSubfield()) _EmitSubfield(start, count);
+    if (op.code == last_code_) {
+      while (marc_->FindNextSubfield()) _EmitSubfield(op.start, op.count);
     } else {
-      if (marc_->FindFirstSubfield(code)) _EmitSubfield(start, count);
-      last_code_ = code;
+      if (marc_->FindFirstSubfield(op.code)) _EmitSubfield(op.start, op.count);
+      last_code_ = op.code;
     }
   }
   pending_.clear();
-  return true;
 }
 
 void TVLLTagCommand::_EmitSubfield(int start, int count) {
@@ -225,83 +171,47 @@ void TVLLTagCommand::_EmitSubfield(int start, int count) {
   }
 }
 
-bool TVLLTagCommand::_FieldRef(TVLLScript& reader) {
-  reader.Next();
-  std::string path;
-  for (int i = 0; i < 3; ++i) {
-    if (!reader.IsDigit()) return false;
-    path += reader.Current();
-    reader.Next();
-  }
-  for (int i = 0; i < 2 && reader.NotEnd() && reader.Current() != '$'; ++i) {
-    path += reader.Current();
-    reader.Next();
-  }
-  if (reader.Current() != '$') return false;
-  path += '$';
-  reader.Next();
-  if (!reader.IsLetter()) return false;
-  path += reader.Current();
-  reader.Next();
-
-  int start = 0;
-  int count = 0;
-  if (!ReadOptions(reader, start, count)) return false;
-  if (!marc_) return true;
-  const std::string value = start != 0 && count != 0
-                                ? marc_->ValueByPathPart(path, start, count)
-                                : marc_->ValueByPath(path);
-  if (!value.empty()) {
+void TVLLTagCommand::_FieldRef(const TVLLTagOp& op) {
+  if (!marc_) return;
+  if (op.start != 0 && op.count != 0) {
+    const std::string value = marc_->ValueByPathPart(op.text, op.start, op.count);
+    if (value.empty()) return;
     _FlushPending();
     WriteRaw(value);
+    return;
   }
-  return true;
-}
-
-bool TVLLTagCommand::_Ampersand(TVLLScript& reader) {
-  reader.Next();
-  const std::string name = reader.ReadLetters();
-  const std::string ref = "&" + name;
-  if (reader.Current() != ';') {
-    const std::string spec = WorkSpace() ? WorkSpace()->GetTagSpec(ref) : std::string();
-    if (spec.empty()) {
-      WriteRaw("?&" + ref + "?");
-      return true;
-    }
-    WritePending();
-    TVLLScript named(spec);
-    return _Process(named) == kStatusOk;
-  }
-  reader.Next();
-  if (Context().Html()) {
-    pending_ += ref + ";";
-    return true;
-  }
-  const std::string decoded = TVLLCommon::DecodeHtmlEntity(name);
-  if (decoded != TVLLCommon::kErrorMarker) {
-    pending_ += decoded;
-  } else {
-    pending_ += "?&" + ref + ";?";
-  }
-  return true;
-}
-
-bool TVLLTagCommand::_Group(TVLLScript& reader) {
-  const int m0 = Output().Length();
-  std::string kind;
-  std::string content;
-  if (reader.ReadBracketed(kind, content) != TVLLScript::kOk) {
-    pending_.clear();  // the unclosed rest of the text is consumed
-    return true;
-  }
+  const std::string_view value = marc_->ValueViewByPath(op.text);
+  if (value.empty()) return;
   _FlushPending();
-  WriteRaw(kind);
+  WriteRaw(value);
+}
+
+bool TVLLTagCommand::_Ampersand(const TVLLTagOp& op) {
+  if (op.kind == Kind::kEntity) {
+    pending_ += Context().Html() ? op.text : op.alt;
+    return true;
+  }
+  const std::string spec = WorkSpace() ? WorkSpace()->GetTagSpec(op.text) : std::string();
+  if (spec.empty()) {
+    WriteRaw("?&");
+    WriteRaw(op.text);
+    WriteRaw("?");
+    return true;
+  }
+  WritePending();
+  const std::shared_ptr<const TVLLTagLevel> named = programs_->Get(spec);
+  return _Process(*named) == kStatusOk;
+}
+
+bool TVLLTagCommand::_Group(const TVLLTagOp& op) {
+  const int m0 = Output().Length();
+  _FlushPending();
+  WriteRaw(op.text);
   const int m1 = Output().Length();
-  TVLLScript inner(content);
-  if (_Process(inner) != kStatusOk) return false;
+  if (_Process(*op.level) != kStatusOk) return false;
   if (Output().Length() > m1) {
-    if (kind == "(") WriteRaw(")");
-    if (kind == "[") WriteRaw("]");
+    if (op.text == "(") WriteRaw(")");
+    if (op.text == "[") WriteRaw("]");
   } else {
     Output().Truncate(m0);  // the opener and the flushed pending text go
   }
@@ -309,96 +219,67 @@ bool TVLLTagCommand::_Group(TVLLScript& reader) {
   return true;
 }
 
-bool TVLLTagCommand::_Conditional(TVLLScript& reader) {
-  reader.Next();
+bool TVLLTagCommand::_Conditional(const TVLLTagOp& op) {
   const std::string saved = pending_;
-  bool negate = false;
-  if (reader.Current() == '!') {
-    negate = true;
-    reader.Next();
-  }
-  reader.SkipBlanks();
-  if (reader.Current() != '(') return false;
-  std::string kind = "(";
-  std::string condition;
-  if (reader.ReadBracketed(kind, condition) != TVLLScript::kOk) return false;
-  reader.SkipBlanks();
-  if (reader.Current() != '{') return false;
-  kind = "{";
-  std::string then_branch;
-  if (reader.ReadBracketed(kind, then_branch) != TVLLScript::kOk) return false;
-  reader.SkipBlanks();
-  std::string else_branch;
-  if (reader.Current() == ':' && reader.PeekNext() == ':') {
-    reader.Next();
-    reader.Next();
-    reader.SkipBlanks();
-    if (reader.Current() != '{') return false;
-    kind = "{";
-    if (reader.ReadBracketed(kind, else_branch) != TVLLScript::kOk) return false;
-  }
-
-  const TVLLStatus r = _EvalCondition(condition);
+  const TVLLStatus r = _EvalCondition(*op.condition);
   if (r == kStatusSyntax) return false;
-  const bool truth = (r == kConditionTrue) != negate;
-  const std::string& branch = truth ? then_branch : else_branch;
-  if (branch.empty()) return true;  // pending text before it was dropped by the condition
+  const bool truth = (r == kConditionTrue) != op.flag;
+  const TVLLTagLevel& branch = truth ? *op.level : *op.other;
+  if (branch.Text().empty()) return true;  // pending text before it was dropped by the condition
   pending_ = saved;
-  TVLLScript inner(branch);
-  return _Process(inner) == kStatusOk;
+  return _Process(branch) == kStatusOk;
 }
 
-// condition -> operand [operator operand]
-// operator  -> one character, with a directly following "=" ("==", "<=", "!=" ...)
-TVLLStatus TVLLTagCommand::_EvalCondition(std::string_view text) {
-  TVLLScript reader(text);
-  TVLLExpression expression;
+TVLLStatus TVLLTagCommand::_EvalCondition(const TVLLTagCondition& condition) {
   pending_.clear();
   last_code_ = ' ';
+  if (condition.empty) return kStatusSyntax;
+  TVLLExpression expression;
   std::string value;
-  if (text.empty() || !_Operand(reader, value)) return kStatusSyntax;
+  if (!_Operand(condition.operands[0], value)) return kStatusSyntax;
   expression.AddOperand(value);
-  reader.SkipBlanks();
-  if (reader.NotEnd()) {
-    std::string op(1, reader.Current());
-    reader.Next();
-    if (reader.Current() == '=') {
-      op += '=';
-      reader.Next();
-    }
-    expression.SetOperatorText(op);
-    reader.SkipBlanks();
-    if (!_Operand(reader, value)) return kStatusSyntax;
+  if (!condition.operator_text.empty()) {
+    expression.SetOperatorText(condition.operator_text);
+    if (!_Operand(condition.operands[1], value)) return kStatusSyntax;
     expression.AddOperand(value);
-    reader.SkipBlanks();
-    if (reader.NotEnd()) return kStatusSyntax;
+    if (condition.trailing) return kStatusSyntax;
   }
   return expression.Decide();
 }
 
-// operand -> quoted | "#" call | "%" reference | "$" code | "*" path | NULL
-bool TVLLTagCommand::_Operand(TVLLScript& reader, std::string& value) {
+bool TVLLTagCommand::_Operand(const TVLLTagOp& op, std::string& value) {
   value.clear();
-  reader.SkipBlanks();
-  if (!reader.NotEnd()) return false;
-  if (reader.Current() == '"') return reader.ParseQuotedString(value) == TVLLScript::kOk;
-  const int m = Output().Length();
-  bool ok = false;
-  switch (reader.Current()) {
-    case '#':
-      ok = _Command(reader) == kStatusOk;
-      break;
-    case '%':
-      ok = _TextRef(reader);
-      break;
-    case '$':
-      ok = _Subfield(reader);
-      break;
-    case '*':
-      ok = _FieldRef(reader);
+  switch (op.kind) {
+    case Kind::kOperandValue:
+      value = op.text;
+      return true;
+    case Kind::kOperandLetters:
+      return op.flag;
+    case Kind::kLiteral:
+      pending_ += op.text;  // "$" without a code is literal text
+      return true;
+    case Kind::kCommand:
+    case Kind::kTextRef:
+    case Kind::kSubfield:
+    case Kind::kFieldRef:
       break;
     default:
-      ok = common::AnsiUpperCase(reader.ReadLetters()) == "NULL";
+      return false;
+  }
+  const int m = Output().Length();
+  bool ok = true;
+  switch (op.kind) {
+    case Kind::kCommand:
+      ok = _Command(*op.call) == kStatusOk;
+      break;
+    case Kind::kTextRef:
+      _TextRef(*op.ref);
+      break;
+    case Kind::kSubfield:
+      _Subfield(op);
+      break;
+    default:
+      _FieldRef(op);
       break;
   }
   value = Output().TextFrom(m);
@@ -406,51 +287,48 @@ bool TVLLTagCommand::_Operand(TVLLScript& reader, std::string& value) {
   return ok;
 }
 
-bool TVLLTagCommand::_TextRef(TVLLScript& reader) {
-  const int start = reader.Position();
-  std::string group;
-  std::string key;
-  std::string language;
-  if (reader.ParseTextCommand(group, key, language) != TVLLScript::kOk) {
-    WriteRaw("??");
-    return false;
-  }
+void TVLLTagCommand::_TextRef(const TVLLTagTextRef& ref) {
   std::string text;
-  if (GetGroupText(group, key, language, text) == kStatusOk) {
+  if (GetGroupText(ref.group, ref.key, ref.language, text) == kStatusOk) {
     WriteRaw(text);
   } else {
-    const std::string_view all = reader.Text();
-    const size_t from = static_cast<size_t>(start > 0 ? start - 1 : 0);
-    const size_t to = std::min(static_cast<size_t>(reader.Position() - 1), all.size());
-    WriteRaw("?" + std::string(all.substr(from, to > from ? to - from : 0)) + "?");
+    WriteRaw("?");
+    WriteRaw(ref.raw);
+    WriteRaw("?");
   }
-  return true;
 }
 
-TVLLStatus TVLLTagCommand::_Command(TVLLScript& reader) {
-  std::string name;
-  TVLLParams params;
-  if (reader.ParseCommand(name, &params) != TVLLScript::kOk) return kStatusSyntax;
-  const TVLLParams evaluated = _EvalParams(params);
-  return CallCommand(name, &evaluated);
+TVLLStatus TVLLTagCommand::_Command(const TVLLTagCall& call) {
+  const TVLLParams evaluated = _EvalParams(call);
+  return CallCommand(call.name, &evaluated);
 }
 
-TVLLParams TVLLTagCommand::_EvalParams(const TVLLParams& list) {
+TVLLParams TVLLTagCommand::_EvalParams(const TVLLTagCall& call) {
   TVLLParams result;
-  result.reserve(list.size());
-  for (const std::string& parameter : list) {
-    std::string value = parameter;
-    const char first = parameter.empty() ? '\0' : parameter[0];
-    if (first == '$' || first == '{' || first == '*' || first == '&') {
-      const std::string saved = pending_;
-      pending_.clear();
-      const int m = Output().Length();
-      TVLLScript reader(parameter);
-      if (_Process(reader) == kStatusOk && Output().Length() > m) value = Output().TextFrom(m);
-      Output().Truncate(m);
-      pending_ = saved;
+  result.reserve(call.trimmed.size());
+  for (size_t i = 0; i < call.trimmed.size(); ++i) {
+    const TVLLTagLevel* level = call.levels[i].get();
+    if (level == nullptr) {
+      result.push_back(call.trimmed[i]);
+      continue;
     }
-    result.push_back(TrimControl(std::move(value)));
+    const std::string saved = pending_;
+    pending_.clear();
+    const int m = Output().Length();
+    std::string value;
+    if (_Process(*level) == kStatusOk && Output().Length() > m) value = Output().TextFrom(m);
+    Output().Truncate(m);
+    pending_ = saved;
+    if (value.empty()) {
+      result.push_back(call.trimmed[i]);
+    } else {
+      // Strips characters with codes 0 to 32 from both ends.
+      size_t b = 0;
+      while (b < value.size() && static_cast<unsigned char>(value[b]) <= 32) ++b;
+      size_t e = value.size();
+      while (e > b && static_cast<unsigned char>(value[e - 1]) <= 32) --e;
+      result.push_back(value.substr(b, e - b));
+    }
   }
   return result;
 }
