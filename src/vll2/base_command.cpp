@@ -12,6 +12,15 @@ const std::string kNoParam;
 
 bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
 
+// False when `parameter` cannot begin with a text reference, which needs a
+// name character or "%" after any blanks: such frames ("<div>", ", ") are
+// written without setting up a reader.
+bool MayStartTextRef(std::string_view parameter) {
+  size_t i = 0;
+  while (i < parameter.size() && TVLLScript::IsBlank(parameter[i])) ++i;
+  return i < parameter.size() && (parameter[i] == '%' || TVLLScript::IsNameChar(parameter[i]));
+}
+
 }  // namespace
 
 TVLLBaseCommand::TVLLBaseCommand(std::string name, std::shared_ptr<TVLLObject> tag)
@@ -115,6 +124,10 @@ TVLLStatus TVLLBaseCommand::WriteParameter(std::string_view parameter) {
 
 TVLLStatus TVLLBaseCommand::WriteTextOrLiteral(std::string_view parameter) {
   if (parameter.empty()) return kStatusOk;
+  if (!MayStartTextRef(parameter)) {
+    WriteText(parameter);
+    return kStatusOk;
+  }
   TVLLScript reader(parameter);
   std::string group, key, language, text;
   if (reader.ParseTextCommand(group, key, language) == TVLLScript::kOk &&

@@ -144,9 +144,12 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   WriteFrame(before_);
   const int m = Output().Length();
 
-  if (spec_.empty() && WorkSpace()) spec_ = WorkSpace()->GetTagSpec(tag_pattern_);
-  if (spec_.empty()) spec_ = kDefaultSpec;
-  program_ = programs_->Get(spec_);
+  if (!spec_.empty()) {
+    program_ = programs_->Get(spec_);
+  } else if (WorkSpace()) {
+    program_ = WorkSpace()->GetTagProgram(tag_pattern_);
+  }
+  if (!program_) program_ = programs_->Get(kDefaultSpec);
 
   TVLLObject* record = Context().GetObject("marc");
   if (auto* text = dynamic_cast<TVLLString*>(record)) {
@@ -195,7 +198,7 @@ TVLLStatus TVLLTagCommand::_AddTag() {
   const TVLLStatus status = _Process(*program_);
   if (Output().Length() <= n) Output().Truncate(field_start_);
   if (status != kStatusOk) {
-    RecordError(status, kWhereAddTag, "Error in script:" + spec_, Name());
+    RecordError(status, kWhereAddTag, "Error in script:" + std::string(program_->Text()), Name());
   }
   if (Output().Length() > field_start_) ++fields_written_;
   ++fields_formatted_;

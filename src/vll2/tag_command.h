@@ -80,7 +80,7 @@ class TVLLTagCommand : public TVLLBaseCommand {
   std::shared_ptr<TVLLTagProgramCache> programs_;
 
   // Working fields of one run.
-  std::string spec_;
+  std::string_view spec_;  // given in the call
   std::shared_ptr<const TVLLTagLevel> program_;
   std::optional<TVLLMarc> own_marc_;  // made by this run
   TVLLMarc* marc_ = nullptr;          // own_marc_, or the context's navigator

@@ -191,15 +191,15 @@ bool TVLLTagCommand::_Ampersand(const TVLLTagOp& op) {
     pending_ += Context().Html() ? op.text : op.alt;
     return true;
   }
-  const std::string spec = WorkSpace() ? WorkSpace()->GetTagSpec(op.text) : std::string();
-  if (spec.empty()) {
+  const std::shared_ptr<const TVLLTagLevel> named =
+      WorkSpace() ? WorkSpace()->GetTagProgram(op.text) : nullptr;
+  if (!named) {
     WriteRaw("?&");
     WriteRaw(op.text);
     WriteRaw("?");
     return true;
   }
   WritePending();
-  const std::shared_ptr<const TVLLTagLevel> named = programs_->Get(spec);
   return _Process(*named) == kStatusOk;
 }
 

@@ -1,6 +1,7 @@
 #include "vll2/work_space.h"
 
 #include "vll2/base_command.h"
+#include "vll2/tag_program.h"
 #include "vll2/text_group.h"
 
 namespace vellorax::vll2 {
@@ -37,8 +38,44 @@ TVLLTextGroup* TVLLWorkSpace::GetTextGroup(int index) const {
   return static_cast<TVLLTextGroup*>(text_groups_.Object(index));
 }
 
+namespace {
+
+// A registered tag specification, with its elements once a run has read them.
+class TVLLTagSpecText : public TVLLString {
+ public:
+  using TVLLString::TVLLString;
+  std::shared_ptr<const TVLLTagLevel> Program() const {
+    // Rereads when the text was changed in place.
+    if (!program_ || program_->Text() != Value()) {
+      program_ = std::make_shared<const TVLLTagLevel>(Value(), TVLLTagLevel::Own{});
+    }
+    return program_;
+  }
+
+ private:
+  mutable std::shared_ptr<const TVLLTagLevel> program_;
+};
+
+}  // namespace
+
 void TVLLWorkSpace::AddTagSpec(std::string_view name, std::string_view text) {
-  tag_specs_.SetObject(name, std::make_unique<TVLLString>(std::string(text)));
+  tag_specs_.SetObject(name, std::make_unique<TVLLTagSpecText>(std::string(text)));
+}
+
+std::shared_ptr<const TVLLTagLevel> TVLLWorkSpace::GetTagProgram(std::string_view name) const {
+  for (const TVLLWorkSpace* ws = this; ws != nullptr; ws = ws->parent_) {
+    const int index = ws->tag_specs_.IndexOf(name);
+    if (index < 0) continue;
+    TVLLObject* object = ws->tag_specs_.Object(index);
+    if (auto* spec = dynamic_cast<TVLLTagSpecText*>(object)) {
+      return spec->Value().empty() ? nullptr : spec->Program();
+    }
+    // Put there by other means than AddTagSpec.
+    auto* text = dynamic_cast<TVLLString*>(object);
+    if (text == nullptr || text->Value().empty()) return nullptr;
+    return std::make_shared<const TVLLTagLevel>(text->Value(), TVLLTagLevel::Own{});
+  }
+  return nullptr;
 }
 
 std::string TVLLWorkSpace::GetTagSpec(std::string_view name) const {

@@ -14,6 +14,7 @@ namespace vellorax::vll2 {
 
 class TVLLBaseCommand;
 class TVLLTextGroup;
+class TVLLTagLevel;
 
 class TVLLWorkSpace {
  public:
@@ -39,6 +40,9 @@ class TVLLWorkSpace {
   void AddTagSpec(std::string_view name, std::string_view text);
   // The specification under `name` here or in a parent; "" when absent.
   std::string GetTagSpec(std::string_view name) const;
+  // The same specification read into its elements (read once per
+  // registration); null when absent or empty.
+  std::shared_ptr<const TVLLTagLevel> GetTagProgram(std::string_view name) const;
 
   const std::string& Language() const { return language_; }
   void SetLanguage(std::string language) { language_ = std::move(language); }
