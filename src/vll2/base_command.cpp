@@ -9,6 +9,7 @@ namespace vellorax::vll2 {
 namespace {
 
 const std::string kNoParam;
+constexpr size_t kSpareClones = 4;
 
 bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
 
@@ -30,6 +31,18 @@ TVLLBaseCommand::~TVLLBaseCommand() = default;
 
 std::unique_ptr<TVLLBaseCommand> TVLLBaseCommand::Clone() const {
   return std::make_unique<TVLLBaseCommand>(name_, tag_);
+}
+
+std::unique_ptr<TVLLBaseCommand> TVLLBaseCommand::TakeClone() const {
+  if (spare_clones_.empty()) return Clone();
+  std::unique_ptr<TVLLBaseCommand> clone = std::move(spare_clones_.back());
+  spare_clones_.pop_back();
+  return clone;
+}
+
+void TVLLBaseCommand::ReturnClone(std::unique_ptr<TVLLBaseCommand> clone) const {
+  // A few are enough: more are in use at once only while a command calls itself.
+  if (spare_clones_.size() < kSpareClones) spare_clones_.push_back(std::move(clone));
 }
 
 TVLLStatus TVLLBaseCommand::DoExecute() { return kStatusOk; }
@@ -69,8 +82,10 @@ TVLLStatus TVLLBaseCommand::CallCommand(std::string_view name, const TVLLParams*
                 "Could not find the command: " + std::string(name), name_);
     return kStatusNotFound;
   }
-  std::unique_ptr<TVLLBaseCommand> clone = command->Clone();
-  return clone->Execute(*context_, parameters);
+  std::unique_ptr<TVLLBaseCommand> clone = command->TakeClone();
+  const TVLLStatus status = clone->Execute(*context_, parameters);
+  command->ReturnClone(std::move(clone));
+  return status;
 }
 
 // parameter -> "" | "%" reference "%" | "#" call | quoted string | other (6)

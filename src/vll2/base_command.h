@@ -30,6 +30,11 @@ class TVLLBaseCommand : public TVLLObject {
   // A fresh instance of the same class with the same name and the same
   // attached object; working fields start empty. Every subclass overrides it.
   virtual std::unique_ptr<TVLLBaseCommand> Clone() const;
+  // A clone for one run: a clone that finished an earlier run when one is
+  // kept (every run starts from empty working fields), otherwise Clone().
+  std::unique_ptr<TVLLBaseCommand> TakeClone() const;
+  // Keeps `clone`, taken from this command, for a later run.
+  void ReturnClone(std::unique_ptr<TVLLBaseCommand> clone) const;
 
   // Runs the command: stores `context` and `parameters` (null: no parameter
   // list, as at the top level) for the time of DoExecute and returns its
@@ -88,6 +93,9 @@ class TVLLBaseCommand : public TVLLObject {
   std::shared_ptr<TVLLObject> tag_;
   TVLLContext* context_ = nullptr;
   const TVLLParams* parameters_ = nullptr;
+  // Clones kept by a registered command for its next calls, so that the
+  // commands a display calls for every record are not made anew each time.
+  mutable std::vector<std::unique_ptr<TVLLBaseCommand>> spare_clones_;
 };
 
 }  // namespace vellorax::vll2

@@ -33,8 +33,10 @@ TVLLStatus TVLLExecuteControl::Execute(TVLLContext& context, std::string_view na
     context.SetError(kStatusNotFound, "TVLLExecuteControl.Execute", name, "Command not found.");
     return kStatusNotFound;
   }
-  std::unique_ptr<TVLLBaseCommand> clone = command->Clone();
-  return clone->Execute(context, parameters);
+  std::unique_ptr<TVLLBaseCommand> clone = command->TakeClone();
+  const TVLLStatus status = clone->Execute(context, parameters);
+  command->ReturnClone(std::move(clone));
+  return status;
 }
 
 }  // namespace vellorax::vll2

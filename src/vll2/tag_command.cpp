@@ -90,6 +90,15 @@ void TVLLTagCommand::WriteFrame(std::string_view parameter) {
 }
 
 TVLLStatus TVLLTagCommand::_DoExecute() {
+  // A clone may serve one call after another: nothing is left from the last.
+  before_ = tag_pattern_ = mode_ = separator_ = after_ = spec_ = {};
+  max_count_ = 0;
+  pending_.clear();
+  last_code_ = ' ';
+  field_start_ = 0;
+  marc_ = nullptr;
+  own_marc_.reset();
+  program_.reset();
   run_start_ = Output().Length();
   fields_formatted_ = 0;
   fields_written_ = 0;
