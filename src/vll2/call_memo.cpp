@@ -15,6 +15,7 @@ constexpr size_t kMaxCalls = 4096;
 void TVLLCallMemo::Bind(std::string_view script) {
   if (bound_ && text_ == script) return;
   calls_.clear();
+  skips_.clear();
   text_.assign(script);
   bound_ = true;
 }
@@ -30,6 +31,20 @@ std::shared_ptr<const TVLLCallMemo::Call> TVLLCallMemo::ReadCall(TVLLScript& rea
   call->end = reader.Position();
   if (calls_.size() < kMaxCalls) calls_.emplace(key, call);
   return call;
+}
+
+bool TVLLCallMemo::FindSkip(const TVLLScript& reader, int base, int mode, int& end) const {
+  const Key key{base, reader.Length(), mode == 0 ? reader.Position() : -reader.Position()};
+  auto it = skips_.find(key);
+  if (it == skips_.end()) return false;
+  end = it->second;
+  return true;
+}
+
+void TVLLCallMemo::RememberSkip(const TVLLScript& reader, int base, int mode, int start,
+                                int end) {
+  if (skips_.size() >= kMaxCalls) return;
+  skips_.emplace(Key{base, reader.Length(), mode == 0 ? start : -start}, end);
 }
 
 }  // namespace vellorax::vll2

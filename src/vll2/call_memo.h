@@ -44,6 +44,12 @@ class TVLLCallMemo {
   // valid while it is held, whatever happens to the memo meanwhile.
   std::shared_ptr<const Call> ReadCall(TVLLScript& reader, int base);
 
+  // Where a skip to the next keyword (`mode` as TVLLScriptCommand::_SkipTo)
+  // from the reader's position ended before: the position, or 0 when it ran
+  // off the end. False when not known yet.
+  bool FindSkip(const TVLLScript& reader, int base, int mode, int& end) const;
+  void RememberSkip(const TVLLScript& reader, int base, int mode, int start, int end);
+
  private:
   struct Key {
     int base;
@@ -61,6 +67,8 @@ class TVLLCallMemo {
   std::string text_;
   bool bound_ = false;
   std::unordered_map<Key, std::shared_ptr<const Call>, KeyHash> calls_;
+  // Skips by where they start; the mode is part of the position (sign).
+  std::unordered_map<Key, int, KeyHash> skips_;
 };
 
 }  // namespace vellorax::vll2

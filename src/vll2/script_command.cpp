@@ -190,25 +190,43 @@ TVLLStatus TVLLScriptCommand::_Keyword(TVLLScript& reader, int base, int code, b
     default:
       return kStatusOk;
   }
-  if (!take) return _SkipTo(reader, 0);
+  if (!take) return _SkipTo(reader, base, 0);
 
   // The branch body runs as a level of its own; then skip to the "endif".
   const int body_start = reader.Position();
-  TVLLStatus status = _SkipTo(reader, 0);
+  TVLLStatus status = _SkipTo(reader, base, 0);
   if (status != kStatusOk) return status;
   const std::string_view text = reader.Text();
   const size_t from = static_cast<size_t>(body_start - 1);
   const size_t count = static_cast<size_t>(reader.Position() - body_start);
   TVLLScript body(text.substr(from, count));
   status = _Run(body, base + static_cast<int>(from));
-  if (status == kStatusOk) status = _SkipTo(reader, 1);
+  if (status == kStatusOk) status = _SkipTo(reader, base, 1);
   return status;
 }
 
 // Moves to the next keyword of this level: mode 0 stops at "elseif",
 // "elseifnot", "else" or "endif", mode 1 only at "endif". Words are blank-
 // separated and compared exactly; nested if/ifnot ... endif are passed over.
-TVLLStatus TVLLScriptCommand::_SkipTo(TVLLScript& reader, int mode) {
+TVLLStatus TVLLScriptCommand::_SkipTo(TVLLScript& reader, int base, int mode) {
+  // A skip depends on the text alone: one that was made before is replayed.
+  const int from = reader.Position();
+  int known = 0;
+  if (memo_->FindSkip(reader, base, mode, known)) {
+    if (known == 0) {
+      reader.Seek(reader.Length() + 1);
+      RecordError(kStatusSyntax, kWhere, "if without endif", Name());
+      return kStatusSyntax;
+    }
+    reader.Seek(known);
+    return kStatusOk;
+  }
+  const TVLLStatus status = _Scan(reader, mode);
+  memo_->RememberSkip(reader, base, mode, from, status == kStatusOk ? reader.Position() : 0);
+  return status;
+}
+
+TVLLStatus TVLLScriptCommand::_Scan(TVLLScript& reader, int mode) {
   int depth = 0;
   reader.SkipBlanks();
   for (;;) {

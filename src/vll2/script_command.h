@@ -33,7 +33,9 @@ class TVLLScriptCommand : public TVLLBaseCommand {
   TVLLStatus _Run(TVLLScript& reader, int base);
   TVLLStatus _CallCommand(TVLLScript& reader, int base);
   TVLLStatus _Keyword(TVLLScript& reader, int base, int code, bool& in_if);
-  TVLLStatus _SkipTo(TVLLScript& reader, int mode);
+  TVLLStatus _SkipTo(TVLLScript& reader, int base, int mode);
+  // The scan behind _SkipTo, made once per position of a script text.
+  TVLLStatus _Scan(TVLLScript& reader, int mode);
   // 1 true, 2 false, 9 malformed (nothing recorded).
   TVLLStatus _Condition(TVLLScript& reader, int base);
   // Runs a call and takes what it wrote back out of the output; false when
