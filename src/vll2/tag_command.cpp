@@ -23,6 +23,15 @@ int LeadingNumber(std::string_view s) {
   return static_cast<int>(n);
 }
 
+// True when writing `frame` has no effect but the text it writes: no call, no
+// text reference between "%" signs and no quoted item (a plain text may still
+// name a text of the default group, which is only read).
+bool IsPlainFrame(std::string_view frame) {
+  if (frame.empty()) return true;
+  const char first = frame.front();
+  return first != '%' && first != '#' && first != '"' && first != '\'';
+}
+
 // False when the HTML or text conversion and the unescape that follow a run
 // would give back `text` unchanged, so the common plain field text is not
 // copied three times. Text mode changes only entities, markup and escapes;
@@ -150,6 +159,28 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
     return kStatusWrongParams;
   }
 
+  bool looked = false;
+  bool found = false;
+  TVLLObject* record = Context().GetObject("marc");
+  if (auto* text = dynamic_cast<TVLLString*>(record)) {
+    own_marc_.emplace(std::string_view(text->Value()), TVLLMarc::BorrowText{});
+    own_marc_->ShareIndex(Context().RecordIndex(*text));
+    marc_ = &*own_marc_;
+    // No matching field: a frame that can have no other effect would only be
+    // written and taken back again.
+    // The navigator is this run's own, so no frame can move it meanwhile.
+    found = marc_->FindFirstTag(tag_pattern_);
+    looked = true;
+    if (!found && IsPlainFrame(before_)) {
+      marc_ = nullptr;
+      own_marc_.reset();
+      Output().Truncate(run_start_);
+      return kStatusOk;
+    }
+  } else if (auto* navigator = dynamic_cast<TVLLMarc*>(record)) {
+    marc_ = navigator;
+  }
+
   WriteFrame(before_);
   const int m = Output().Length();
 
@@ -159,21 +190,11 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
     program_ = WorkSpace()->GetTagProgram(tag_pattern_);
   }
   if (!program_) program_ = programs_->Get(kDefaultSpec);
-
-  TVLLObject* record = Context().GetObject("marc");
-  if (auto* text = dynamic_cast<TVLLString*>(record)) {
-    own_marc_.emplace(std::string_view(text->Value()), TVLLMarc::BorrowText{});
-    own_marc_->ShareIndex(Context().RecordIndex(*text));
-    marc_ = &*own_marc_;
-  } else if (auto* navigator = dynamic_cast<TVLLMarc*>(record)) {
-    marc_ = navigator;
-  } else {
-    RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing Marcrecord:"), Name());
-  }
+  if (!marc_) RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing Marcrecord:"), Name());
 
   if (marc_) {
     status = kStatusOk;
-    if (marc_->FindFirstTag(tag_pattern_)) {
+    if (looked ? found : marc_->FindFirstTag(tag_pattern_)) {
       const bool every = mode_ == "R" || mode_ == "B";
       if (mode_ == "S" || mode_ == "R" || max_count_ >= 1) status = _AddTag();
       if (every) {
