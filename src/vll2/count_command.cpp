@@ -40,7 +40,7 @@ TVLLStatus TVLLCountCommand::DoExecute() {
 
     TVLLObject* record = Context().GetObject("marc");
     std::string_view text;
-    if (auto* value = dynamic_cast<TVLLString*>(record)) {
+    if (auto* value = AsText(record)) {
       text = value->Value();
     } else if (auto* navigator = dynamic_cast<TVLLMarc*>(record)) {
       text = navigator->Text();
@@ -51,7 +51,7 @@ TVLLStatus TVLLCountCommand::DoExecute() {
       return kStatusOk;
     }
     TVLLMarc marc(text, TVLLMarc::BorrowText{});
-    if (auto* value = dynamic_cast<TVLLString*>(record)) {
+    if (auto* value = AsText(record)) {
       marc.ShareIndex(Context().RecordIndex(*value));
     }
     if (marc.FindFirstTag(pattern)) {

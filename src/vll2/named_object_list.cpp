@@ -1,5 +1,8 @@
 #include "vll2/named_object_list.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "common/text_compare.h"
 
 namespace vellorax::vll2 {
@@ -12,6 +15,13 @@ constexpr size_t kMaxMemo = 4096;
 constexpr size_t kShortList = 8;
 
 const std::string kEmpty;
+
+// FNV-1a, folded: enough for short names, and cheap.
+size_t NameHash(std::string_view name) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (unsigned char c : name) h = (h ^ c) * 1099511628211ull;
+  return static_cast<size_t>(h ^ (h >> 29));
+}
 
 }  // namespace
 
@@ -51,12 +61,39 @@ int TVLLNamedObjectList::IndexOf(std::string_view name) const {
       if (entries_[i].name == name) return static_cast<int>(i);
     }
   }
-  auto it = memo_.find(name);
-  if (it != memo_.end()) return it->second;
-  int index = Scan(name);
-  if (memo_.size() >= kMaxMemo) memo_.clear();
-  memo_.emplace(std::string(name), index);
+  const size_t hash = NameHash(name);
+  if (const MemoSlot* slot = MemoFind(name, hash)) return slot->index;
+  const int index = Scan(name);
+  MemoAdd(name, hash, index);
   return index;
+}
+
+const TVLLNamedObjectList::MemoSlot* TVLLNamedObjectList::MemoFind(std::string_view name,
+                                                                   size_t hash) const {
+  if (memo_.empty()) return nullptr;
+  const size_t mask = memo_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    const MemoSlot& slot = memo_[i];
+    if (!slot.used) return nullptr;
+    if (slot.hash == hash && slot.name == name) return &slot;
+  }
+}
+
+void TVLLNamedObjectList::MemoAdd(std::string_view name, size_t hash, int index) const {
+  if (memo_count_ >= kMaxMemo) Forget();
+  if (2 * (memo_count_ + 1) > memo_.size()) {
+    std::vector<MemoSlot> old(std::max<size_t>(16, 2 * memo_.size()));
+    old.swap(memo_);
+    memo_count_ = 0;
+    for (MemoSlot& slot : old) {
+      if (slot.used) MemoAdd(slot.name, slot.hash, slot.index);
+    }
+  }
+  const size_t mask = memo_.size() - 1;
+  size_t i = hash & mask;
+  while (memo_[i].used) i = (i + 1) & mask;
+  memo_[i] = MemoSlot{std::string(name), hash, index, true};
+  ++memo_count_;
 }
 
 TVLLObject* TVLLNamedObjectList::Find(std::string_view name) const {
@@ -90,6 +127,9 @@ void TVLLNamedObjectList::Clear() {
   Forget();
 }
 
-void TVLLNamedObjectList::Forget() const { memo_.clear(); }
+void TVLLNamedObjectList::Forget() const {
+  memo_.clear();
+  memo_count_ = 0;
+}
 
 }  // namespace vellorax::vll2

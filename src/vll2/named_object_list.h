@@ -10,11 +10,9 @@
 // Not thread-safe, not even for concurrent lookups (the memo is updated).
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "vll2/vll_string.h"
@@ -62,14 +60,20 @@ class TVLLNamedObjectList : public TVLLObject {
   std::vector<Entry> entries_;
   // True once Add appended a name that may repeat an earlier one.
   bool may_repeat_ = false;
-  // Hashes std::string and std::string_view alike, so that a lookup by view
-  // does not build a string.
-  struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  // Query text -> answer of IndexOf; dropped whenever entries are added. An
+  // open-addressed table (power-of-two size, linear probing, at most half
+  // full): names are short and asked for over and over, so the lookup is kept
+  // to a short hash and one or two compares.
+  struct MemoSlot {
+    std::string name;
+    size_t hash = 0;
+    int index = 0;
+    bool used = false;
   };
-  // Query text -> answer of IndexOf; dropped whenever entries are added.
-  mutable std::unordered_map<std::string, int, TextHash, std::equal_to<>> memo_;
+  const MemoSlot* MemoFind(std::string_view name, size_t hash) const;
+  void MemoAdd(std::string_view name, size_t hash, int index) const;
+  mutable std::vector<MemoSlot> memo_;
+  mutable size_t memo_count_ = 0;
 };
 
 }  // namespace vellorax::vll2

@@ -76,7 +76,7 @@ TVLLStatus TVLLScriptCommand::DoExecute() {
     RecordError(kStatusWrongParams, "TVLLScriptCommand.Execute", "Tag is null.", Name());
     return kStatusWrongParams;
   }
-  auto* script = dynamic_cast<TVLLString*>(Tag());
+  auto* script = AsText(Tag());
   if (script == nullptr) {
     RecordError(kStatusWrongParams, "TVLLScriptCommand.Execute", "Tag must be TVLLString", Name());
     return kStatusWrongParams;

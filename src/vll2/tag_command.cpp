@@ -162,7 +162,7 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   bool looked = false;
   bool found = false;
   TVLLObject* record = Context().GetObject("marc");
-  if (auto* text = dynamic_cast<TVLLString*>(record)) {
+  if (auto* text = AsText(record)) {
     own_marc_.emplace(std::string_view(text->Value()), TVLLMarc::BorrowText{});
     own_marc_->ShareIndex(Context().RecordIndex(*text));
     marc_ = &*own_marc_;

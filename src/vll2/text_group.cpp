@@ -36,7 +36,7 @@ void TVLLTextGroup::SetLanguageText(int index, std::string_view language, std::s
 std::string TVLLTextGroup::GetText(std::string_view name, std::string_view language) const {
   TVLLObject* object = items_.Find(name);
   if (object == nullptr) return std::string();
-  if (auto* single = dynamic_cast<TVLLString*>(object)) return single->Value();
+  if (auto* single = AsText(object)) return single->Value();
   auto* languages = dynamic_cast<TVLLNamedObjectList*>(object);
   if (languages == nullptr || languages->Count() == 0) return std::string();
   int index = languages->IndexOf(language);
@@ -47,7 +47,7 @@ std::string TVLLTextGroup::GetText(std::string_view name, std::string_view langu
     }
   }
   if (index < 0) index = 0;
-  auto* text = dynamic_cast<TVLLString*>(languages->Object(index));
+  auto* text = AsText(languages->Object(index));
   return text ? text->Value() : std::string();
 }
 

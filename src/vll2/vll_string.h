@@ -10,12 +10,18 @@ namespace vellorax::vll2 {
 // Base of every object held in a named-object list (text values, language
 // lists, text groups, commands, record navigators). Owned by exactly one list
 // or smart pointer; destroyed through this virtual destructor.
+class TVLLString;
+
 class TVLLObject {
  public:
   TVLLObject() = default;
   TVLLObject(const TVLLObject&) = delete;
   TVLLObject& operator=(const TVLLObject&) = delete;
   virtual ~TVLLObject() = default;
+
+  // This object as a text value, or null: the cheap form of a dynamic_cast
+  // that the hot paths ask for on every call.
+  virtual TVLLString* AsString() { return nullptr; }
 };
 
 // A text value: owns one string and has no other behaviour.
@@ -23,11 +29,16 @@ class TVLLString : public TVLLObject {
  public:
   explicit TVLLString(std::string value) : value_(std::move(value)) {}
 
+  TVLLString* AsString() override { return this; }
+
   const std::string& Value() const { return value_; }
   void SetValue(std::string value) { value_ = std::move(value); }
 
  private:
   std::string value_;
 };
+
+// `object` as a text value; null when it is none or null.
+inline TVLLString* AsText(TVLLObject* object) { return object ? object->AsString() : nullptr; }
 
 }  // namespace vellorax::vll2

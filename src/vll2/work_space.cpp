@@ -71,7 +71,7 @@ std::shared_ptr<const TVLLTagLevel> TVLLWorkSpace::GetTagProgram(std::string_vie
       return spec->Value().empty() ? nullptr : spec->Program();
     }
     // Put there by other means than AddTagSpec.
-    auto* text = dynamic_cast<TVLLString*>(object);
+    auto* text = AsText(object);
     if (text == nullptr || text->Value().empty()) return nullptr;
     return std::make_shared<const TVLLTagLevel>(text->Value(), TVLLTagLevel::Own{});
   }
@@ -82,7 +82,7 @@ std::string TVLLWorkSpace::GetTagSpec(std::string_view name) const {
   for (const TVLLWorkSpace* ws = this; ws != nullptr; ws = ws->parent_) {
     int index = ws->tag_specs_.IndexOf(name);
     if (index >= 0) {
-      auto* spec = dynamic_cast<TVLLString*>(ws->tag_specs_.Object(index));
+      auto* spec = AsText(ws->tag_specs_.Object(index));
       return spec ? spec->Value() : std::string();
     }
   }
