@@ -65,10 +65,7 @@ TVLLStatus TVLLBaseCommand::Execute(TVLLContext& context, const TVLLParams* para
 
 TVLLWorkSpace* TVLLBaseCommand::WorkSpace() const { return context_->WorkSpace(); }
 
-const std::string& TVLLBaseCommand::Param(int index) const {
-  if (parameters_ == nullptr || index < 0 || index >= ParamCount()) return kNoParam;
-  return (*parameters_)[static_cast<size_t>(index)];
-}
+const std::string& TVLLBaseCommand::NoParam() { return kNoParam; }
 
 void TVLLBaseCommand::RecordError(TVLLStatus code, std::string_view where,
                                   std::string_view message, std::string_view detail) {
@@ -215,6 +212,5 @@ void TVLLBaseCommand::WriteText(std::string_view text) {
   out.Append(rest);
 }
 
-void TVLLBaseCommand::WriteRaw(std::string_view text) { Output().Append(text); }
 
 }  // namespace vellorax::vll2

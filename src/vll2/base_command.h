@@ -65,7 +65,7 @@ class TVLLBaseCommand : public TVLLObject {
   // more than one character is left.
   void WriteText(std::string_view text);
   // Appends `text` unchanged.
-  void WriteRaw(std::string_view text);
+  void WriteRaw(std::string_view text) { Output().Append(text); }
 
   const std::string& Name() const { return name_; }
   TVLLObject* Tag() const { return tag_.get(); }
@@ -83,12 +83,17 @@ class TVLLBaseCommand : public TVLLObject {
   const TVLLParams* Parameters() const { return parameters_; }
   int ParamCount() const { return parameters_ ? static_cast<int>(parameters_->size()) : 0; }
   // The 0-based parameter `index`; "" when absent.
-  const std::string& Param(int index) const;
+  const std::string& Param(int index) const {
+    if (parameters_ == nullptr || index < 0 || index >= ParamCount()) return NoParam();
+    return (*parameters_)[static_cast<size_t>(index)];
+  }
   // The context's SetError (first error wins).
   void RecordError(TVLLStatus code, std::string_view where, std::string_view message,
                    std::string_view detail);
 
  private:
+  static const std::string& NoParam();
+
   std::string name_;
   std::shared_ptr<TVLLObject> tag_;
   TVLLContext* context_ = nullptr;

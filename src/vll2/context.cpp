@@ -38,24 +38,19 @@ void TVLLContext::ClearError() {
   error_message_.clear();
 }
 
-bool TVLLContext::EnterLevel(std::string_view where, std::string_view detail) {
+bool TVLLContext::RefuseLevel(std::string_view where, std::string_view detail) {
   if (aborted_) return false;
+  aborted_ = true;
   if (depth_ >= kMaxNestingDepth) {
-    aborted_ = true;
     SetError(kStatusSyntax, where, detail,
              "Nesting too deep: more than " + std::to_string(kMaxNestingDepth) +
                  " levels of command calls, script branches or blocks.");
-    return false;
-  }
-  if (++levels_entered_ > kMaxLevelsPerRun) {
-    aborted_ = true;
+  } else {
     SetError(kStatusSyntax, where, detail,
              "Too many command calls: more than " + std::to_string(kMaxLevelsPerRun) +
                  " levels entered in one run.");
-    return false;
   }
-  ++depth_;
-  return true;
+  return false;
 }
 
 }  // namespace vellorax::vll2

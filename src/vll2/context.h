@@ -67,12 +67,22 @@ class TVLLContext {
   // run fails too, so a script that calls itself more than once per level
   // unwinds at once instead of retrying an exponential number of times.
   // Every successful EnterLevel is paired with LeaveLevel (TVLLNestingGuard).
-  bool EnterLevel(std::string_view where, std::string_view detail);
+  bool EnterLevel(std::string_view where, std::string_view detail) {
+    if (!aborted_ && depth_ < kMaxNestingDepth && levels_entered_ < kMaxLevelsPerRun) {
+      ++levels_entered_;
+      ++depth_;
+      return true;
+    }
+    return RefuseLevel(where, detail);
+  }
   void LeaveLevel() { --depth_; }
   int Depth() const { return depth_; }
   bool Aborted() const { return aborted_; }
 
  private:
+  // The limits of EnterLevel: records why the level is refused; false.
+  bool RefuseLevel(std::string_view where, std::string_view detail);
+
   TVLLStringBuilder output_;
   TVLLWorkSpace* work_space_ = nullptr;
   TVLLNamedObjectList objects_;
