@@ -72,8 +72,17 @@ void TVLLBaseCommand::RecordError(TVLLStatus code, std::string_view where,
   context_->SetError(code, where, detail, message);
 }
 
-TVLLStatus TVLLBaseCommand::CallCommand(std::string_view name, const TVLLParams* parameters) {
-  TVLLBaseCommand* command = WorkSpace() ? WorkSpace()->FindCommand(name) : nullptr;
+TVLLStatus TVLLBaseCommand::CallCommand(std::string_view name, const TVLLParams* parameters,
+                                        TVLLCommandCache* cache) {
+  const TVLLWorkSpace* ws = WorkSpace();
+  TVLLBaseCommand* command = nullptr;
+  if (cache != nullptr && ws != nullptr && cache->work_space == ws &&
+      cache->version == ws->CommandsVersion()) {
+    command = cache->command;
+  } else {
+    command = ws ? ws->FindCommand(name) : nullptr;
+    if (cache != nullptr && ws != nullptr) *cache = {ws, ws->CommandsVersion(), command};
+  }
   if (command == nullptr) {
     RecordError(kStatusNotFound, "TVLLBaseCommand.CallCommand",
                 "Could not find the command: " + std::string(name), name_);

@@ -4,6 +4,7 @@
 // themselves: every run works on a Clone, which shares the attached object.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,10 +16,19 @@
 
 namespace vellorax::vll2 {
 
+class TVLLBaseCommand;
 class TVLLWorkSpace;
 
 // The parameter texts of one call, as the script reader reads them.
 using TVLLParams = std::vector<std::string>;
+
+// What FindCommand answered for one call site, kept while the workspace's
+// commands stay as they were (TVLLWorkSpace::CommandsVersion).
+struct TVLLCommandCache {
+  const TVLLWorkSpace* work_space = nullptr;
+  std::uint64_t version = 0;
+  TVLLBaseCommand* command = nullptr;
+};
 
 class TVLLBaseCommand : public TVLLObject {
  public:
@@ -44,7 +54,8 @@ class TVLLBaseCommand : public TVLLObject {
 
   // Runs a clone of the workspace command `name` with this run's context; 6
   // (error recorded) when there is none. REQUIRES: inside Execute.
-  TVLLStatus CallCommand(std::string_view name, const TVLLParams* parameters);
+  TVLLStatus CallCommand(std::string_view name, const TVLLParams* parameters,
+                         TVLLCommandCache* cache = nullptr);
 
   // Writes a parameter that has a special form ("" nothing, "%...%" a text
   // reference, "#name(...)" a call, a quoted string); 6 for any other form,

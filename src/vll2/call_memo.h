@@ -31,6 +31,8 @@ class TVLLCallMemo {
     int end = 0;
     std::string name;
     TVLLParams params;
+    // The command the name found last time (the memo is the call site).
+    mutable TVLLCommandCache command;
   };
 
   // Makes `script` the text the memo answers for; forgets everything read

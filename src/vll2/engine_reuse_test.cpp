@@ -125,6 +125,9 @@ TEST(EngineReuseTest, ARegistrationMadeBetweenRunsIsUsedAtOnce) {
   EXPECT_EQ(engine.Execute("show", record, true), "Title");
   EXPECT_EQ(engine.Command("show", "script", "#t([, 245, {$b}, S, , ])", "add"), "");
   EXPECT_EQ(engine.Execute("show", record, true), "[Sub]");
+  // The command a call found before is not kept once another takes its name.
+  EXPECT_EQ(engine.Command("t", "script", "\"replaced\"", "add"), "");
+  EXPECT_EQ(engine.Execute("show", record, true), "[replaced]");
 }
 
 }  // namespace

@@ -151,7 +151,7 @@ TVLLStatus TVLLScriptCommand::_CallCommand(TVLLScript& reader, int base) {
                 "Error on parsing command:" + NameReadAt(reader.Text(), start), Name());
     return kStatusSyntax;
   }
-  return CallCommand(call->name, &call->params);
+  return CallCommand(call->name, &call->params, &call->command);
 }
 
 TVLLStatus TVLLScriptCommand::_Keyword(TVLLScript& reader, int base, int code, bool& in_if) {
@@ -292,7 +292,7 @@ TVLLStatus TVLLScriptCommand::_Condition(TVLLScript& reader, int base) {
       const std::shared_ptr<const TVLLCallMemo::Call> call = memo_->ReadCall(reader, base);
       if (!call->ok) return kStatusSyntax;
       std::string value;
-      if (CallForOperand(call->name, call->params, value)) added = expression.AddOperand(value);
+      if (CallForOperand(*call, value)) added = expression.AddOperand(value);
     } else if (c == '"') {
       std::string value;
       if (reader.ParseQuotedString(value) != TVLLScript::kOk) return kStatusSyntax;
@@ -308,7 +308,7 @@ TVLLStatus TVLLScriptCommand::_Condition(TVLLScript& reader, int base) {
       const std::shared_ptr<const TVLLCallMemo::Call> call = memo_->ReadCall(reader, base);
       if (call->ok) {
         std::string value;
-        if (CallForOperand(call->name, call->params, value)) added = expression.AddOperand(value);
+        if (CallForOperand(*call, value)) added = expression.AddOperand(value);
       } else {
         const std::string word = reader.ReadNameChars();
         if (word.empty() || !expression.AddOperand(word)) return kStatusSyntax;
@@ -328,10 +328,9 @@ TVLLStatus TVLLScriptCommand::_Condition(TVLLScript& reader, int base) {
   }
 }
 
-bool TVLLScriptCommand::CallForOperand(const std::string& name, const TVLLParams& params,
-                                       std::string& value) {
+bool TVLLScriptCommand::CallForOperand(const TVLLCallMemo::Call& call, std::string& value) {
   const int mark = Output().Length();
-  const TVLLStatus status = CallCommand(name, &params);
+  const TVLLStatus status = CallCommand(call.name, &call.params, &call.command);
   value = Output().TextFrom(mark);
   Output().Truncate(mark);
   return status == kStatusOk;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "vll2/base_command.h"
+#include "vll2/call_memo.h"
 
 namespace vellorax::vll2 {
 
@@ -40,7 +41,7 @@ class TVLLScriptCommand : public TVLLBaseCommand {
   TVLLStatus _Condition(TVLLScript& reader, int base);
   // Runs a call and takes what it wrote back out of the output; false when
   // the call did not return 0.
-  bool CallForOperand(const std::string& name, const TVLLParams& params, std::string& value);
+  bool CallForOperand(const TVLLCallMemo::Call& call, std::string& value);
 
   std::shared_ptr<TVLLCallMemo> memo_;
 };

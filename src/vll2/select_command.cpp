@@ -9,8 +9,10 @@ std::unique_ptr<TVLLBaseCommand> TVLLSelectCommand::Clone() const {
 TVLLStatus TVLLSelectCommand::EvalParameter(std::string_view parameter) {
   const TVLLStatus status = TVLLBaseCommand::EvalParameter(parameter);
   if (status != kStatusNotFound) return status;
-  const TVLLParams tag_call{"", std::string(parameter), "S", "", ""};
-  return CallCommand("tag", &tag_call);
+  // Kept between calls (a clone serves many): only the pattern changes.
+  if (tag_call_.empty()) tag_call_ = {"", "", "S", "", ""};
+  tag_call_[1].assign(parameter);
+  return CallCommand("tag", &tag_call_, &tag_command_);
 }
 
 TVLLStatus TVLLSelectCommand::DoExecute() {

@@ -24,6 +24,10 @@ class TVLLSelectCommand : public TVLLBaseCommand {
  protected:
   // 7 (recorded) without parameters; 9 as soon as an alternative gives 9.
   TVLLStatus DoExecute() override;
+
+ private:
+  TVLLParams tag_call_;
+  TVLLCommandCache tag_command_;
 };
 
 }  // namespace vellorax::vll2

@@ -19,6 +19,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "vll2/base_command.h"
+
 namespace vellorax::vll2 {
 
 class TVLLScript;
@@ -38,6 +40,7 @@ struct TVLLTagTextRef {
 // is each parameter with control characters and blanks cut from both ends.
 struct TVLLTagCall {
   std::string name;
+  mutable TVLLCommandCache command;  // what the name found last time
   std::vector<std::string> trimmed;
   std::vector<std::unique_ptr<TVLLTagLevel>> levels;  // null for plain parameters
 };

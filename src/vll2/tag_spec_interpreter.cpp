@@ -300,7 +300,7 @@ void TVLLTagCommand::_TextRef(const TVLLTagTextRef& ref) {
 
 TVLLStatus TVLLTagCommand::_Command(const TVLLTagCall& call) {
   const TVLLParams evaluated = _EvalParams(call);
-  return CallCommand(call.name, &evaluated);
+  return CallCommand(call.name, &evaluated, &call.command);
 }
 
 TVLLParams TVLLTagCommand::_EvalParams(const TVLLTagCall& call) {

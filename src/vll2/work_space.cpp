@@ -1,17 +1,29 @@
 #include "vll2/work_space.h"
 
+#include <atomic>
+
 #include "vll2/base_command.h"
 #include "vll2/tag_program.h"
 #include "vll2/text_group.h"
 
 namespace vellorax::vll2 {
 
-TVLLWorkSpace::TVLLWorkSpace(TVLLWorkSpace* parent) : parent_(parent) {}
+namespace {
+
+std::atomic<std::uint64_t> version_counter{0};
+
+std::uint64_t NextVersion() { return ++version_counter; }
+
+}  // namespace
+
+TVLLWorkSpace::TVLLWorkSpace(TVLLWorkSpace* parent)
+    : parent_(parent), commands_version_(NextVersion()) {}
 
 TVLLWorkSpace::~TVLLWorkSpace() = default;
 
 void TVLLWorkSpace::AddCommand(std::string_view name, std::unique_ptr<TVLLBaseCommand> command) {
   commands_.SetObject(name, std::move(command));
+  commands_version_ = NextVersion();
 }
 
 TVLLBaseCommand* TVLLWorkSpace::FindCommand(std::string_view name) const {

@@ -4,6 +4,8 @@
 // Not thread-safe; written while registering, read while running.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,6 +27,14 @@ class TVLLWorkSpace {
   TVLLWorkSpace& operator=(const TVLLWorkSpace&) = delete;
 
   TVLLWorkSpace* Parent() const { return parent_; }
+
+  // Changes whenever a command is registered here or in a parent: a stamp
+  // drawn from one counter shared by every workspace, so that no two states
+  // of any workspaces ever share one. Lets a call site keep what FindCommand
+  // answered.
+  std::uint64_t CommandsVersion() const {
+    return parent_ ? std::max(commands_version_, parent_->CommandsVersion()) : commands_version_;
+  }
 
   // Registers `command` under `name`, replacing (and destroying) an entry of
   // the same name in any letter case.
@@ -53,6 +63,7 @@ class TVLLWorkSpace {
 
  private:
   TVLLWorkSpace* parent_;
+  std::uint64_t commands_version_;
   TVLLNamedObjectList commands_;
   TVLLNamedObjectList text_groups_;
   TVLLNamedObjectList tag_specs_;
