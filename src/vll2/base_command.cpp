@@ -149,6 +149,20 @@ TVLLStatus TVLLBaseCommand::WriteTextOrLiteral(std::string_view parameter) {
     WriteText(parameter);
     return kStatusOk;
   }
+  // The usual form, a single key ("aut", "etal ..."), without a reader.
+  size_t from = 0;
+  while (TVLLScript::IsBlank(parameter[from])) ++from;
+  size_t to = from;
+  while (to < parameter.size() && TVLLScript::IsNameChar(parameter[to])) ++to;
+  if (to > from && (to == parameter.size() || (parameter[to] != '.' && parameter[to] != '%'))) {
+    std::string text;
+    if (GetGroupText({}, parameter.substr(from, to - from), {}, text) == kStatusOk) {
+      WriteText(text);
+    } else {
+      WriteText(parameter);
+    }
+    return kStatusOk;
+  }
   TVLLScript reader(parameter);
   std::string group, key, language, text;
   if (reader.ParseTextCommand(group, key, language) == TVLLScript::kOk &&
