@@ -107,7 +107,8 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   field_start_ = 0;
   marc_ = nullptr;
   own_marc_.reset();
-  program_.reset();
+  program_ = nullptr;
+  program_hold_.reset();
   run_start_ = Output().Length();
   fields_formatted_ = 0;
   fields_written_ = 0;
@@ -185,11 +186,15 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   const int m = Output().Length();
 
   if (!spec_.empty()) {
-    program_ = programs_->Get(spec_);
+    program_hold_ = programs_->Get(spec_);
+    program_ = program_hold_.get();
   } else if (WorkSpace()) {
-    program_ = WorkSpace()->GetTagProgram(tag_pattern_);
+    program_ = WorkSpace()->GetTagProgram(tag_pattern_, program_hold_);
   }
-  if (!program_) program_ = programs_->Get(kDefaultSpec);
+  if (!program_) {
+    program_hold_ = programs_->Get(kDefaultSpec);
+    program_ = program_hold_.get();
+  }
   if (!marc_) RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing Marcrecord:"), Name());
 
   if (marc_) {
@@ -214,7 +219,8 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   }
   marc_ = nullptr;
   own_marc_.reset();
-  program_.reset();
+  program_ = nullptr;
+  program_hold_.reset();
   return status;
 }
 

@@ -81,7 +81,8 @@ class TVLLTagCommand : public TVLLBaseCommand {
 
   // Working fields of one run.
   std::string_view spec_;  // given in the call
-  std::shared_ptr<const TVLLTagLevel> program_;
+  const TVLLTagLevel* program_ = nullptr;
+  std::shared_ptr<const TVLLTagLevel> program_hold_;  // keeps program_ when not registered
   std::optional<TVLLMarc> own_marc_;  // made by this run
   TVLLMarc* marc_ = nullptr;          // own_marc_, or the context's navigator
   // Views of the call's parameter texts, which outlive the run.

@@ -191,8 +191,8 @@ bool TVLLTagCommand::_Ampersand(const TVLLTagOp& op) {
     pending_ += Context().Html() ? op.text : op.alt;
     return true;
   }
-  const std::shared_ptr<const TVLLTagLevel> named =
-      WorkSpace() ? WorkSpace()->GetTagProgram(op.text) : nullptr;
+  std::shared_ptr<const TVLLTagLevel> hold;
+  const TVLLTagLevel* named = WorkSpace() ? WorkSpace()->GetTagProgram(op.text, hold) : nullptr;
   if (!named) {
     WriteRaw("?&");
     WriteRaw(op.text);

@@ -1,6 +1,7 @@
 #include "vll2/work_space.h"
 
 #include <atomic>
+#include <typeinfo>
 
 #include "vll2/base_command.h"
 #include "vll2/tag_program.h"
@@ -56,16 +57,16 @@ namespace {
 class TVLLTagSpecText : public TVLLString {
  public:
   using TVLLString::TVLLString;
-  std::shared_ptr<const TVLLTagLevel> Program() const {
+  const TVLLTagLevel* Program() const {
     // Rereads when the text was changed in place.
     if (!program_ || program_->Text() != Value()) {
-      program_ = std::make_shared<const TVLLTagLevel>(Value(), TVLLTagLevel::Own{});
+      program_ = std::make_unique<const TVLLTagLevel>(Value(), TVLLTagLevel::Own{});
     }
-    return program_;
+    return program_.get();
   }
 
  private:
-  mutable std::shared_ptr<const TVLLTagLevel> program_;
+  mutable std::unique_ptr<const TVLLTagLevel> program_;
 };
 
 }  // namespace
@@ -74,18 +75,21 @@ void TVLLWorkSpace::AddTagSpec(std::string_view name, std::string_view text) {
   tag_specs_.SetObject(name, std::make_unique<TVLLTagSpecText>(std::string(text)));
 }
 
-std::shared_ptr<const TVLLTagLevel> TVLLWorkSpace::GetTagProgram(std::string_view name) const {
+const TVLLTagLevel* TVLLWorkSpace::GetTagProgram(
+    std::string_view name, std::shared_ptr<const TVLLTagLevel>& hold) const {
   for (const TVLLWorkSpace* ws = this; ws != nullptr; ws = ws->parent_) {
     const int index = ws->tag_specs_.IndexOf(name);
     if (index < 0) continue;
     TVLLObject* object = ws->tag_specs_.Object(index);
-    if (auto* spec = dynamic_cast<TVLLTagSpecText*>(object)) {
+    if (object != nullptr && typeid(*object) == typeid(TVLLTagSpecText)) {
+      const auto* spec = static_cast<const TVLLTagSpecText*>(object);
       return spec->Value().empty() ? nullptr : spec->Program();
     }
     // Put there by other means than AddTagSpec.
     auto* text = AsText(object);
     if (text == nullptr || text->Value().empty()) return nullptr;
-    return std::make_shared<const TVLLTagLevel>(text->Value(), TVLLTagLevel::Own{});
+    hold = std::make_shared<const TVLLTagLevel>(text->Value(), TVLLTagLevel::Own{});
+    return hold.get();
   }
   return nullptr;
 }

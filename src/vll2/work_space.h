@@ -51,8 +51,11 @@ class TVLLWorkSpace {
   // The specification under `name` here or in a parent; "" when absent.
   std::string GetTagSpec(std::string_view name) const;
   // The same specification read into its elements (read once per
-  // registration); null when absent or empty.
-  std::shared_ptr<const TVLLTagLevel> GetTagProgram(std::string_view name) const;
+  // registration and valid while it stays registered); null when absent or
+  // empty. A specification put into the list by other means is read anew and
+  // kept alive by `hold`.
+  const TVLLTagLevel* GetTagProgram(std::string_view name,
+                                    std::shared_ptr<const TVLLTagLevel>& hold) const;
 
   const std::string& Language() const { return language_; }
   void SetLanguage(std::string language) { language_ = std::move(language); }
