@@ -155,7 +155,10 @@ inline bool WriteDataField(const char* tag, const char* s, const char* end, cons
       s = code;
       continue;
     }
-    if (EndsField(*code) || *code == '\0') return false;
+    // YAZ takes a code from 0x80 up as the lead byte of a UTF-8 character.
+    if (EndsField(*code) || *code == '\0' || static_cast<unsigned char>(*code) >= 0x80) {
+      return false;
+    }
     o[0] = ' ';
     o[1] = '$';
     o[2] = *code;

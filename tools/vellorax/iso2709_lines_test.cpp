@@ -149,6 +149,8 @@ TEST(Iso2709LinesTest, WritesTheLinesOfYaz) {
       {"directory length of field not four", Replace(book, 20, "3"), false},
       {"indicator holding a control byte", Replace(book, field_245, "\x1f"), false},
       {"indicator holding a byte above 0x7f", Replace(book, field_245 + 1, "\xe5"), false},
+      {"subfield code of a two-byte UTF-8 letter", Iso2709({{"650", " 7\x1f\xce\x89 ao"}}, "nam a"), false},
+      {"subfield code from 0x80 up", Iso2709({{"650", " 7\x1f\xe5" "ao"}}), false},
       {"text before the first subfield mark", Iso2709({{"245", "10abc\x1f" "dx"}}), false},
       {"data field holding only its terminator", Iso2709({{"245", ""}}), false},
       {"subfield mark right after a 00X tag's two bytes", Iso2709({{"001", "ab\x1f" "cd"}}), false},
