@@ -32,41 +32,40 @@ inline long Number(const char* p, int n) {
 }
 
 // Copies bytes from `s` to `o` up to (not including) the first control byte
-// (below 0x20) or `end`, eight bytes at a time: each word is stored whole and
-// the output moves on only by the bytes before the control byte. Words may
-// be read up to `limit` (past `end`, within the input).
-// REQUIRES: room in the output for the copied bytes plus kWordSlack.
-inline void CopyPlainText(const char*& s, const char* end, const char* limit, char*& o) {
+// (below 0x20), eight bytes at a time: each word is stored whole and the
+// output moves on only by the bytes before the control byte.
+// REQUIRES: a control byte at or after `s` with at least 7 readable bytes
+// after it; room in the output for the copied bytes plus kWordSlack.
+inline void CopyPlainText(const char*& s, char*& o) {
   constexpr uint64_t kOnes = 0x0101010101010101ULL;
-  while (s < end && limit - s >= 8) {
+  while (true) {
     uint64_t word;
     std::memcpy(&word, s, 8);
     std::memcpy(o, &word, 8);
     // A high bit for each byte below 0x20 (exact for the first such byte,
     // which is all that is used).
     const uint64_t below = (word - 0x20 * kOnes) & ~word & (0x80 * kOnes);
-    ptrdiff_t step = 8;
     if (below != 0) {
-      step = (std::endian::native == std::endian::little ? std::countr_zero(below)
-                                                         : std::countl_zero(below)) /
-             8;
+      const int step = (std::endian::native == std::endian::little ? std::countr_zero(below)
+                                                                    : std::countl_zero(below)) /
+                       8;
+      s += step;
+      o += step;
+      return;
     }
-    if (step > end - s) step = end - s;
-    s += step;
-    o += step;
-    if (step < 8) return;
+    s += 8;
+    o += 8;
   }
-  while (s < end && !IsControl(*s)) *o++ = *s++;
 }
 
-// The text of a field up to `end` or the next terminator (or subfield mark
-// with kStopAtSubfield), copied to `o`. Other control bytes are text, except
-// NUL, which YAZ's strings would cut short: false then.
+// The text of a field up to the next terminator (or subfield mark with
+// kStopAtSubfield), copied to `o`. Other control bytes are text, except NUL,
+// which YAZ's strings would cut short: false then.
+// REQUIRES: a terminator at the field's end (as for CopyPlainText).
 template <bool kStopAtSubfield>
-inline bool CopyFieldText(const char*& s, const char* end, const char* limit, char*& o) {
+inline bool CopyFieldText(const char*& s, char*& o) {
   while (true) {
-    CopyPlainText(s, end, limit, o);
-    if (s == end) return true;
+    CopyPlainText(s, o);
     const char c = *s;
     if (EndsField(c) || (kStopAtSubfield && c == kSubfieldMark)) return true;
     if (c == '\0') return false;
@@ -118,20 +117,19 @@ inline void PutTag(char*& o, const char* tag) {
   o += 4;
 }
 
-// "TAG data": the field from `s` must run to `end` and stop there, at a field
-// or record terminator.
-inline bool WriteControlField(const char* tag, const char* s, const char* end,
-                              const char* limit, char*& o) {
+// "TAG data": the field from `s` must hold no terminator before `end`.
+// REQUIRES: a terminator at `end`.
+inline bool WriteControlField(const char* tag, const char* s, const char* end, char*& o) {
   PutTag(o, tag);
-  if (!CopyFieldText<false>(s, end, limit, o) || s != end || !EndsField(*end)) return false;
+  if (!CopyFieldText<false>(s, o) || s != end) return false;
   *o++ = '\n';
   return true;
 }
 
 // "TAG II $a text $b text": two indicators, then subfields each opened by the
-// subfield mark; the field must end at `end` with a terminator there.
-inline bool WriteDataField(const char* tag, const char* s, const char* end, const char* limit,
-                           char*& o) {
+// subfield mark, up to `end`.
+// REQUIRES: a terminator at `end`.
+inline bool WriteDataField(const char* tag, const char* s, const char* end, char*& o) {
   if (end - s < 2) return false;
   // YAZ skips indicators that hold control bytes (and, as it compares signed
   // chars, bytes from 0x80 up): leave those records to it.
@@ -145,29 +143,29 @@ inline bool WriteDataField(const char* tag, const char* s, const char* end, cons
   o[1] = s[1];
   o += 2;
   s += 2;
-  // Text not opened by a subfield mark would be read as if the first byte
-  // were one.
-  if (s < end && *s != kSubfieldMark) return false;
-  while (s < end) {
-    if (*s != kSubfieldMark) return false;  // a terminator before the field's end
-    const char* code = s + 1;
-    if (code == end || *code == kSubfieldMark) {  // an empty subfield: YAZ drops it
-      s = code;
-      continue;
-    }
-    // YAZ takes a code from 0x80 up as the lead byte of a UTF-8 character.
-    if (EndsField(*code) || *code == '\0' || static_cast<unsigned char>(*code) >= 0x80) {
-      return false;
+  // Every subfield opens with a mark: text right after the indicators would
+  // be read as if its first byte were one, a terminator before `end` ends
+  // the field early.
+  while (s != end) {
+    if (*s != kSubfieldMark) return false;
+    const char code = s[1];
+    // Not a letter or digit: an empty subfield (dropped by YAZ), the end, or
+    // something left to YAZ (a code from 0x80 up it reads as UTF-8).
+    if (static_cast<unsigned char>(code) - 0x20u >= 0x60u) {
+      if (s + 1 == end || code == kSubfieldMark) {
+        ++s;
+        continue;
+      }
+      if (!IsControl(code) || EndsField(code) || code == '\0') return false;
     }
     o[0] = ' ';
     o[1] = '$';
-    o[2] = *code;
+    o[2] = code;
     o[3] = ' ';
     o += 4;
-    s = code + 1;
-    if (!CopyFieldText<true>(s, end, limit, o)) return false;
+    s += 2;
+    if (!CopyFieldText<true>(s, o)) return false;
   }
-  if (!EndsField(*end)) return false;
   *o++ = '\n';
   return true;
 }
@@ -176,12 +174,18 @@ inline bool WriteDataField(const char* tag, const char* s, const char* end, cons
 
 bool Iso2709LineWriter::Convert(std::string_view data) {
   if (data.size() <= kLeaderLength) return false;
-  const char* buf = data.data();
-  const char* const limit = buf + data.size();
-  const long record_length = Number(buf, 5);
+  const long record_length = Number(data.data(), 5);
   if (record_length <= static_cast<long>(kLeaderLength) ||
       static_cast<size_t>(record_length) > data.size()) {
     return false;
+  }
+  // Text is scanned eight bytes at a time: a record at the very end of the
+  // input is read from a padded copy.
+  const char* buf = data.data();
+  if (data.size() - static_cast<size_t>(record_length) < kWordSlack) {
+    padded_.assign(data.substr(0, static_cast<size_t>(record_length)));
+    padded_.append(kWordSlack, '\0');
+    buf = padded_.data();
   }
   // Indicator count, subfield code count and the directory entry layout.
   if (buf[10] != '2' || buf[11] != '2' || buf[20] != '4' || buf[21] != '5' || !IsDigit(buf[22])) {
@@ -213,7 +217,7 @@ bool Iso2709LineWriter::Convert(std::string_view data) {
     if (!EntryNumbers(tag, length, start)) return false;
     start += base_address;
     const long last = start + length - 1;  // where the terminator belongs
-    if (length <= 0 || last >= record_length) return false;
+    if (length <= 0 || last >= record_length || !EndsField(buf[last])) return false;
     // A field's lines take at most twice its length plus the tag.
     const size_t need = 2 * static_cast<size_t>(length) + 8 + 1 + kWordSlack;
     const size_t used = static_cast<size_t>(o - buffer_.data());
@@ -226,12 +230,12 @@ bool Iso2709LineWriter::Convert(std::string_view data) {
       // YAZ reads a 00X field with a subfield mark after two or three bytes
       // as a data field (as Danish MARC writes them); it looks at those bytes
       // even past the field's end.
-      if (static_cast<size_t>(start) + 3 >= data.size() || buf[start + 2] == kSubfieldMark ||
-          buf[start + 3] == kSubfieldMark) {
+      if (static_cast<size_t>(start) + 3 >= data.size() || data[start + 2] == kSubfieldMark ||
+          data[start + 3] == kSubfieldMark) {
         return false;
       }
-      if (!WriteControlField(tag, buf + start, buf + last, limit, o)) return false;
-    } else if (!WriteDataField(tag, buf + start, buf + last, limit, o)) {
+      if (!WriteControlField(tag, buf + start, buf + last, o)) return false;
+    } else if (!WriteDataField(tag, buf + start, buf + last, o)) {
       return false;
     }
   }

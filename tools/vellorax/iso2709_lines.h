@@ -31,6 +31,7 @@ class Iso2709LineWriter {
 
  private:
   std::string buffer_;  // grows to the largest record seen, never shrinks
+  std::string padded_;  // a record at the end of the input, with room to read past it
   size_t size_ = 0;
   size_t record_length_ = 0;
 };
