@@ -42,7 +42,6 @@ std::string LocaleFromEnvironment() {
   return kDefaultLocale;
 }
 
-
 inline bool IsAscii(std::string_view s) {
   for (char c : s) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;
