@@ -1,6 +1,6 @@
 // Record files for `vellorax format`: splitting a file into records and
-// turning ISO 2709 and MARCXML records (read with YAZ) into the display line
-// layout that the record repair understands.
+// turning ISO 2709 and MARCXML records into the display line layout that the
+// record repair understands (YAZ's line format).
 #pragma once
 
 #include <functional>
