@@ -64,6 +64,10 @@ struct FoldTable {
     usable = true;
     for (int b = 0; b < 256; ++b) {
       UChar source = static_cast<UChar>(decode[b]);
+      if (!u_hasBinaryProperty(source, UCHAR_CHANGES_WHEN_CASEFOLDED)) {
+        fold[b] = static_cast<char16_t>(source);
+        continue;
+      }
       UChar folded[4];
       UErrorCode status = U_ZERO_ERROR;
       const int32_t n = u_strFoldCase(folded, 4, &source, 1, U_FOLD_CASE_DEFAULT, &status);
@@ -167,6 +171,10 @@ struct ThreadTextState {
       lower_[b] = byte;
       const std::u16string wide = AnsiToUtf16(std::string_view(&byte, 1));
       if (wide.size() != 1) continue;
+      // Characters that no default mapping changes stay as they are in every
+      // locale too (the locale rules of Turkish, Lithuanian and Greek change
+      // only letters that the default mappings change, or drop marks).
+      if (!u_hasBinaryProperty(wide[0], UCHAR_CHANGES_WHEN_CASEMAPPED)) continue;
       const icu::UnicodeString source(static_cast<UChar>(wide[0]));
       upper_[b] = MapBack(icu::UnicodeString(source).toUpper(loc), byte);
       lower_[b] = MapBack(icu::UnicodeString(source).toLower(loc), byte);
