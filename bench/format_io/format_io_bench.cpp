@@ -1,8 +1,13 @@
 // The work `vellorax format` does around the macro engine, per record: reading
-// ISO 2709 with YAZ into display lines, and repairing display lines into
-// engine record text. Records are the fixture records (24 of them).
+// ISO 2709 into display lines, and repairing display lines into engine record
+// text. Records are the fixture records (24 of them) and 2,000 records made
+// by bench/vll2_format/gen_records.py (as scripts/bench-format uses), read by
+// Iso2709LineWriter and by YAZ alone.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -10,7 +15,9 @@
 #include <vector>
 
 #include "common/record_text.h"
+#include "iso2709_lines.h"
 #include "record_input.h"
+#include "yaz_lines.h"
 
 namespace {
 
@@ -76,6 +83,62 @@ void BM_Iso2709ToEngineText(benchmark::State& state) {
   state.SetItemsProcessed(records);
 }
 BENCHMARK(BM_Iso2709ToEngineText);
+
+// The generated records, one string each (empty when python3 is missing).
+const std::vector<std::string>& GeneratedRecords() {
+  static const std::vector<std::string> records = [] {
+    std::vector<std::string> out;
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("vx_bench_" + std::to_string(::getpid()));
+    const std::string command = "python3 " + std::string(VX_SOURCE_DIR) +
+                                "/bench/vll2_format/gen_records.py --count 2000 --seed 20261207 " +
+                                file.string();
+    if (std::system(command.c_str()) != 0) return out;
+    const std::string content = Slurp(file);
+    std::filesystem::remove(file);
+    for (size_t pos = 0; pos + 5 <= content.size();) {
+      const size_t length = std::stoul(content.substr(pos, 5));
+      out.push_back(content.substr(pos, length));
+      pos += length;
+    }
+    return out;
+  }();
+  return records;
+}
+
+void BM_GeneratedRecordsIso2709LineWriter(benchmark::State& state) {
+  const std::vector<std::string>& records = GeneratedRecords();
+  if (records.empty()) return state.SkipWithError("python3 could not generate the records");
+  vellorax::tool::Iso2709LineWriter writer;
+  size_t bytes = 0;
+  for (auto _ : state) {
+    for (const std::string& r : records) {
+      if (!writer.Convert(r)) return state.SkipWithError("a generated record was declined");
+      benchmark::DoNotOptimize(writer.lines().data());
+      bytes += r.size();
+    }
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * records.size()));
+  state.SetBytesProcessed(static_cast<int64_t>(bytes));
+}
+BENCHMARK(BM_GeneratedRecordsIso2709LineWriter);
+
+void BM_GeneratedRecordsYaz(benchmark::State& state) {
+  const std::vector<std::string>& records = GeneratedRecords();
+  if (records.empty()) return state.SkipWithError("python3 could not generate the records");
+  vellorax::tool::YazLineReader yaz;
+  size_t bytes = 0;
+  for (auto _ : state) {
+    for (const std::string& r : records) {
+      if (yaz.ReadIso2709(r) == 0) return state.SkipWithError("YAZ could not read a record");
+      benchmark::DoNotOptimize(yaz.lines().data());
+      bytes += r.size();
+    }
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * records.size()));
+  state.SetBytesProcessed(static_cast<int64_t>(bytes));
+}
+BENCHMARK(BM_GeneratedRecordsYaz);
 
 }  // namespace
 

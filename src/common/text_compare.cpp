@@ -4,17 +4,15 @@
 #include <unicode/ucol.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
-#include <unicode/uset.h>
 #include <unicode/ustring.h>
 
-#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
-#include <vector>
 
+#include "common/ascii_collation.h"
 #include "common/charset.h"
 
 namespace vellorax::common {
@@ -44,8 +42,6 @@ std::string LocaleFromEnvironment() {
   return kDefaultLocale;
 }
 
-inline char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
 inline bool IsAscii(std::string_view s) {
   for (char c : s) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -68,6 +64,10 @@ struct FoldTable {
     usable = true;
     for (int b = 0; b < 256; ++b) {
       UChar source = static_cast<UChar>(decode[b]);
+      if (!u_hasBinaryProperty(source, UCHAR_CHANGES_WHEN_CASEFOLDED)) {
+        fold[b] = static_cast<char16_t>(source);
+        continue;
+      }
       UChar folded[4];
       UErrorCode status = U_ZERO_ERROR;
       const int32_t n = u_strFoldCase(folded, 4, &source, 1, U_FOLD_CASE_DEFAULT, &status);
@@ -97,107 +97,64 @@ struct CollatorCloser {
   void operator()(UCollator* c) const { ucol_close(c); }
 };
 
-struct SetCloser {
-  void operator()(USet* s) const { uset_close(s); }
-};
-
-// Everything one thread needs for one locale.
+// Everything one thread needs for one locale. The case tables are built on
+// the first casing call and the collator on the first comparison, so that a
+// program that only cases text never opens a collator.
 struct ThreadTextState {
   uint64_t generation = 0;
   std::string locale;
-  std::unique_ptr<UCollator, CollatorCloser> collator;
 
-  // Facts that let two ASCII strings differing only in letter case be called
-  // equal without the collator (see AsciiCaseEqualCollates).
-  bool ascii_fast_path = false;
-  std::array<bool, 128> letter_case_differs{};       // Turkish I/i
-  std::array<bool, 128> starts_ascii_contraction{};  // Norwegian "aa"
-  std::vector<std::string> ascii_contractions;       // lower-cased
-
-  std::array<char, 256> upper{};
-  std::array<char, 256> lower{};
-
-  void Rebuild(uint64_t gen, std::string name) {
+  void Reset(uint64_t gen, std::string name) {
     generation = gen;
     locale = std::move(name);
-    UErrorCode status = U_ZERO_ERROR;
-    collator.reset(ucol_open(locale.c_str(), &status));
-    if (U_FAILURE(status) || !collator) {
-      status = U_ZERO_ERROR;
-      collator.reset(ucol_open(kDefaultLocale, &status));
-    }
-    ucol_setStrength(collator.get(), UCOL_SECONDARY);
-    ascii_fast_path = StudyAsciiCollation();
-    BuildCaseTables();
+    collator_.reset();
+    ascii_fast_path_ = false;
+    case_tables_built_ = false;
   }
 
-  // Records which ASCII letters collate apart from their other case and which
-  // contraction or prefix rules consist of ASCII alone. With neither in play,
-  // each character of a pure ASCII string collates on its own, and upper and
-  // lower case letters weigh the same at secondary strength.
-  bool StudyAsciiCollation() {
+  UCollator* Collator() {
+    if (!collator_) OpenCollator();
+    return collator_.get();
+  }
+
+  // With Collator() opened: the facts that let two ASCII strings differing
+  // only in letter case be called equal without the collator, or null when
+  // they cannot be had (a code page that is not ASCII below 0x80).
+  const AsciiCollation* AsciiFastPath() const { return ascii_fast_path_ ? &ascii_ : nullptr; }
+
+  const std::array<char, 256>& Upper() {
+    if (!case_tables_built_) BuildCaseTables();
+    return upper_;
+  }
+  const std::array<char, 256>& Lower() {
+    if (!case_tables_built_) BuildCaseTables();
+    return lower_;
+  }
+
+ private:
+  std::unique_ptr<UCollator, CollatorCloser> collator_;
+  bool ascii_fast_path_ = false;
+  AsciiCollation ascii_;
+  bool case_tables_built_ = false;
+  std::array<char, 256> upper_{};
+  std::array<char, 256> lower_{};
+
+  void OpenCollator() {
+    UErrorCode status = U_ZERO_ERROR;
+    collator_.reset(ucol_open(locale.c_str(), &status));
+    if (U_FAILURE(status) || !collator_) {
+      status = U_ZERO_ERROR;
+      collator_.reset(ucol_open(kDefaultLocale, &status));
+    }
+    ucol_setStrength(collator_.get(), UCOL_SECONDARY);
+    ascii_fast_path_ = CodePageKeepsAscii() && ascii_.Study(collator_.get());
+  }
+
+  static bool CodePageKeepsAscii() {
     const char16_t* decode = AnsiDecodeTable();
     if (!decode) return false;
     for (int b = 0; b < 0x80; ++b) {
       if (decode[b] != static_cast<char16_t>(b)) return false;
-    }
-    letter_case_differs.fill(false);
-    starts_ascii_contraction.fill(false);
-    ascii_contractions.clear();
-    for (UChar c = u'A'; c <= u'Z'; ++c) {
-      const UChar l = static_cast<UChar>(c + 32);
-      if (ucol_strcoll(collator.get(), &c, 1, &l, 1) != UCOL_EQUAL) {
-        letter_case_differs[c] = letter_case_differs[l] = true;
-      }
-    }
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<USet, SetCloser> contractions(uset_openEmpty());
-    ucol_getContractionsAndExpansions(collator.get(), contractions.get(), nullptr, true, &status);
-    if (U_FAILURE(status)) return false;
-    const int32_t count = uset_getItemCount(contractions.get());
-    for (int32_t i = 0; i < count; ++i) {
-      UChar32 start = 0;
-      UChar32 end = 0;
-      UChar buffer[64];
-      status = U_ZERO_ERROR;
-      const int32_t length = uset_getItem(contractions.get(), i, &start, &end, buffer, 64, &status);
-      if (status == U_BUFFER_OVERFLOW_ERROR) continue;  // longer than any ASCII rule
-      if (U_FAILURE(status)) return false;
-      if (length == 0) continue;  // a code point range, not a string
-      std::string ascii;
-      for (int32_t k = 0; k < length && buffer[k] < 0x80; ++k) {
-        ascii += AsciiLower(static_cast<char>(buffer[k]));
-      }
-      if (static_cast<int32_t>(ascii.size()) != length) continue;
-      starts_ascii_contraction[static_cast<unsigned char>(ascii[0])] = true;
-      if (std::find(ascii_contractions.begin(), ascii_contractions.end(), ascii) ==
-          ascii_contractions.end()) {
-        ascii_contractions.push_back(std::move(ascii));
-      }
-    }
-    return true;
-  }
-
-  // True when `a` and `b` (ASCII, same length) are provably equal for the
-  // collator: equal ignoring ASCII case, no differing letter whose cases
-  // collate apart, and no ASCII contraction anywhere in the text.
-  bool AsciiCaseEqualCollates(std::string_view a, std::string_view b) const {
-    bool may_contract = false;
-    for (size_t i = 0; i < a.size(); ++i) {
-      const char la = AsciiLower(a[i]);
-      if (la != AsciiLower(b[i])) return false;
-      if (a[i] != b[i] && letter_case_differs[static_cast<unsigned char>(la)]) return false;
-      may_contract = may_contract || starts_ascii_contraction[static_cast<unsigned char>(la)];
-    }
-    if (!may_contract) return true;
-    for (size_t i = 0; i < a.size(); ++i) {
-      if (!starts_ascii_contraction[static_cast<unsigned char>(AsciiLower(a[i]))]) continue;
-      for (const std::string& contraction : ascii_contractions) {
-        if (contraction.size() > a.size() - i) continue;
-        size_t k = 0;
-        while (k < contraction.size() && AsciiLower(a[i + k]) == contraction[k]) ++k;
-        if (k == contraction.size()) return false;
-      }
     }
     return true;
   }
@@ -210,14 +167,19 @@ struct ThreadTextState {
     const icu::Locale loc(locale.c_str());
     for (int b = 0; b < 256; ++b) {
       const char byte = static_cast<char>(b);
-      upper[b] = byte;
-      lower[b] = byte;
+      upper_[b] = byte;
+      lower_[b] = byte;
       const std::u16string wide = AnsiToUtf16(std::string_view(&byte, 1));
       if (wide.size() != 1) continue;
+      // Characters that no default mapping changes stay as they are in every
+      // locale too (the locale rules of Turkish, Lithuanian and Greek change
+      // only letters that the default mappings change, or drop marks).
+      if (!u_hasBinaryProperty(wide[0], UCHAR_CHANGES_WHEN_CASEMAPPED)) continue;
       const icu::UnicodeString source(static_cast<UChar>(wide[0]));
-      upper[b] = MapBack(icu::UnicodeString(source).toUpper(loc), byte);
-      lower[b] = MapBack(icu::UnicodeString(source).toLower(loc), byte);
+      upper_[b] = MapBack(icu::UnicodeString(source).toUpper(loc), byte);
+      lower_[b] = MapBack(icu::UnicodeString(source).toLower(loc), byte);
     }
+    case_tables_built_ = true;
   }
 
   static char MapBack(const icu::UnicodeString& cased, char original) {
@@ -240,7 +202,7 @@ ThreadTextState& State() {
       std::lock_guard<std::mutex> lock(locale_mutex);
       name = locale_override.empty() ? LocaleFromEnvironment() : locale_override;
     }
-    state.Rebuild(gen, std::move(name));
+    state.Reset(gen, std::move(name));
   }
   return state;
 }
@@ -303,17 +265,18 @@ std::string TextLocale() { return State().locale; }
 int AnsiCompareText(std::string_view a, std::string_view b) {
   if (a == b) return 0;
   ThreadTextState& state = State();
-  if (state.ascii_fast_path && IsAscii(a) && IsAscii(b)) {
-    if (a.size() == b.size() && state.AsciiCaseEqualCollates(a, b)) return 0;
+  UCollator* const collator = state.Collator();
+  const AsciiCollation* ascii = state.AsciiFastPath();
+  if (ascii && IsAscii(a) && IsAscii(b)) {
+    if (ascii->CaseEqualCollates(a, b)) return 0;
     // ASCII bytes are valid UTF-8: no conversion needed.
     UErrorCode status = U_ZERO_ERROR;
-    return static_cast<int>(ucol_strcollUTF8(state.collator.get(), a.data(),
-                                             static_cast<int32_t>(a.size()), b.data(),
-                                             static_cast<int32_t>(b.size()), &status));
+    return static_cast<int>(ucol_strcollUTF8(collator, a.data(), static_cast<int32_t>(a.size()),
+                                             b.data(), static_cast<int32_t>(b.size()), &status));
   }
   const WideText wa(a);
   const WideText wb(b);
-  return static_cast<int>(ucol_strcoll(state.collator.get(), wa.data(), wa.size(), wb.data(), wb.size()));
+  return static_cast<int>(ucol_strcoll(collator, wa.data(), wa.size(), wb.data(), wb.size()));
 }
 
 // Equality of the fully case-folded texts. With single-character foldings on
@@ -356,16 +319,16 @@ bool AnsiContainsText(std::string_view haystack, std::string_view needle) {
 }
 
 std::string AnsiUpperCase(std::string_view s) {
-  const ThreadTextState& state = State();
+  const std::array<char, 256>& upper = State().Upper();
   std::string out(s);
-  for (char& c : out) c = state.upper[static_cast<unsigned char>(c)];
+  for (char& c : out) c = upper[static_cast<unsigned char>(c)];
   return out;
 }
 
 std::string AnsiLowerCase(std::string_view s) {
-  const ThreadTextState& state = State();
+  const std::array<char, 256>& lower = State().Lower();
   std::string out(s);
-  for (char& c : out) c = state.lower[static_cast<unsigned char>(c)];
+  for (char& c : out) c = lower[static_cast<unsigned char>(c)];
   return out;
 }
 

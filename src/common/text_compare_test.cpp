@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <unicode/coll.h>
+#include <unicode/locid.h>
 #include <unicode/unistr.h>
 
 #include <cstdlib>
@@ -135,6 +136,34 @@ TEST(TextCompareLocaleTest, CasingKeepsLettersWithoutPartner) {
     SetTextLocale(locale);
     EXPECT_EQ(AnsiUpperCase(lower), upper) << locale << ": " << lower;
     EXPECT_EQ(AnsiLowerCase(upper), lower) << locale << ": " << upper;
+  }
+  SetTextLocale("en_US");
+}
+
+// Every byte of the code page cases as ICU cases its character in the locale
+// (mapped back when the result is one character the code page has), in the
+// locales with their own casing rules.
+TEST(TextCompareLocaleTest, CasingFollowsIcuForEveryByte) {
+  for (const char* locale : {"en_US", "tr_TR", "az", "lt_LT", "el_GR", "nl_NL"}) {
+    SetTextLocale(locale);
+    for (int b = 0; b < 256; ++b) {
+      const std::string byte(1, static_cast<char>(b));
+      const std::u16string wide = AnsiToUtf16(byte);
+      std::string upper = byte, lower = byte;
+      if (wide.size() == 1) {
+        auto back = [&](const icu::UnicodeString& cased) {
+          if (cased.length() != 1) return byte;
+          const char16_t c = static_cast<char16_t>(cased.charAt(0));
+          const std::string ansi = Utf16ToAnsi(std::u16string_view(&c, 1));
+          return ansi.size() == 1 && (ansi != "?" || c == u'?') ? ansi : byte;
+        };
+        const icu::UnicodeString source(static_cast<UChar>(wide[0]));
+        upper = back(icu::UnicodeString(source).toUpper(icu::Locale(locale)));
+        lower = back(icu::UnicodeString(source).toLower(icu::Locale(locale)));
+      }
+      ASSERT_EQ(AnsiUpperCase(byte), upper) << locale << ": byte " << b;
+      ASSERT_EQ(AnsiLowerCase(byte), lower) << locale << ": byte " << b;
+    }
   }
   SetTextLocale("en_US");
 }

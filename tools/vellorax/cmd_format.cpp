@@ -41,10 +41,10 @@ constexpr const char* kFormatHelp =
     "  --utf8         text files and output are UTF-8 (converted through the code\n"
     "                 page); --utf8-out: only the output\n"
     "\n"
-    "ISO 2709 and MARCXML files are recognised by their first bytes, read with\n"
-    "YAZ and turned into the display line format before the repair (UTF-8\n"
-    "records are converted to the code page). Text is Windows-1252 (or\n"
-    "VELLORAX_CODEPAGE) bytes otherwise.\n";
+    "ISO 2709 and MARCXML files are recognised by their first bytes and turned\n"
+    "into YAZ's line format (well-formed ISO 2709 records directly, others by\n"
+    "YAZ) before the repair (UTF-8 records are converted to the code page).\n"
+    "Text is Windows-1252 (or VELLORAX_CODEPAGE) bytes otherwise.\n";
 
 struct Options {
   std::string defs;

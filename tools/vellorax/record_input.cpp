@@ -4,19 +4,11 @@
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
-#include <yaz/marcdisp.h>
-#include <yaz/wrbuf.h>
+
+#include <memory>
+#include <vector>
 
 namespace vellorax::tool {
-
-struct RecordFileReader::Yaz {
-  yaz_marc_t marc = yaz_marc_create();
-  WRBUF line = wrbuf_alloc();
-  ~Yaz() {
-    wrbuf_destroy(line);
-    yaz_marc_destroy(marc);
-  }
-};
 
 namespace {
 
@@ -120,9 +112,6 @@ RecordFileFormat DetectRecordFileFormat(std::string_view content, bool fix) {
   return fix ? RecordFileFormat::kDisplayLines : RecordFileFormat::kEngineText;
 }
 
-RecordFileReader::RecordFileReader() : yaz_(std::make_unique<Yaz>()) {}
-RecordFileReader::~RecordFileReader() = default;
-
 void RecordFileReader::ForEach(std::string_view content, RecordFileFormat format,
                                const std::function<void(const InputRecord&)>& each) {
   switch (format) {
@@ -143,17 +132,19 @@ void RecordFileReader::ForEach(std::string_view content, RecordFileFormat format
         }
         ++number;
         std::string_view rest = content.substr(pos);
-        int used = yaz_marc_read_iso2709(yaz_->marc, rest.data(), static_cast<int>(rest.size()));
-        if (used <= 0 || static_cast<size_t>(used) > rest.size()) {
+        const bool utf8 = rest.size() > 9 && rest[9] == 'a';
+        if (iso2709_lines_.Convert(rest)) {
+          each(InputRecord{iso2709_lines_.lines(), true, utf8});
+          pos += iso2709_lines_.record_length();
+          continue;
+        }
+        const size_t used = yaz_.ReadIso2709(rest);
+        if (used == 0) {
           throw RecordInputError("ISO 2709 record " + std::to_string(number) +
                                  " cannot be read");
         }
-        bool utf8 = rest.size() > 9 && rest[9] == 'a';
-        wrbuf_rewind(yaz_->line);
-        yaz_marc_write_line(yaz_->marc, yaz_->line);
-        each(InputRecord{std::string_view(wrbuf_buf(yaz_->line), wrbuf_len(yaz_->line)), true,
-                         utf8});
-        pos += static_cast<size_t>(used);
+        each(InputRecord{yaz_.lines(), true, utf8});
+        pos += used;
       }
       return;
     }
@@ -167,15 +158,11 @@ void RecordFileReader::ForEach(std::string_view content, RecordFileFormat format
       int number = 0;
       for (xmlNode* node : records) {
         ++number;
-        yaz_marc_reset(yaz_->marc);
-        if (yaz_marc_read_xml(yaz_->marc, node) != 0) {
+        if (!yaz_.ReadXml(node)) {
           throw RecordInputError("MARCXML record " + std::to_string(number) +
                                  " cannot be read");
         }
-        wrbuf_rewind(yaz_->line);
-        yaz_marc_write_line(yaz_->marc, yaz_->line);
-        each(InputRecord{std::string_view(wrbuf_buf(yaz_->line), wrbuf_len(yaz_->line)), true,
-                         true});
+        each(InputRecord{yaz_.lines(), true, true});
       }
       return;
     }

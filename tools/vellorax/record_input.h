@@ -1,13 +1,15 @@
 // Record files for `vellorax format`: splitting a file into records and
-// turning ISO 2709 and MARCXML records (read with YAZ) into the display line
-// layout that the record repair understands.
+// turning ISO 2709 and MARCXML records into the display line layout that the
+// record repair understands (YAZ's line format).
 #pragma once
 
 #include <functional>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "iso2709_lines.h"
+#include "yaz_lines.h"
 
 namespace vellorax::tool {
 
@@ -38,21 +40,18 @@ struct InputRecord {
 };
 
 // Calls `each` for every record of `content`, in order. ISO 2709 and MARCXML
-// records are converted to display lines first. Throws RecordInputError for
-// a record YAZ cannot read (the message names its number).
+// records are converted to display lines first: ISO 2709 records by
+// Iso2709LineWriter where it handles them, by YAZ otherwise, with the same
+// text either way. Throws RecordInputError for a record YAZ cannot read (the
+// message names its number).
 class RecordFileReader {
  public:
-  RecordFileReader();
-  ~RecordFileReader();
-  RecordFileReader(const RecordFileReader&) = delete;
-  RecordFileReader& operator=(const RecordFileReader&) = delete;
-
   void ForEach(std::string_view content, RecordFileFormat format,
                const std::function<void(const InputRecord&)>& each);
 
  private:
-  struct Yaz;
-  std::unique_ptr<Yaz> yaz_;
+  YazLineReader yaz_;
+  Iso2709LineWriter iso2709_lines_;
 };
 
 }  // namespace vellorax::tool
