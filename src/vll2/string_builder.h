@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace vellorax::vll2 {
 
@@ -20,6 +21,9 @@ class TVLLStringBuilder {
   char LastChar() const { return text_.empty() ? '\0' : text_.back(); }
 
   const std::string& Text() const { return text_; }
+  // Hands the text over and leaves the builder empty.
+  std::string Take() { return std::move(text_); }
+  void Reserve(size_t n) { text_.reserve(n); }
 
  private:
   std::string text_;

@@ -128,9 +128,11 @@ std::string TVLL2W::Execute(std::string_view AName, std::string_view ARecord, bo
     context.SetObject("marc", std::make_unique<TVLLString>(
                                   AFix ? common::RepairRecordText(ARecord) : std::string(ARecord)));
     context.SetHtml(html_);
+    // A display is mostly a few hundred bytes: no regrowing on the way there.
+    context.Output().Reserve(1024);
     TVLLExecuteControl control;
     const TVLLStatus status = control.Execute(context, AName, nullptr);
-    if (status == kStatusOk) return context.Output().Text();
+    if (status == kStatusOk) return context.Output().Take();
     if (!debug_) return std::string();
     return "VLL2 execute error: " + context.ErrorMessage() + " (" + context.ErrorWhere() + ": " +
            context.ErrorDetail() + ")";
