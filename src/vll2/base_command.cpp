@@ -11,7 +11,9 @@ namespace {
 const std::string kNoParam;
 constexpr size_t kSpareClones = 4;
 
-bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+bool IsLineBreak(char c) {
+  return c == '\r' || c == '\n';
+}
 
 // False when `parameter` cannot begin with a text reference, which needs a
 // name character or "%" after any blanks: such frames ("<div>", ", ") are
@@ -45,7 +47,9 @@ void TVLLBaseCommand::ReturnClone(std::unique_ptr<TVLLBaseCommand> clone) const 
   if (spare_clones_.size() < kSpareClones) spare_clones_.push_back(std::move(clone));
 }
 
-TVLLStatus TVLLBaseCommand::DoExecute() { return kStatusOk; }
+TVLLStatus TVLLBaseCommand::DoExecute() {
+  return kStatusOk;
+}
 
 TVLLStatus TVLLBaseCommand::Execute(TVLLContext& context, const TVLLParams* parameters) {
   TVLLNestingGuard guard(context, "TVLLBaseCommand.Execute", name_);
@@ -63,12 +67,16 @@ TVLLStatus TVLLBaseCommand::Execute(TVLLContext& context, const TVLLParams* para
   return DoExecute();
 }
 
-TVLLWorkSpace* TVLLBaseCommand::WorkSpace() const { return context_->WorkSpace(); }
+TVLLWorkSpace* TVLLBaseCommand::WorkSpace() const {
+  return context_->WorkSpace();
+}
 
-const std::string& TVLLBaseCommand::NoParam() { return kNoParam; }
+const std::string& TVLLBaseCommand::NoParam() {
+  return kNoParam;
+}
 
-void TVLLBaseCommand::RecordError(TVLLStatus code, std::string_view where,
-                                  std::string_view message, std::string_view detail) {
+void TVLLBaseCommand::RecordError(TVLLStatus code, std::string_view where, std::string_view message,
+                                  std::string_view detail) {
   context_->SetError(code, where, detail, message);
 }
 
@@ -234,6 +242,5 @@ void TVLLBaseCommand::WriteText(std::string_view text) {
   }
   out.Append(rest);
 }
-
 
 }  // namespace vellorax::vll2

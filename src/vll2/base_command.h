@@ -69,8 +69,8 @@ class TVLLBaseCommand : public TVLLObject {
   // Looks `key` up in `group` (empty: the workspace's first text group) for
   // `language` (empty: the context's, else the workspace's). 0 and the text
   // when a non-empty text is found, otherwise 6 and `text` emptied.
-  TVLLStatus GetGroupText(std::string_view group, std::string_view key,
-                          std::string_view language, std::string& text);
+  TVLLStatus GetGroupText(std::string_view group, std::string_view key, std::string_view language,
+                          std::string& text);
   // Unescapes `text` and appends it, dropping leading characters that repeat
   // the output's last character (or line breaks meeting line breaks) while
   // more than one character is left.

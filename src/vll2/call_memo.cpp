@@ -41,8 +41,7 @@ bool TVLLCallMemo::FindSkip(const TVLLScript& reader, int base, int mode, int& e
   return true;
 }
 
-void TVLLCallMemo::RememberSkip(const TVLLScript& reader, int base, int mode, int start,
-                                int end) {
+void TVLLCallMemo::RememberSkip(const TVLLScript& reader, int base, int mode, int start, int end) {
   if (skips_.size() >= kMaxCalls) return;
   skips_.emplace(Key{base, reader.Length(), mode == 0 ? start : -start}, end);
 }

@@ -20,7 +20,9 @@ const TVLLMarc& TVLLContext::RecordIndex(const TVLLString& record) {
   return *record_index_;
 }
 
-TVLLObject* TVLLContext::GetObject(std::string_view name) const { return objects_.Find(name); }
+TVLLObject* TVLLContext::GetObject(std::string_view name) const {
+  return objects_.Find(name);
+}
 
 void TVLLContext::SetError(TVLLStatus code, std::string_view where, std::string_view detail,
                            std::string_view message) {

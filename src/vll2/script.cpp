@@ -56,19 +56,23 @@ std::string_view TVLLScript::ReadWhile(Predicate accept) {
   if (current_ == '\0' || !accept(current_)) return {};
   int end = position_ + 1;
   while (end <= length_ && text_[end - 1] != '\0' && accept(text_[end - 1])) ++end;
-  const std::string_view s = std::string_view(text_).substr(
-      static_cast<size_t>(position_) - 1, static_cast<size_t>(end - position_));
+  const std::string_view s = std::string_view(text_).substr(static_cast<size_t>(position_) - 1,
+                                                            static_cast<size_t>(end - position_));
   Restore(end);
   return s;
 }
 
-std::string TVLLScript::ReadUntilBlank() { return std::string(ReadUntilBlankView()); }
+std::string TVLLScript::ReadUntilBlank() {
+  return std::string(ReadUntilBlankView());
+}
 
 std::string_view TVLLScript::ReadUntilBlankView() {
   return ReadWhile([](char c) { return !IsBlank(c); });
 }
 
-std::string TVLLScript::ReadLetters() { return std::string(ReadLettersView()); }
+std::string TVLLScript::ReadLetters() {
+  return std::string(ReadLettersView());
+}
 
 std::string_view TVLLScript::ReadLettersView() {
   return ReadWhile([](char c) { return IsLetter(c); });

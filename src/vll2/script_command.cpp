@@ -1,9 +1,9 @@
 #include "vll2/script_command.h"
 
 #include "vll2/call_memo.h"
+#include "vll2/expression.h"
 #include "vll2/script.h"
 #include "vll2/vll_common.h"
-#include "vll2/expression.h"
 
 namespace vellorax::vll2 {
 
@@ -54,7 +54,9 @@ std::string NameReadAt(std::string_view text, int pos) {
   return std::string(text.substr(i, end - i));
 }
 
-char TruthChar(std::uint8_t decided) { return decided == 1 ? 'T' : 'F'; }
+char TruthChar(std::uint8_t decided) {
+  return decided == 1 ? 'T' : 'F';
+}
 
 }  // namespace
 

@@ -195,7 +195,8 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
     program_hold_ = programs_->Get(kDefaultSpec);
     program_ = program_hold_.get();
   }
-  if (!marc_) RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing Marcrecord:"), Name());
+  if (!marc_)
+    RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing Marcrecord:"), Name());
 
   if (marc_) {
     status = kStatusOk;

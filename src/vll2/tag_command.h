@@ -22,7 +22,6 @@
 
 namespace vellorax::vll2 {
 
-
 class TVLLTagCommand : public TVLLBaseCommand {
  public:
   // Used when no specification is given in the call or registered under the
@@ -83,8 +82,8 @@ class TVLLTagCommand : public TVLLBaseCommand {
   std::string_view spec_;  // given in the call
   const TVLLTagLevel* program_ = nullptr;
   std::shared_ptr<const TVLLTagLevel> program_hold_;  // keeps program_ when not registered
-  std::optional<TVLLMarc> own_marc_;  // made by this run
-  TVLLMarc* marc_ = nullptr;          // own_marc_, or the context's navigator
+  std::optional<TVLLMarc> own_marc_;                  // made by this run
+  TVLLMarc* marc_ = nullptr;                          // own_marc_, or the context's navigator
   // Views of the call's parameter texts, which outlive the run.
   std::string_view before_;
   std::string_view tag_pattern_;

@@ -15,7 +15,9 @@ using Kind = TVLLTagOp::Kind;
 // or fuzzed calls); it starts over when full.
 constexpr size_t kMaxCachedTexts = 1024;
 
-bool IsAsciiAlnum(char c) { return TVLLScript::IsLetter(c) || TVLLScript::IsDigit(c); }
+bool IsAsciiAlnum(char c) {
+  return TVLLScript::IsLetter(c) || TVLLScript::IsDigit(c);
+}
 
 // Strips characters with codes 0 to 32 from both ends.
 std::string TrimControl(std::string_view s) {

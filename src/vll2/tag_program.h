@@ -90,7 +90,7 @@ struct TVLLTagOp {
 
 // "operand [operator operand]" of a conditional, as read.
 struct TVLLTagCondition {
-  bool empty = false;        // no text at all: malformed
+  bool empty = false;  // no text at all: malformed
   std::vector<TVLLTagOp> operands;
   std::string operator_text;  // empty: a single operand
   bool trailing = false;      // text after the second operand: malformed
@@ -130,8 +130,7 @@ class TVLLTagProgramCache {
     using is_transparent = void;
     size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
-  std::unordered_map<std::string, std::shared_ptr<const TVLLTagLevel>, TextHash,
-                     std::equal_to<>>
+  std::unordered_map<std::string, std::shared_ptr<const TVLLTagLevel>, TextHash, std::equal_to<>>
       levels_;
 };
 

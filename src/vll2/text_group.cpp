@@ -14,7 +14,9 @@ constexpr std::array<std::string_view, 6> kFallbackLanguages = {"mul", "eng", "n
 
 }  // namespace
 
-int TVLLTextGroup::AddName(std::string_view name) { return items_.SetObject(name, nullptr); }
+int TVLLTextGroup::AddName(std::string_view name) {
+  return items_.SetObject(name, nullptr);
+}
 
 int TVLLTextGroup::AddText(std::string_view name, std::string_view text) {
   return items_.SetObject(name, std::make_unique<TVLLString>(std::string(text)));

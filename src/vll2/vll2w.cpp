@@ -23,7 +23,9 @@ class EListIndexError : public std::runtime_error {
   EListIndexError() : std::runtime_error("List index out of bounds (0)") {}
 };
 
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool IsBlankOrControl(char c) {
+  return static_cast<unsigned char>(c) <= 32;
+}
 
 std::string_view StripControls(std::string_view s) {
   while (!s.empty() && IsBlankOrControl(s.front())) s.remove_prefix(1);
@@ -125,8 +127,8 @@ std::string TVLL2W::Execute(std::string_view AName, std::string_view ARecord, bo
   try {
     TVLLContext context;
     context.SetWorkSpace(work_space_.get());
-    context.SetObject("marc", std::make_unique<TVLLString>(
-                                  AFix ? common::RepairRecordText(ARecord) : std::string(ARecord)));
+    context.SetObject("marc", std::make_unique<TVLLString>(AFix ? common::RepairRecordText(ARecord)
+                                                                : std::string(ARecord)));
     context.SetHtml(html_);
     // A display is mostly a few hundred bytes: no regrowing on the way there.
     context.Output().Reserve(1024);

@@ -39,6 +39,8 @@ class TVLLString : public TVLLObject {
 };
 
 // `object` as a text value; null when it is none or null.
-inline TVLLString* AsText(TVLLObject* object) { return object ? object->AsString() : nullptr; }
+inline TVLLString* AsText(TVLLObject* object) {
+  return object ? object->AsString() : nullptr;
+}
 
 }  // namespace vellorax::vll2

@@ -13,7 +13,9 @@ namespace {
 
 std::atomic<std::uint64_t> version_counter{0};
 
-std::uint64_t NextVersion() { return ++version_counter; }
+std::uint64_t NextVersion() {
+  return ++version_counter;
+}
 
 }  // namespace
 
@@ -75,8 +77,8 @@ void TVLLWorkSpace::AddTagSpec(std::string_view name, std::string_view text) {
   tag_specs_.SetObject(name, std::make_unique<TVLLTagSpecText>(std::string(text)));
 }
 
-const TVLLTagLevel* TVLLWorkSpace::GetTagProgram(
-    std::string_view name, std::shared_ptr<const TVLLTagLevel>& hold) const {
+const TVLLTagLevel* TVLLWorkSpace::GetTagProgram(std::string_view name,
+                                                 std::shared_ptr<const TVLLTagLevel>& hold) const {
   for (const TVLLWorkSpace* ws = this; ws != nullptr; ws = ws->parent_) {
     const int index = ws->tag_specs_.IndexOf(name);
     if (index < 0) continue;
