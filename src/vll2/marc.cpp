@@ -1,7 +1,9 @@
 #include "vll2/marc.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -47,10 +49,16 @@ inline bool IsLaterSubfieldStart(std::string_view text, int p) {
 // byte, lowest byte first, with bit 40 + i set when character i exists.
 // A tag pattern then matches with one masked comparison (see Compile).
 std::uint64_t PackTag(std::string_view text, int f) {
+  if (std::endian::native == std::endian::little && f >= 1 && f + 5 <= Size(text)) {
+    std::uint32_t low;
+    std::memcpy(&low, text.data() + f, sizeof low);
+    const std::uint64_t high = static_cast<unsigned char>(text[f + 4]);
+    return low | (high << 32) | (std::uint64_t{0x1F} << 40);
+  }
   std::uint64_t key = 0;
   for (int i = 0; i < 5; ++i) {
     const int at = f + i;  // 0-based offset of position f + 1 + i
-    if (at >= Size(text)) break;
+    if (at < 0 || at >= Size(text)) break;
     key |= std::uint64_t{static_cast<unsigned char>(text[at])} << (8 * i);
     key |= std::uint64_t{1} << (40 + i);
   }
@@ -76,15 +84,15 @@ struct TVLLMarc::Index {
     // The data ends at the first line break before `limit` (or at `limit`):
     // the next subfield or field start after the first data character.
     int limit;
+    char code;  // the character after the "$", or '\0' at the end of the text
   };
   // Slot 0 stands for position 1, where the first search starts whether or
   // not a field starts there; then every other position where IsFieldStart
   // holds, in order.
   std::vector<Field> fields;
   // For each field the subfields that FindFirstSubfield("?") and
-  // FindNextSubfield would visit, in order, and their codes.
+  // FindNextSubfield would visit, in order.
   std::vector<Subfield> chain;
-  std::string codes;
   // Fields from which a next field is still looked for (MayHaveNextField);
   // they come first, so this is a count.
   int reachable = 0;
@@ -160,35 +168,44 @@ const TVLLMarc::Index& TVLLMarc::BuildIndex() const {
     return *index_;
   }
   const char* data = text_.data();
-  const char* end = data + length;
   auto& fields = index->fields;
   fields.reserve(static_cast<size_t>(length / 32 + 4));
-  // Every "$" after position 1 that starts a subfield wherever it stands.
-  std::vector<int> subs;
-  subs.reserve(static_cast<size_t>(length / 16 + 4));
+  // Every "$" after position 1 that starts a subfield wherever it stands;
+  // on the stack unless the record has very many.
+  constexpr int kStackSubs = 512;
+  int stack_subs[kStackSubs];
+  std::vector<int> heap_subs;
+  int subs_count = 0;
+  auto add_sub = [&](int p) {
+    if (subs_count < kStackSubs) {
+      stack_subs[subs_count++] = p;
+      return;
+    }
+    if (heap_subs.empty()) heap_subs.assign(stack_subs, stack_subs + kStackSubs);
+    heap_subs.push_back(p);
+    ++subs_count;
+  };
   // Until the chains are made, chain_begin holds the number of such "$"
   // before the field.
   fields.push_back({1, 0, 0, PackTag(text_, 1)});
-  // Only a "*" can start a field and only a "$" a subfield: jump between them.
-  for (const char* hit = FindFirstOf<false, '*', '$'>(data + 1, end); hit != end;
-       hit = FindFirstOf<false, '*', '$'>(hit + 1, end)) {
+  // Only a "*" can start a field and only a "$" a subfield.
+  ForEachOf<'*', '$'>(data + 1, data + length, [&](const char* hit) {
     const int p = static_cast<int>(hit - data) + 1;
     if (*hit == '$') {
-      if (IsLaterSubfieldStart(text_, p)) subs.push_back(p);
+      if (IsLaterSubfieldStart(text_, p)) add_sub(p);
     } else if (IsFieldStart(text_, p)) {
-      fields.push_back({p, static_cast<int>(subs.size()), 0, PackTag(text_, p)});
+      fields.push_back({p, subs_count, 0, PackTag(text_, p)});
     }
-  }
+  });
+  const int* subs = subs_count <= kStackSubs ? stack_subs : heap_subs.data();
   while (index->reachable < static_cast<int>(fields.size()) &&
          MayHaveNextField(text_, fields[index->reachable].pos)) {
     ++index->reachable;
   }
 
   // Walk each field's subfields as NextSubfield does, once for all codes.
-  const int subs_count = static_cast<int>(subs.size());
   auto& chain = index->chain;
-  chain.reserve(subs.size() + fields.size());
-  index->codes.reserve(subs.size() + fields.size());
+  chain.reserve(static_cast<size_t>(subs_count) + fields.size());
   for (size_t i = 0; i < fields.size(); ++i) {
     const int f = fields[i].pos;
     const bool last = i + 1 == fields.size();
@@ -215,8 +232,7 @@ const TVLLMarc::Index& TVLLMarc::BuildIndex() const {
       while (g < subs_count && subs[g] < s + 3) ++g;
       if (g < subs_count) limit = std::min(limit, subs[g]);
       if (first_is_dollar && first >= s + 3) limit = std::min(limit, first);
-      chain.push_back({s, limit});
-      index->codes.push_back(At(text_, s + 1));
+      chain.push_back({s, limit, At(text_, s + 1)});
     }
     fields[i].chain_end = static_cast<int>(chain.size());
   }
@@ -272,7 +288,7 @@ int TVLLMarc::MatchingSubfield(int slot, int k, char code) const {
   const int k_end = index.fields[static_cast<size_t>(slot)].chain_end;
   if (code == '?') return k < k_end ? k : -1;
   for (; k < k_end; ++k) {
-    if (index.codes[static_cast<size_t>(k)] == code) return k;
+    if (index.chain[static_cast<size_t>(k)].code == code) return k;
   }
   return -1;
 }
