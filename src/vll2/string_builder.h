@@ -21,8 +21,17 @@ class TVLLStringBuilder {
 
   const std::string& Text() const { return text_; }
 
+  // Convert the characters after the first `n` (all when n <= 0, none when
+  // n >= Length) in place, as TVLLScript::HtmlToText, TVLLScript::TextToHtml
+  // and TVLLScript::Unescape would, without temporary strings.
+  void HtmlToTextFrom(int n);
+  void TextToHtmlFrom(int n);
+  void UnescapeFrom(int n);
+
  private:
   std::string text_;
+  // Holds the input of TextToHtmlFrom, kept to reuse its memory.
+  std::string scratch_;
 };
 
 }  // namespace vellorax::vll2
