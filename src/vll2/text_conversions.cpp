@@ -29,24 +29,35 @@ constexpr std::uint64_t NameKey(std::string_view upper) {
   return key;
 }
 
-// The recognised names of one length, as keys, with their kinds.
-struct TagsOfLength {
-  int count = 0;
-  std::array<std::uint64_t, kHtmlTags.size()> keys{};
-  std::array<int, kHtmlTags.size()> kinds{};
+// The recognised names in a table of 64 slots, each name in the slot its
+// key hashes to (Slot); the multiplier is chosen at compile time so that no
+// two names share a slot. Empty slots hold key 0, which no name has.
+struct TagTable {
+  std::uint64_t multiplier = 0;
+  std::array<std::uint64_t, 64> keys{};
+  std::array<int, 64> kinds{};
 };
 
-constexpr std::array<TagsOfLength, kLongestTag + 1> MakeTagsByLength() {
-  std::array<TagsOfLength, kLongestTag + 1> by_length{};
-  for (size_t i = 0; i < kHtmlTags.size(); ++i) {
-    TagsOfLength& tags = by_length[kHtmlTags[i].size()];
-    tags.keys[static_cast<size_t>(tags.count)] = NameKey(kHtmlTags[i]);
-    tags.kinds[static_cast<size_t>(tags.count)] = static_cast<int>(i) + 1;
-    ++tags.count;
-  }
-  return by_length;
+constexpr size_t Slot(std::uint64_t key, std::uint64_t multiplier) {
+  return static_cast<size_t>((key * multiplier) >> 58);
 }
-constexpr std::array<TagsOfLength, kLongestTag + 1> kTagsByLength = MakeTagsByLength();
+
+constexpr TagTable MakeTagTable() {
+  for (std::uint64_t multiplier = 0x9E3779B97F4A7C15ull;; multiplier += 0x2545F4914F6CDD1Dull) {
+    TagTable table;
+    table.multiplier = multiplier | 1;
+    bool clash = false;
+    for (size_t i = 0; i < kHtmlTags.size() && !clash; ++i) {
+      const std::uint64_t key = NameKey(kHtmlTags[i]);
+      const size_t slot = Slot(key, table.multiplier);
+      clash = table.keys[slot] != 0;
+      table.keys[slot] = key;
+      table.kinds[slot] = static_cast<int>(i) + 1;
+    }
+    if (!clash) return table;
+  }
+}
+constexpr TagTable kTagTable = MakeTagTable();
 
 inline bool IsAsciiLetter(char c) {
   return static_cast<unsigned char>((c | 0x20) - 'a') < 26;
@@ -85,11 +96,8 @@ int LeadingNameKind(const char* p, const char* limit) {
     }
     if (n == 0 || n > kLongestTag) return 0;
   }
-  const TagsOfLength& tags = kTagsByLength[n];
-  for (int i = 0; i < tags.count; ++i) {
-    if (tags.keys[static_cast<size_t>(i)] == key) return tags.kinds[static_cast<size_t>(i)];
-  }
-  return 0;
+  const size_t slot = Slot(key, kTagTable.multiplier);
+  return kTagTable.keys[slot] == key ? kTagTable.kinds[slot] : 0;
 }
 
 bool IsComment(const char* begin, const char* end) {
@@ -240,40 +248,72 @@ void UnescapeInPlace(std::string& text, size_t from) {
   text.resize(from + UnescapeRaw(start, text.size() - from, start));
 }
 
+namespace {
+
+// Appends to a string through a raw pointer, growing the string only when a
+// write would not fit; Finish cuts it to what was written.
+class Writer {
+ public:
+  Writer(std::string& out, size_t expected) : out_(out) {
+    const size_t used = out_.size();
+    out_.resize(used + expected);
+    at_ = out_.data() + used;
+  }
+  void Put(const char* p, size_t n) {
+    if (static_cast<size_t>(out_.data() + out_.size() - at_) < n) Grow(n);
+    std::memcpy(at_, p, n);
+    at_ += n;
+  }
+  void Put(std::string_view s) { Put(s.data(), s.size()); }
+  void Put(char c) { Put(&c, 1); }
+  void Finish() { out_.resize(static_cast<size_t>(at_ - out_.data())); }
+
+ private:
+  void Grow(size_t n) {
+    const size_t used = static_cast<size_t>(at_ - out_.data());
+    out_.resize(std::max(out_.size() * 2, used + n));
+    at_ = out_.data() + used;
+  }
+
+  std::string& out_;
+  char* at_;
+};
+
+}  // namespace
+
 void AppendTextToHtml(std::string_view text, std::string& out) {
   const auto& encoded = EncodedChars();
-  auto encode = [&encoded](char c) -> const std::string& {
-    return encoded[static_cast<unsigned char>(c)];
+  Writer writer(out, 2 * text.size() + 16);
+  auto put_encoded = [&encoded, &writer](char c) {
+    writer.Put(encoded[static_cast<unsigned char>(c)]);
   };
-  out.reserve(out.size() + text.size() + text.size() / 4);
   const char* r = text.data();
   const char* const end = r + text.size();
   while (r != end) {
     // A run of characters that are written as they are.
     const char* stop = FindFirstOf<true, '\\', '<', '&', '"', '>'>(r, end);
-    out.append(r, static_cast<size_t>(stop - r));
+    writer.Put(r, static_cast<size_t>(stop - r));
     r = stop;
     if (r == end) break;
     const char c = *r;
     if (c == '\\') {
       if (r + 1 == end) {
-        out += c;
+        writer.Put(c);
         break;
       }
       const char next = r[1];
       if (static_cast<unsigned char>(next) < 128 && next != '"' && next != '&' && next != '<' &&
           next != '>') {
-        out += c;
-        out += next;
+        writer.Put(r, 2);
       } else {
         // An escaped markup character or national letter is written as text.
-        out += encode(next);
+        put_encoded(next);
       }
       r += 2;
     } else if (c == '<') {
       const char* close = Find(r + 1, end, '>');
       if (close == nullptr) {
-        out += "&lt;";
+        writer.Put("&lt;");
         ++r;
         continue;
       }
@@ -281,40 +321,41 @@ void AppendTextToHtml(std::string_view text, std::string& out) {
       const std::string_view markup(content, static_cast<size_t>(close - content));
       r = close + 1;
       if (markup.empty()) {
-        out += "&lt;&gt;";
+        writer.Put("&lt;&gt;");
       } else if (markup.front() == '/' || IsComment(content, close) ||
                  LeadingNameKind(content, end) != 0) {
-        out += '<';
-        out += markup;
-        out += '>';
+        writer.Put(content - 1, markup.size() + 2);  // "<" + markup + ">" as written
       } else {
-        out += "&lt;";
-        out += markup;
-        out += "&gt;";
+        writer.Put("&lt;");
+        writer.Put(markup);
+        writer.Put("&gt;");
       }
     } else if (c == '&') {
       const char* semicolon = Find(r + 1, end, ';');
       if (semicolon == nullptr) {
-        out += "&amp;";
+        writer.Put("&amp;");
         ++r;
         continue;
       }
       const std::string_view name(r + 1, static_cast<size_t>(semicolon - r - 1));
+      const char* entity = r;
       r = semicolon + 1;
       if (name.empty()) {
-        out += "&amp;;";
+        writer.Put("&amp;;");
+      } else if (TVLLCommon::DecodeHtmlEntity(name) != TVLLCommon::kErrorMarker) {
+        writer.Put(entity, name.size() + 2);  // a known entity as written
       } else {
-        const bool known = TVLLCommon::DecodeHtmlEntity(name) != TVLLCommon::kErrorMarker;
-        out += known ? "&" : "&amp;";
-        out += name;
-        out += ';';
+        writer.Put("&amp;");
+        writer.Put(name);
+        writer.Put(';');
       }
     } else {
       // A double quote, ">" or a character of code 128 or above.
-      out += encode(c);
+      put_encoded(c);
       ++r;
     }
   }
+  writer.Finish();
 }
 
 }  // namespace vellorax::vll2
