@@ -70,6 +70,29 @@ std::string Part(std::string_view s, int start, int count) {
   return common::Copy(s, start, count);
 }
 
+// A list of positions kept on the stack while a record has few of them.
+class PositionList {
+ public:
+  void Add(int p) {
+    if (size_ < kStack) {
+      stack_[size_++] = p;
+      return;
+    }
+    if (heap_.empty()) heap_.assign(stack_, stack_ + kStack);
+    heap_.push_back(p);
+    ++size_;
+  }
+  int size() const { return size_; }
+  // REQUIRES: no Add after the first call.
+  const int* data() const { return size_ <= kStack ? stack_ : heap_.data(); }
+
+ private:
+  static constexpr int kStack = 512;
+  int stack_[kStack];
+  std::vector<int> heap_;
+  int size_ = 0;
+};
+
 }  // namespace
 
 struct TVLLMarc::Index {
@@ -81,9 +104,9 @@ struct TVLLMarc::Index {
   };
   struct Subfield {
     int pos;
-    // The data ends at the first line break before `limit` (or at `limit`):
-    // the next subfield or field start after the first data character.
-    int limit;
+    // Position just after the data: the first line break, subfield start or
+    // field start after the first data character (or length + 1).
+    int data_end;
     char code;  // the character after the "$", or '\0' at the end of the text
   };
   // Slot 0 stands for position 1, where the first search starts whether or
@@ -139,18 +162,20 @@ bool TVLLMarc::TagMatches(std::string_view text, int f, std::string_view pattern
 
 TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
   Pattern compiled;
-  const int n = std::min(Size(pattern), 5);
-  for (int i = 0; i < n; ++i) {
+  // Bit i: character i must exist (and, unless it is "?", equal).
+  std::uint64_t needed = 0;
+  const size_t n = std::min<size_t>(pattern.size(), 5);
+  for (size_t i = 0; i < n; ++i) {
     const char want = pattern[i];
     if (want == ':') break;
-    // Character i must exist, and equal unless it is "?".
-    compiled.mask |= std::uint64_t{1} << (40 + i);
-    compiled.value |= std::uint64_t{1} << (40 + i);
+    needed |= std::uint64_t{1} << i;
     if (want == '?') continue;
-    const auto byte = static_cast<unsigned char>(want == '_' ? ' ' : want);
-    compiled.mask |= std::uint64_t{0xFF} << (8 * i);
-    compiled.value |= std::uint64_t{byte} << (8 * i);
+    const unsigned shift = 8 * static_cast<unsigned>(i);
+    compiled.mask |= std::uint64_t{0xFF} << shift;
+    compiled.value |= std::uint64_t{static_cast<unsigned char>(want == '_' ? ' ' : want)} << shift;
   }
+  compiled.mask |= needed << 40;
+  compiled.value |= needed << 40;
   return compiled;
 }
 
@@ -170,34 +195,29 @@ const TVLLMarc::Index& TVLLMarc::BuildIndex() const {
   const char* data = text_.data();
   auto& fields = index->fields;
   fields.reserve(static_cast<size_t>(length / 32 + 4));
-  // Every "$" after position 1 that starts a subfield wherever it stands;
-  // on the stack unless the record has very many.
-  constexpr int kStackSubs = 512;
-  int stack_subs[kStackSubs];
-  std::vector<int> heap_subs;
-  int subs_count = 0;
-  auto add_sub = [&](int p) {
-    if (subs_count < kStackSubs) {
-      stack_subs[subs_count++] = p;
-      return;
-    }
-    if (heap_subs.empty()) heap_subs.assign(stack_subs, stack_subs + kStackSubs);
-    heap_subs.push_back(p);
-    ++subs_count;
-  };
+  // Every "$" after position 1 that starts a subfield wherever it stands,
+  // and every line break.
+  PositionList sub_list;
+  PositionList break_list;
   // Until the chains are made, chain_begin holds the number of such "$"
   // before the field.
   fields.push_back({1, 0, 0, PackTag(text_, 1)});
   // Only a "*" can start a field and only a "$" a subfield.
-  ForEachOf<'*', '$'>(data + 1, data + length, [&](const char* hit) {
+  ForEachOf<'*', '$', '\n', '\r'>(data + 1, data + length, [&](const char* hit) {
     const int p = static_cast<int>(hit - data) + 1;
     if (*hit == '$') {
-      if (IsLaterSubfieldStart(text_, p)) add_sub(p);
+      if (IsLaterSubfieldStart(text_, p)) sub_list.Add(p);
+    } else if (*hit != '*') {
+      break_list.Add(p);
     } else if (IsFieldStart(text_, p)) {
-      fields.push_back({p, subs_count, 0, PackTag(text_, p)});
+      fields.push_back({p, sub_list.size(), 0, PackTag(text_, p)});
     }
   });
-  const int* subs = subs_count <= kStackSubs ? stack_subs : heap_subs.data();
+  const int* subs = sub_list.data();
+  const int subs_count = sub_list.size();
+  const int* breaks = break_list.data();
+  const int breaks_count = break_list.size();
+  int b = 0;  // the first line break not before the current data
   while (index->reachable < static_cast<int>(fields.size()) &&
          MayHaveNextField(text_, fields[index->reachable].pos)) {
     ++index->reachable;
@@ -227,12 +247,14 @@ const TVLLMarc::Index& TVLLMarc::BuildIndex() const {
       // The data's end is looked for from its second character on: up to a
       // field start (at the field's end unless that comes too early), a
       // subfield start by either rule, or a line break.
-      int limit = field_end >= s + 3 ? field_end : index->FieldEnd(s + 2, length);
+      int data_end = field_end >= s + 3 ? field_end : index->FieldEnd(s + 2, length);
       int g = k;
       while (g < subs_count && subs[g] < s + 3) ++g;
-      if (g < subs_count) limit = std::min(limit, subs[g]);
-      if (first_is_dollar && first >= s + 3) limit = std::min(limit, first);
-      chain.push_back({s, limit, At(text_, s + 1)});
+      if (g < subs_count) data_end = std::min(data_end, subs[g]);
+      if (first_is_dollar && first >= s + 3) data_end = std::min(data_end, first);
+      while (b < breaks_count && breaks[b] < s + 3) ++b;
+      if (b < breaks_count) data_end = std::min(data_end, breaks[b]);
+      chain.push_back({s, data_end, At(text_, s + 1)});
     }
     fields[i].chain_end = static_cast<int>(chain.size());
   }
@@ -313,16 +335,9 @@ bool TVLLMarc::FindNextSubfield() {
 
 std::string_view TVLLMarc::SubfieldViewAt(int k) const {
   const Index::Subfield& sub = GetIndex().chain[static_cast<size_t>(k)];
-  const int s = sub.pos;
-  if (s + 2 > Size(text_)) return {};
-  // The first character of the data is never taken as its end.
-  int e = s + 3;
-  if (e < sub.limit) {
-    const char* data = text_.data();
-    e = static_cast<int>(FindFirstOf<false, '\r', '\n'>(data + e - 1, data + sub.limit - 1) - data) +
-        1;
-  }
-  return text_.substr(static_cast<size_t>(s + 1), static_cast<size_t>(e - s - 2));
+  if (sub.pos + 2 > Size(text_)) return {};
+  return text_.substr(static_cast<size_t>(sub.pos + 1),
+                      static_cast<size_t>(sub.data_end - sub.pos - 2));
 }
 
 std::string_view TVLLMarc::SubfieldView() const {
