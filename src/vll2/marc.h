@@ -41,9 +41,10 @@ class TVLLMarc : public TVLLObject {
 
   std::string_view Text() const { return text_; }
 
-  // Takes over the field index of `other` (built now if need be) when it reads
+  // Shares the record index of `other` (built now if need be) when it reads
   // the very same text, so that navigators made one after another over one
-  // record scan it for fields only once. Otherwise does nothing.
+  // record scan it only once; the index is not copied. Otherwise does
+  // nothing.
   void ShareIndex(const TVLLMarc& other);
   // Position of the "*" of the current field / "$" of the current subfield.
   int FieldPosition() const { return field_; }
