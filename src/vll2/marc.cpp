@@ -160,7 +160,7 @@ bool TVLLMarc::TagMatches(std::string_view text, int f, std::string_view pattern
   return true;
 }
 
-TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
+inline TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
   Pattern compiled;
   // Bit i: character i must exist (and, unless it is "?", equal).
   std::uint64_t needed = 0;
@@ -262,7 +262,7 @@ const TVLLMarc::Index& TVLLMarc::BuildIndex() const {
   return *index_;
 }
 
-TVLLMarc::Found TVLLMarc::MatchingFieldAfter(const Found& from, const Pattern& pattern) const {
+inline TVLLMarc::Found TVLLMarc::MatchingFieldAfter(const Found& from, const Pattern& pattern) const {
   if (!MayHaveNextField(text_, from.pos)) return {};
   const Index& index = GetIndex();
   const auto& fields = index.fields;
@@ -277,7 +277,7 @@ TVLLMarc::Found TVLLMarc::MatchingFieldAfter(const Found& from, const Pattern& p
   return {};
 }
 
-TVLLMarc::Found TVLLMarc::FirstField(const Pattern& pattern) const {
+inline TVLLMarc::Found TVLLMarc::FirstField(const Pattern& pattern) const {
   // The record is expected to begin with a field at position 1.
   if (Size(text_) <= 1) return {};
   const Found first{1, 0};
@@ -305,7 +305,7 @@ bool TVLLMarc::FindNextTag() {
   return field_ != 0;
 }
 
-int TVLLMarc::MatchingSubfield(int slot, int k, char code) const {
+inline int TVLLMarc::MatchingSubfield(int slot, int k, char code) const {
   const Index& index = GetIndex();
   const int k_end = index.fields[static_cast<size_t>(slot)].chain_end;
   if (code == '?') return k < k_end ? k : -1;
@@ -333,7 +333,7 @@ bool TVLLMarc::FindNextSubfield() {
   return subfield_ != 0;
 }
 
-std::string_view TVLLMarc::SubfieldViewAt(int k) const {
+inline std::string_view TVLLMarc::SubfieldViewAt(int k) const {
   const Index::Subfield& sub = GetIndex().chain[static_cast<size_t>(k)];
   if (sub.pos + 2 > Size(text_)) return {};
   return text_.substr(static_cast<size_t>(sub.pos + 1),
