@@ -4,11 +4,6 @@
 
 namespace vellorax::vll2 {
 
-void TVLLStringBuilder::Truncate(int n) {
-  if (n >= Length()) return;
-  text_.resize(n <= 0 ? 0 : static_cast<size_t>(n));
-}
-
 std::string TVLLStringBuilder::TextFrom(int n) const {
   if (n >= Length()) return std::string();
   if (n <= 0) return text_;

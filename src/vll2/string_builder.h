@@ -12,7 +12,9 @@ class TVLLStringBuilder {
   void Append(std::string_view s) { text_.append(s); }
   int Length() const { return static_cast<int>(text_.size()); }
   // Keeps the first `n` characters when `n` < Length (none when n <= 0).
-  void Truncate(int n);
+  void Truncate(int n) {
+    if (n < Length()) text_.resize(n <= 0 ? 0 : static_cast<size_t>(n));
+  }
   // The characters after the first `n` when `n` < Length, otherwise "".
   std::string TextFrom(int n) const;
   void Clear() { text_.clear(); }
