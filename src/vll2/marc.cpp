@@ -262,7 +262,8 @@ const TVLLMarc::Index& TVLLMarc::BuildIndex() const {
   return *index_;
 }
 
-inline TVLLMarc::Found TVLLMarc::MatchingFieldAfter(const Found& from, const Pattern& pattern) const {
+inline TVLLMarc::Found TVLLMarc::MatchingFieldAfter(const Found& from,
+                                                   const Pattern& pattern) const {
   if (!MayHaveNextField(text_, from.pos)) return {};
   const Index& index = GetIndex();
   const auto& fields = index.fields;
@@ -320,8 +321,8 @@ bool TVLLMarc::FindFirstSubfield(char code) {
   subfield_ = 0;
   if (field_ == 0) return false;
   const Index& index = GetIndex();
-  subfield_slot_ =
-      MatchingSubfield(field_slot_, index.fields[static_cast<size_t>(field_slot_)].chain_begin, code);
+  const int first = index.fields[static_cast<size_t>(field_slot_)].chain_begin;
+  subfield_slot_ = MatchingSubfield(field_slot_, first, code);
   if (subfield_slot_ >= 0) subfield_ = index.chain[static_cast<size_t>(subfield_slot_)].pos;
   return subfield_ != 0;
 }

@@ -353,7 +353,8 @@ TEST(TVLLMarcTest, AgreesWithACharacterByCharacterReadingOnDamagedRecords) {
   for (const std::string& record : records) {
     const ReferenceNavigator reference(record);
     const TVLLMarc lender(std::string_view(record), TVLLMarc::BorrowText{});
-    for (const char* pattern : {"", "245", "7", "?????", "2:", "0", "24510", "_", "1001_", "??_?:"}) {
+    for (const char* pattern :
+         {"", "245", "7", "?????", "2:", "0", "24510", "_", "1001_", "??_?:"}) {
       for (const char code : {'a', 'b', '?', '*', '$'}) {
         const std::string expected = reference.Walk(pattern, code);
         ASSERT_EQ(IndexedWalk(record, pattern, code), expected)

@@ -59,7 +59,7 @@ class Reference {
         } else if (content[0] == '!' && content.back() == '-') {
         } else {
           size_t i = content[0] == '/' ? 1 : 0;
-          while (i < content.size() && std::string_view(" \t\r\n").find(content[i]) != std::string_view::npos) ++i;
+          while (i < content.size() && IsBlank(content[i])) ++i;
           if (TagKind(Letters(content, i)) == 0) out += "<" + content + ">";
         }
       } else {
@@ -83,7 +83,8 @@ class Reference {
           continue;
         }
         const char d = t[p];
-        if (static_cast<unsigned char>(d) < 128 && std::string_view("\"&<>").find(d) == std::string_view::npos) {
+        const bool markup = d == '"' || d == '&' || d == '<' || d == '>';
+        if (static_cast<unsigned char>(d) < 128 && !markup) {
           out += c;
           out += d;
         } else {
@@ -142,6 +143,7 @@ class Reference {
   }
 
  private:
+  static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
   // "<" at p: true with the content up to the next ">" and p after it.
   static bool ReadTag(const std::string& t, int& p, std::string& content) {
     const size_t close = t.find('>', p - 1);
