@@ -8,11 +8,14 @@
 
 #include "vll2/marc.h"
 #include "vll2/script.h"
+#include "vll2/string_builder.h"
+#include "vll2/text_conversions.h"
 
 namespace {
 
 using vellorax::vll2::TVLLMarc;
 using vellorax::vll2::TVLLScript;
+using vellorax::vll2::TVLLStringBuilder;
 
 const std::string& Record() {
   static const std::string record = std::string(
@@ -101,6 +104,83 @@ void BM_ScriptTextToHtml(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ScriptTextToHtml);
+
+// A navigator made for a record not seen before: the index is built by the
+// first search.
+void BM_MarcFirstSearch(benchmark::State& state) {
+  const std::string& record = Record();
+  for (auto _ : state) {
+    TVLLMarc marc(std::string_view(record), TVLLMarc::BorrowText{});
+    benchmark::DoNotOptimize(marc.FindFirstTag("245"));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_MarcFirstSearch);
+
+// The output of one field of a labelled display before conversion, as the tag
+// command finds it (markup, Latin-1 letters, an entity, an escaped line end).
+const std::string& FieldOutput() {
+  static const std::string text =
+      "<div><span class=label>Published: </span>Stockholm : Rab\xE9n &amp; Sj\xF6gren, "
+      "2018 \"pocket\"</div>\\n";
+  return text;
+}
+
+void BM_ScriptHtmlToText(benchmark::State& state) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(TVLLScript::HtmlToText(FieldOutput()));
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(FieldOutput().size()));
+}
+BENCHMARK(BM_ScriptHtmlToText);
+
+void BM_ScriptFieldOutputToHtml(benchmark::State& state) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(TVLLScript::TextToHtml(FieldOutput()));
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(FieldOutput().size()));
+}
+BENCHMARK(BM_ScriptFieldOutputToHtml);
+
+// The tag command's conversion of what a field wrote, done with temporary
+// strings: take the text, truncate, convert, unescape, append.
+void BM_FieldConversionWithCopies(benchmark::State& state) {
+  const bool html = state.range(0) != 0;
+  TVLLStringBuilder output;
+  for (auto _ : state) {
+    output.Clear();
+    output.Append("kept");
+    const int s = output.Length();
+    output.Append(FieldOutput());
+    std::string text = html ? TVLLScript::TextToHtml(output.TextFrom(s))
+                            : TVLLScript::HtmlToText(output.TextFrom(s));
+    if (text.find('\\') != std::string::npos) text = TVLLScript::Unescape(text);
+    output.Truncate(s);
+    output.Append(text);
+    benchmark::DoNotOptimize(output.Length());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FieldConversionWithCopies)->Arg(0)->Arg(1);
+
+// VX_BENCH_NEW_API_BEGIN
+// The same conversion in place in the output builder.
+void BM_FieldConversionInPlace(benchmark::State& state) {
+  const bool html = state.range(0) != 0;
+  TVLLStringBuilder output;
+  for (auto _ : state) {
+    output.Clear();
+    output.Append("kept");
+    const int s = output.Length();
+    output.Append(FieldOutput());
+    html ? output.TextToHtmlFrom(s) : output.HtmlToTextFrom(s);
+    output.UnescapeFrom(s);
+    benchmark::DoNotOptimize(output.Length());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FieldConversionInPlace)->Arg(0)->Arg(1);
+// VX_BENCH_NEW_API_END
 
 }  // namespace
 

@@ -14,6 +14,8 @@
 #include "vll2/marc.h"
 #include "vll2/named_object_list.h"
 #include "vll2/script.h"
+#include "vll2/string_builder.h"
+#include "vll2/text_conversions.h"
 #include "vll2/vll_common.h"
 
 namespace {
@@ -23,6 +25,7 @@ using vellorax::vll2::TVLLLogic;
 using vellorax::vll2::TVLLMarc;
 using vellorax::vll2::TVLLNamedObjectList;
 using vellorax::vll2::TVLLScript;
+using vellorax::vll2::TVLLStringBuilder;
 
 void ReadEverywhere(std::string_view text) {
   const int limit = static_cast<int>(text.size()) + 1;
@@ -69,6 +72,46 @@ void Navigate(std::string_view text, unsigned char choice) {
   }
   marc.ValueByPath("245$a");
   marc.ValueByPathPart("?????$?", 2, 5);
+  // A navigator on a shared index finds the same fields and subfields.
+  TVLLMarc own(text, TVLLMarc::BorrowText{});
+  TVLLMarc shared(text, TVLLMarc::BorrowText{});
+  shared.ShareIndex(marc);
+  bool found = own.FindFirstTag(pattern);
+  bool also = shared.FindFirstTag(pattern);
+  for (;;) {
+    if (found != also || own.FieldPosition() != shared.FieldPosition()) __builtin_trap();
+    if (!found) break;
+    if (own.FindFirstSubfield(code) != shared.FindFirstSubfield(code) ||
+        own.SubfieldView() != shared.SubfieldView()) {
+      __builtin_trap();
+    }
+    found = own.FindNextTag();
+    also = shared.FindNextTag();
+  }
+}
+
+// The in-place and append forms of the conversions give what the
+// string-returning ones give, after any kept prefix.
+void ConvertInPlace(std::string_view text) {
+  const std::string to_text = TVLLScript::HtmlToText(text);
+  const std::string to_html = TVLLScript::TextToHtml(text);
+  const std::string unescaped = TVLLScript::Unescape(text);
+  const std::string prefix = "kept\\";
+  TVLLStringBuilder builder;
+  builder.Append(prefix);
+  builder.Append(text);
+  builder.HtmlToTextFrom(static_cast<int>(prefix.size()));
+  if (builder.Text() != prefix + to_text) __builtin_trap();
+  builder.UnescapeFrom(static_cast<int>(prefix.size()));
+  if (builder.Text() != prefix + TVLLScript::Unescape(to_text)) __builtin_trap();
+  builder.Clear();
+  builder.Append(prefix);
+  builder.Append(text);
+  builder.TextToHtmlFrom(static_cast<int>(prefix.size()));
+  if (builder.Text() != prefix + to_html) __builtin_trap();
+  std::string out = prefix;
+  vellorax::vll2::AppendUnescaped(text, out);
+  if (out != prefix + unescaped) __builtin_trap();
 }
 
 }  // namespace
@@ -79,9 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
   ReadEverywhere(text);
   Navigate(text, choice);
-  TVLLScript::HtmlToText(text);
-  TVLLScript::TextToHtml(text);
-  TVLLScript::Unescape(text);
+  ConvertInPlace(text);
   TVLLLogic::Evaluate(text);
   TVLLCommon::DecodeHtmlEntity(text);
   return 0;

@@ -1,10 +1,14 @@
 #include "vll2/marc.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "common/strings.h"
+#include "vll2/byte_scan.h"
 
 namespace vellorax::vll2 {
 
@@ -34,36 +38,31 @@ inline bool MayHaveNextField(std::string_view text, int p) {
   return p >= 1 && p + 16 < Size(text);
 }
 
-// The first field start after position `p`; 0 when none.
-int ScanFieldAfter(std::string_view text, int p) {
-  const int length = Size(text);
-  const char* data = text.data();
-  // Only a "*" can start a field: jump from one to the next.
-  for (int q = p + 1; q <= length;) {
-    const void* hit = std::memchr(data + q - 1, '*', static_cast<size_t>(length - q + 1));
-    if (hit == nullptr) return 0;
-    q = static_cast<int>(static_cast<const char*>(hit) - data) + 1;
-    if (TVLLMarc::IsFieldStart(text, q)) return q;
-    ++q;
-  }
-  return 0;
+// Whether the "$" at `p` starts a subfield wherever it stands in a field
+// (not only right after the indicators): see IsSubfieldStart.
+// REQUIRES: 1 <= p <= length.
+inline bool IsLaterSubfieldStart(std::string_view text, int p) {
+  return (p == 1 || text[p - 2] != '\\') && p + 1 < Size(text) && IsAsciiAlnum(text[p]);
 }
 
-// The subfield of the field at `f` after position `s`; 0 when none is left.
-// `end` is the start of the next field (or length + 1): every "*" before it
-// is data, so only "$" needs looking at.
-int NextSubfield(std::string_view text, int f, int s, int end) {
-  const int length = Size(text);
-  if (s < 1 || s + 2 >= length) return 0;
-  const char* data = text.data();
-  for (int q = s + 1; q < end;) {
-    const void* hit = std::memchr(data + q - 1, '$', static_cast<size_t>(end - q));
-    if (hit == nullptr) return 0;
-    q = static_cast<int>(static_cast<const char*>(hit) - data) + 1;
-    if (TVLLMarc::IsSubfieldStart(text, q, f)) return q;
-    ++q;
+// The five characters after position `f` (tag and indicators) packed one per
+// byte, lowest byte first, with bit 40 + i set when character i exists.
+// A tag pattern then matches with one masked comparison (see Compile).
+std::uint64_t PackTag(std::string_view text, int f) {
+  if (std::endian::native == std::endian::little && f >= 1 && f + 5 <= Size(text)) {
+    std::uint32_t low;
+    std::memcpy(&low, text.data() + f, sizeof low);
+    const std::uint64_t high = static_cast<unsigned char>(text[f + 4]);
+    return low | (high << 32) | (std::uint64_t{0x1F} << 40);
   }
-  return 0;
+  std::uint64_t key = 0;
+  for (int i = 0; i < 5; ++i) {
+    const int at = f + i;  // 0-based offset of position f + 1 + i
+    if (at < 0 || at >= Size(text)) break;
+    key |= std::uint64_t{static_cast<unsigned char>(text[at])} << (8 * i);
+    key |= std::uint64_t{1} << (40 + i);
+  }
+  return key;
 }
 
 // Up to `count` characters of `s` from the 1-based `start`.
@@ -71,7 +70,63 @@ std::string Part(std::string_view s, int start, int count) {
   return common::Copy(s, start, count);
 }
 
+// A list of positions kept on the stack while a record has few of them.
+class PositionList {
+ public:
+  void Add(int p) {
+    if (size_ < kStack) {
+      stack_[size_++] = p;
+      return;
+    }
+    if (heap_.empty()) heap_.assign(stack_, stack_ + kStack);
+    heap_.push_back(p);
+    ++size_;
+  }
+  int size() const { return size_; }
+  // REQUIRES: no Add after the first call.
+  const int* data() const { return size_ <= kStack ? stack_ : heap_.data(); }
+
+ private:
+  static constexpr int kStack = 512;
+  int stack_[kStack];
+  std::vector<int> heap_;
+  int size_ = 0;
+};
+
 }  // namespace
+
+struct TVLLMarc::Index {
+  struct Field {
+    int pos;
+    int chain_begin;  // its subfields: chain[chain_begin, chain_end)
+    int chain_end;
+    std::uint64_t tag;  // PackTag
+  };
+  struct Subfield {
+    int pos;
+    // Position just after the data: the first line break, subfield start or
+    // field start after the first data character (or length + 1).
+    int data_end;
+    char code;  // the character after the "$", or '\0' at the end of the text
+  };
+  // Slot 0 stands for position 1, where the first search starts whether or
+  // not a field starts there; then every other position where IsFieldStart
+  // holds, in order.
+  std::vector<Field> fields;
+  // For each field the subfields that FindFirstSubfield("?") and
+  // FindNextSubfield would visit, in order.
+  std::vector<Subfield> chain;
+  // Fields from which a next field is still looked for (MayHaveNextField);
+  // they come first, so this is a count.
+  int reachable = 0;
+
+  // Start of the first field after position `f`, or length + 1.
+  int FieldEnd(int f, int length) const {
+    const auto after = std::upper_bound(fields.begin(), fields.end(), f,
+                                        [](int p, const Field& field) { return p < field.pos; });
+    return after == fields.end() ? length + 1 : after->pos;
+  }
+};
 
 TVLLMarc::TVLLMarc(std::string text) : owned_(std::move(text)), text_(owned_) {}
 
@@ -88,10 +143,7 @@ bool TVLLMarc::IsFieldStart(std::string_view text, int p) {
 
 bool TVLLMarc::IsSubfieldStart(std::string_view text, int p, int f) {
   if (f >= p || At(text, p) != '$') return false;
-  if (p == f + 6) return true;
-  // p > f >= 0, so p >= 2 here and the character before p exists.
-  if (text[p - 2] == '\\' || p + 1 >= Size(text)) return false;
-  return IsAsciiAlnum(text[p]);
+  return p == f + 6 || IsLaterSubfieldStart(text, p);
 }
 
 bool TVLLMarc::TagMatches(std::string_view text, int f, std::string_view pattern) {
@@ -108,130 +160,189 @@ bool TVLLMarc::TagMatches(std::string_view text, int f, std::string_view pattern
   return true;
 }
 
+inline TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
+  Pattern compiled;
+  // Bit i: character i must exist (and, unless it is "?", equal).
+  std::uint64_t needed = 0;
+  const size_t n = std::min<size_t>(pattern.size(), 5);
+  for (size_t i = 0; i < n; ++i) {
+    const char want = pattern[i];
+    if (want == ':') break;
+    needed |= std::uint64_t{1} << i;
+    if (want == '?') continue;
+    const unsigned shift = 8 * static_cast<unsigned>(i);
+    compiled.mask |= std::uint64_t{0xFF} << shift;
+    compiled.value |= std::uint64_t{static_cast<unsigned char>(want == '_' ? ' ' : want)} << shift;
+  }
+  compiled.mask |= needed << 40;
+  compiled.value |= needed << 40;
+  return compiled;
+}
+
 void TVLLMarc::ShareIndex(const TVLLMarc& other) {
   if (other.text_.data() != text_.data() || other.text_.size() != text_.size()) return;
-  if (other.index_count_ < 0) other.BuildIndex();
-  index_count_ = other.index_count_;
-  const int copied = std::min(index_count_, kIndexSize);
-  std::copy(other.index_.begin(), other.index_.begin() + copied, index_.begin());
+  other.GetIndex();
+  index_ = other.index_;
 }
 
-void TVLLMarc::BuildIndex() const {
-  index_count_ = 0;
-  for (int p = ScanFieldAfter(text_, 0); p != 0; p = ScanFieldAfter(text_, p)) {
-    if (index_count_ == kIndexSize) {
-      index_count_ = kIndexSize + 1;
-      return;
+const TVLLMarc::Index& TVLLMarc::BuildIndex() const {
+  auto index = std::make_shared<Index>();
+  const int length = Size(text_);
+  if (length == 0) {
+    index_ = std::move(index);
+    return *index_;
+  }
+  const char* data = text_.data();
+  auto& fields = index->fields;
+  fields.reserve(static_cast<size_t>(length / 32 + 4));
+  // Every "$" after position 1 that starts a subfield wherever it stands,
+  // and every line break.
+  PositionList sub_list;
+  PositionList break_list;
+  // Until the chains are made, chain_begin holds the number of such "$"
+  // before the field.
+  fields.push_back({1, 0, 0, PackTag(text_, 1)});
+  // Only a "*" can start a field and only a "$" a subfield.
+  ForEachOf<'*', '$', '\n', '\r'>(data + 1, data + length, [&](const char* hit) {
+    const int p = static_cast<int>(hit - data) + 1;
+    if (*hit == '$') {
+      if (IsLaterSubfieldStart(text_, p)) sub_list.Add(p);
+    } else if (*hit != '*') {
+      break_list.Add(p);
+    } else if (IsFieldStart(text_, p)) {
+      fields.push_back({p, sub_list.size(), 0, PackTag(text_, p)});
     }
-    index_[index_count_++] = p;
+  });
+  const int* subs = sub_list.data();
+  const int subs_count = sub_list.size();
+  const int* breaks = break_list.data();
+  const int breaks_count = break_list.size();
+  int b = 0;  // the first line break not before the current data
+  while (index->reachable < static_cast<int>(fields.size()) &&
+         MayHaveNextField(text_, fields[index->reachable].pos)) {
+    ++index->reachable;
   }
-}
 
-int TVLLMarc::FieldEnd(int f) const {
-  if (index_count_ < 0) BuildIndex();
-  int next = 0;
-  if (index_count_ > kIndexSize) {
-    next = ScanFieldAfter(text_, f);
-  } else {
-    const int* begin = index_.data();
-    const int* end = begin + index_count_;
-    const int* after = std::upper_bound(begin, end, f);
-    next = after == end ? 0 : *after;
-  }
-  return next == 0 ? Size(text_) + 1 : next;
-}
-
-int TVLLMarc::MatchingFieldAfter(int p, std::string_view pattern) const {
-  if (index_count_ < 0) BuildIndex();
-  if (index_count_ > kIndexSize) {
-    while (MayHaveNextField(text_, p)) {
-      p = ScanFieldAfter(text_, p);
-      if (p == 0 || TagMatches(text_, p, pattern)) return p;
+  // Walk each field's subfields as NextSubfield does, once for all codes.
+  auto& chain = index->chain;
+  chain.reserve(static_cast<size_t>(subs_count) + fields.size());
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const int f = fields[i].pos;
+    const bool last = i + 1 == fields.size();
+    const int field_end = last ? length + 1 : fields[i + 1].pos;
+    int k = fields[i].chain_begin;
+    const int k_end = last ? subs_count : fields[i + 1].chain_begin;
+    // The "$" right after the indicators starts a subfield whatever follows.
+    const int first = f + 6;
+    const bool first_is_dollar = At(text_, first) == '$';
+    fields[i].chain_begin = static_cast<int>(chain.size());
+    // s >= f >= 1 throughout.
+    for (int s = f; s + 2 < length;) {
+      while (k < k_end && subs[k] <= s) ++k;
+      int next = k < k_end ? subs[k] : field_end;
+      if (first_is_dollar && first > s && first < next) next = first;
+      // A field start comes first: the field ends.
+      if (next >= field_end) break;
+      s = next;
+      // The data's end is looked for from its second character on: up to a
+      // field start (at the field's end unless that comes too early), a
+      // subfield start by either rule, or a line break.
+      int data_end = field_end >= s + 3 ? field_end : index->FieldEnd(s + 2, length);
+      int g = k;
+      while (g < subs_count && subs[g] < s + 3) ++g;
+      if (g < subs_count) data_end = std::min(data_end, subs[g]);
+      if (first_is_dollar && first >= s + 3) data_end = std::min(data_end, first);
+      while (b < breaks_count && breaks[b] < s + 3) ++b;
+      if (b < breaks_count) data_end = std::min(data_end, breaks[b]);
+      chain.push_back({s, data_end, At(text_, s + 1)});
     }
-    return 0;
+    fields[i].chain_end = static_cast<int>(chain.size());
   }
-  // Most fields differ from the pattern in the first tag character already.
-  const char first = pattern.empty() ? ':' : pattern[0];
-  const bool literal_first = first != '?' && first != '_' && first != ':';
-  const int* begin = index_.data();
-  const int* end = begin + index_count_;
-  for (const int* next = std::upper_bound(begin, end, p); next != end; ++next) {
-    // The next field is looked for only while more than 16 characters follow.
-    if (!MayHaveNextField(text_, p)) return 0;
-    p = *next;
-    if (literal_first && At(text_, p + 1) != first) continue;
-    if (TagMatches(text_, p, pattern)) return p;
-  }
-  return 0;
+  index_ = std::move(index);
+  return *index_;
 }
 
-int TVLLMarc::FirstField(std::string_view pattern) const {
+inline TVLLMarc::Found TVLLMarc::MatchingFieldAfter(const Found& from,
+                                                   const Pattern& pattern) const {
+  if (!MayHaveNextField(text_, from.pos)) return {};
+  const Index& index = GetIndex();
+  const auto& fields = index.fields;
+  // The next field is looked for only from fields with more than 16
+  // characters after them, so the walk ends one past the reachable ones.
+  const size_t limit = std::min(fields.size(), static_cast<size_t>(index.reachable) + 1);
+  for (size_t slot = static_cast<size_t>(from.slot) + 1; slot < limit; ++slot) {
+    if ((fields[slot].tag & pattern.mask) == pattern.value) {
+      return {fields[slot].pos, static_cast<int>(slot)};
+    }
+  }
+  return {};
+}
+
+inline TVLLMarc::Found TVLLMarc::FirstField(const Pattern& pattern) const {
   // The record is expected to begin with a field at position 1.
-  if (Size(text_) <= 1) return 0;
-  if (TagMatches(text_, 1, pattern)) return 1;
-  const int p = MatchingFieldAfter(1, pattern);
+  if (Size(text_) <= 1) return {};
+  const Found first{1, 0};
+  if ((GetIndex().fields[0].tag & pattern.mask) == pattern.value) return first;
+  const Found found = MatchingFieldAfter(first, pattern);
   // A "*" as the very last character is too late to be a field.
-  return p < Size(text_) ? p : 0;
+  return found.pos < Size(text_) ? found : Found{};
 }
 
 bool TVLLMarc::FindFirstTag(std::string_view pattern) {
-  pattern_size_ = std::min(Size(pattern), 5);
-  std::copy_n(pattern.data(), pattern_size_, pattern_);
-  SetField(FirstField(pattern));
+  pattern_ = Compile(pattern);
+  const Found found = FirstField(pattern_);
+  field_ = found.pos;
+  field_slot_ = found.slot;
+  subfield_ = 0;
   return field_ != 0;
 }
 
 bool TVLLMarc::FindNextTag() {
   if (field_ == 0) return false;
-  const std::string_view pattern(pattern_, static_cast<size_t>(pattern_size_));
-  SetField(MatchingFieldAfter(field_, pattern));
+  const Found found = MatchingFieldAfter({field_, field_slot_}, pattern_);
+  field_ = found.pos;
+  field_slot_ = found.slot;
+  subfield_ = 0;
   return field_ != 0;
 }
 
-void TVLLMarc::SetField(int f) {
-  field_ = f;
-  field_end_ = f == 0 ? 0 : FieldEnd(f);
-  subfield_ = 0;
-}
-
-int TVLLMarc::NextMatchingSubfield(int f, int end, int s, char code) const {
-  for (;;) {
-    s = NextSubfield(text_, f, s, end);
-    if (s == 0 || code == '?' || At(text_, s + 1) == code) return s;
+inline int TVLLMarc::MatchingSubfield(int slot, int k, char code) const {
+  const Index& index = GetIndex();
+  const int k_end = index.fields[static_cast<size_t>(slot)].chain_end;
+  if (code == '?') return k < k_end ? k : -1;
+  for (; k < k_end; ++k) {
+    if (index.chain[static_cast<size_t>(k)].code == code) return k;
   }
+  return -1;
 }
 
 bool TVLLMarc::FindFirstSubfield(char code) {
   code_ = code;
-  subfield_ = field_ == 0 ? 0 : NextMatchingSubfield(field_, field_end_, field_, code);
+  subfield_ = 0;
+  if (field_ == 0) return false;
+  const Index& index = GetIndex();
+  const int first = index.fields[static_cast<size_t>(field_slot_)].chain_begin;
+  subfield_slot_ = MatchingSubfield(field_slot_, first, code);
+  if (subfield_slot_ >= 0) subfield_ = index.chain[static_cast<size_t>(subfield_slot_)].pos;
   return subfield_ != 0;
 }
 
 bool TVLLMarc::FindNextSubfield() {
   if (field_ == 0 || subfield_ == 0) return false;
-  subfield_ = NextMatchingSubfield(field_, field_end_, subfield_, code_);
+  subfield_slot_ = MatchingSubfield(field_slot_, subfield_slot_ + 1, code_);
+  subfield_ = subfield_slot_ < 0 ? 0 : GetIndex().chain[static_cast<size_t>(subfield_slot_)].pos;
   return subfield_ != 0;
 }
 
-std::string_view TVLLMarc::SubfieldViewAt(int f, int end, int s) const {
-  const int length = Size(text_);
-  if (s <= f || s + 2 > length) return {};
-  // The first character of the data is never taken as its end; the data
-  // ends at the next subfield, line break or field (at `end`).
-  // A field start at s + 1 or s + 2 (possible for a first subfield with
-  // code "*") is not looked at, so the end is the first one after those.
-  if (end < s + 3) end = FieldEnd(s + 2);
-  int e = s + 3;
-  for (; e < end; ++e) {
-    const char c = text_[e - 1];
-    if (c == '\r' || c == '\n') break;
-    if (c == '$' && IsSubfieldStart(text_, e, f)) break;
-  }
-  return text_.substr(static_cast<size_t>(s + 1), static_cast<size_t>(e - s - 2));
+inline std::string_view TVLLMarc::SubfieldViewAt(int k) const {
+  const Index::Subfield& sub = GetIndex().chain[static_cast<size_t>(k)];
+  if (sub.pos + 2 > Size(text_)) return {};
+  return text_.substr(static_cast<size_t>(sub.pos + 1),
+                      static_cast<size_t>(sub.data_end - sub.pos - 2));
 }
 
 std::string_view TVLLMarc::SubfieldView() const {
-  return SubfieldViewAt(field_, field_end_, subfield_);
+  return subfield_ == 0 ? std::string_view() : SubfieldViewAt(subfield_slot_);
 }
 
 std::string TVLLMarc::SubfieldPart(int start, int count) const {
@@ -250,11 +361,11 @@ std::string_view TVLLMarc::ValueViewByPath(std::string_view path) const {
   } else {
     return {};
   }
-  const int f = FirstField(pattern);
-  if (f == 0) return {};
-  const int end = FieldEnd(f);
-  const int s = NextMatchingSubfield(f, end, f, code);
-  return s == 0 ? std::string_view() : SubfieldViewAt(f, end, s);
+  const Found found = FirstField(Compile(pattern));
+  if (found.pos == 0) return {};
+  const int k = MatchingSubfield(
+      found.slot, GetIndex().fields[static_cast<size_t>(found.slot)].chain_begin, code);
+  return k < 0 ? std::string_view() : SubfieldViewAt(k);
 }
 
 std::string TVLLMarc::ValueByPathPart(std::string_view path, int start, int count) const {

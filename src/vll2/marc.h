@@ -19,7 +19,8 @@
 // Positions are 1-based; 0 means none. Not thread-safe; cheap to make.
 #pragma once
 
-#include <array>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -40,9 +41,10 @@ class TVLLMarc : public TVLLObject {
 
   std::string_view Text() const { return text_; }
 
-  // Takes over the field index of `other` (built now if need be) when it reads
+  // Shares the record index of `other` (built now if need be) when it reads
   // the very same text, so that navigators made one after another over one
-  // record scan it for fields only once. Otherwise does nothing.
+  // record scan it only once; the index is not copied. Otherwise does
+  // nothing.
   void ShareIndex(const TVLLMarc& other);
   // Position of the "*" of the current field / "$" of the current subfield.
   int FieldPosition() const { return field_; }
@@ -85,37 +87,47 @@ class TVLLMarc : public TVLLObject {
   static bool TagMatches(std::string_view text, int f, std::string_view pattern);
 
  private:
+  struct Index;
+  // A tag pattern as one masked comparison of the packed tag and indicators
+  // (see PackTag in marc.cpp).
+  struct Pattern {
+    std::uint64_t mask = 0;
+    std::uint64_t value = 0;
+  };
+  // A field found by a search: its position (0 for none) and its slot in the
+  // field index.
+  struct Found {
+    int pos = 0;
+    int slot = 0;
+  };
+
+  static Pattern Compile(std::string_view pattern);
+  const Index& GetIndex() const { return index_ ? *index_ : BuildIndex(); }
+  const Index& BuildIndex() const;
   // The first field from the start of the record that matches `pattern`.
-  int FirstField(std::string_view pattern) const;
-  // The first field after the one at `p` that matches `pattern`; 0 when
-  // none. Uses the field index.
-  int MatchingFieldAfter(int p, std::string_view pattern) const;
-  void BuildIndex() const;
-  // Start of the field after the one at `f`, or length + 1: the field at
-  // `f` ends just before it.
-  int FieldEnd(int f) const;
-  void SetField(int f);
-  // The first subfield of the field at `f` (ending before `end`) after
-  // position `s` that matches `code`; 0 when none is left.
-  int NextMatchingSubfield(int f, int end, int s, char code) const;
-  std::string_view SubfieldViewAt(int f, int end, int s) const;
+  Found FirstField(const Pattern& pattern) const;
+  // The first field after `from` that matches `pattern`; pos 0 when none.
+  Found MatchingFieldAfter(const Found& from, const Pattern& pattern) const;
+  // Slot in the subfield chain of the field at `slot` of the first subfield
+  // from chain slot `k` on that matches `code`; -1 when none is left.
+  int MatchingSubfield(int slot, int k, char code) const;
+  // Data of the subfield at chain slot `k`.
+  std::string_view SubfieldViewAt(int k) const;
 
   std::string owned_;
   std::string_view text_;
-  // Only the first five characters of a pattern take part in a match.
-  char pattern_[5] = {};
-  int pattern_size_ = 0;
+  Pattern pattern_;
   int field_ = 0;
-  int field_end_ = 0;
+  int field_slot_ = 0;
   char code_ = '\0';
   int subfield_ = 0;
+  int subfield_slot_ = -1;  // chain slot of the current subfield
 
-  // Every field start of the text, found in one pass on first use, so that
-  // the many tag searches of one display do not rescan the record. Records
-  // with more fields than fit are searched by scanning instead.
-  static constexpr int kIndexSize = 96;
-  mutable std::array<int, kIndexSize> index_;
-  mutable int index_count_ = -1;  // -1: not built; kIndexSize + 1: overflow
+  // Every field of the text with the subfields a walk through it finds,
+  // worked out in one pass on first use so that the many searches of one
+  // display do not rescan the record; shared by navigators over the same
+  // text (ShareIndex).
+  mutable std::shared_ptr<const Index> index_;
 };
 
 }  // namespace vellorax::vll2

@@ -65,6 +65,10 @@ TEST(TVLLMarcTest, FieldAndSubfieldStartRecognition) {
     EXPECT_EQ(TVLLMarc::IsSubfieldStart(c.text, c.p, 1), c.expected) << c.text << " @" << c.p;
   }
   EXPECT_FALSE(TVLLMarc::IsSubfieldStart("*24510$aX$bY", 10, 10));  // field must start before p
+  // A "$" at the very start has no backslash before it (and nothing before
+  // it is read).
+  EXPECT_TRUE(TVLLMarc::IsSubfieldStart("$ab", 1, 0));
+  EXPECT_FALSE(TVLLMarc::IsSubfieldStart("$a", 1, 0));
 }
 
 TEST(TVLLMarcTest, TagPatterns) {
@@ -236,6 +240,14 @@ class ReferenceNavigator {
     return out;
   }
 
+  // ValueByPath read plainly: first matching field, its first subfield.
+  std::string Value(std::string_view path) const {
+    if (path.size() != 5 && path.size() != 7) return "";
+    const int f = First(path.substr(0, path.size() - 2));
+    const int s = f == 0 ? 0 : NextSub(f, f, path.back());
+    return s == 0 ? "" : Text(f, s);
+  }
+
  private:
   char At(int p) const { return p >= 1 && p <= n_ ? t_[p - 1] : '\0'; }
   bool Digit(int p) const { return At(p) >= '0' && At(p) <= '9'; }
@@ -295,8 +307,11 @@ class ReferenceNavigator {
   int n_;
 };
 
-std::string IndexedWalk(const std::string& record, std::string_view pattern, char code) {
-  TVLLMarc marc(record);
+// `index_from`, when given, lends its field index to the walking navigator.
+std::string IndexedWalk(const std::string& record, std::string_view pattern, char code,
+                        const TVLLMarc* index_from = nullptr) {
+  TVLLMarc marc(std::string_view(record), TVLLMarc::BorrowText{});
+  if (index_from != nullptr) marc.ShareIndex(*index_from);
   std::string out;
   for (bool f = marc.FindFirstTag(pattern); f; f = marc.FindNextTag()) {
     out += "[" + std::to_string(marc.FieldPosition()) + "]";
@@ -323,9 +338,11 @@ TEST(TVLLMarcTest, AgreesWithACharacterByCharacterReadingOnDamagedRecords) {
     seed = seed * 1103515245u + 12345u;
     return (seed >> 16) & 0x7FFF;
   };
-  const std::string inserts = "*$\\\n\r 0123456789ab";
+  const std::string inserts = "*$\\\n\r 0123456789ab_:?";
   for (int i = 0; i < 3000; ++i) {
-    std::string record = kBook.substr(0, next() % (kBook.size() + 1));
+    // Every fourth record is three books long, for many fields and subfields.
+    const std::string source = i % 4 == 0 ? kBook + kBook + kBook : kBook;
+    std::string record = source.substr(0, next() % (source.size() + 1));
     for (int e = static_cast<int>(next() % 12); e > 0 && !record.empty(); --e) {
       const size_t at = next() % record.size();
       const char c = inserts[next() % inserts.size()];
@@ -335,13 +352,21 @@ TEST(TVLLMarcTest, AgreesWithACharacterByCharacterReadingOnDamagedRecords) {
   }
   for (const std::string& record : records) {
     const ReferenceNavigator reference(record);
-    for (const char* pattern : {"", "245", "7", "?????", "2:", "0"}) {
-      for (const char code : {'a', 'b', '?'}) {
-        ASSERT_EQ(IndexedWalk(record, pattern, code), reference.Walk(pattern, code))
+    const TVLLMarc lender(std::string_view(record), TVLLMarc::BorrowText{});
+    for (const char* pattern :
+         {"", "245", "7", "?????", "2:", "0", "24510", "_", "1001_", "??_?:"}) {
+      for (const char code : {'a', 'b', '?', '*', '$'}) {
+        const std::string expected = reference.Walk(pattern, code);
+        ASSERT_EQ(IndexedWalk(record, pattern, code), expected)
             << "record: " << record << "\npattern " << pattern << " $" << code;
+        ASSERT_EQ(IndexedWalk(record, pattern, code, &lender), expected)
+            << "shared index, record: " << record << "\npattern " << pattern << " $" << code;
       }
     }
-    for (const char* path : {"245$a", "???$?", "?????$?"}) TVLLMarc(record).ValueByPath(path);
+    for (const char* path : {"245$a", "???$?", "?????$?", "100 a", "2:::$b", "7001 $*", "0$$$$"}) {
+      ASSERT_EQ(lender.ValueByPath(path), reference.Value(path)) << "record: " << record << "\n"
+                                                                 << path;
+    }
   }
 }
 

@@ -13,7 +13,9 @@ class TVLLStringBuilder {
   void Append(std::string_view s) { text_.append(s); }
   int Length() const { return static_cast<int>(text_.size()); }
   // Keeps the first `n` characters when `n` < Length (none when n <= 0).
-  void Truncate(int n);
+  void Truncate(int n) {
+    if (n < Length()) text_.resize(n <= 0 ? 0 : static_cast<size_t>(n));
+  }
   // The characters after the first `n` when `n` < Length, otherwise "".
   std::string TextFrom(int n) const;
   void Clear() { text_.clear(); }
@@ -25,8 +27,17 @@ class TVLLStringBuilder {
   std::string Take() { return std::move(text_); }
   void Reserve(size_t n) { text_.reserve(n); }
 
+  // Convert the characters after the first `n` (all when n <= 0, none when
+  // n >= Length) in place, as TVLLScript::HtmlToText, TVLLScript::TextToHtml
+  // and TVLLScript::Unescape would, without temporary strings.
+  void HtmlToTextFrom(int n);
+  void TextToHtmlFrom(int n);
+  void UnescapeFrom(int n);
+
  private:
   std::string text_;
+  // Holds the input of TextToHtmlFrom, kept to reuse its memory.
+  std::string scratch_;
 };
 
 }  // namespace vellorax::vll2
