@@ -76,12 +76,13 @@ TVLLStatus TVLLTagCommand::DoExecute() {
   if (Output().Length() <= s) return status;
   const std::string_view written = std::string_view(Output().Text()).substr(s);
   if (!NeedsConversion(written, Context().Html())) return status;
-  std::string text =
-      Context().Html() ? TVLLScript::TextToHtml(written) : TVLLScript::HtmlToText(written);
-  // Unescape changes only backslash pairs.
-  if (text.find('\\') != std::string::npos) text = TVLLScript::Unescape(text);
-  Output().Truncate(s);
-  Output().Append(text);
+  // Converted where it stands; unescaping changes only backslash pairs.
+  if (Context().Html()) {
+    Output().TextToHtmlFrom(s);
+  } else {
+    Output().HtmlToTextFrom(s);
+  }
+  Output().UnescapeFrom(s);
   return status;
 }
 
