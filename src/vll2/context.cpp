@@ -6,6 +6,7 @@ namespace vellorax::vll2 {
 
 void TVLLContext::SetObject(std::string_view name, std::unique_ptr<TVLLObject> obj) {
   objects_.SetObject(name, std::move(obj));
+  marc_known_ = false;
   index_source_ = nullptr;
   record_index_.reset();
 }

@@ -31,10 +31,22 @@ class TVLLContext {
   TVLLWorkSpace* WorkSpace() const { return work_space_; }
   void SetWorkSpace(TVLLWorkSpace* work_space) { work_space_ = work_space; }
 
-  TVLLNamedObjectList& Objects() { return objects_; }
+  TVLLNamedObjectList& Objects() {
+    marc_known_ = false;  // the caller may change the list
+    return objects_;
+  }
   void SetObject(std::string_view name, std::unique_ptr<TVLLObject> obj);
   // Looks in Objects only; nullptr when absent.
   TVLLObject* GetObject(std::string_view name) const;
+  // GetObject("marc"), the record every tag and count command asks for,
+  // looked up once until the objects change.
+  TVLLObject* MarcObject() const {
+    if (!marc_known_) {
+      marc_ = GetObject("marc");
+      marc_known_ = true;
+    }
+    return marc_;
+  }
   // A navigator over `record`'s text with its field index built, made on first
   // use and kept for the rest of the run, for tag commands to share the index
   // (TVLLMarc::ShareIndex). Made again when `record` is another object or its
@@ -86,6 +98,8 @@ class TVLLContext {
   TVLLStringBuilder output_;
   TVLLWorkSpace* work_space_ = nullptr;
   TVLLNamedObjectList objects_;
+  mutable TVLLObject* marc_ = nullptr;
+  mutable bool marc_known_ = false;
   const TVLLString* index_source_ = nullptr;
   std::optional<TVLLMarc> record_index_;
   std::string language_;

@@ -38,7 +38,7 @@ TVLLStatus TVLLCountCommand::DoExecute() {
     if (status == kStatusSyntax) return kStatusSyntax;
     if (status != kStatusOk || pattern.empty()) continue;
 
-    TVLLObject* record = Context().GetObject("marc");
+    TVLLObject* record = Context().MarcObject();
     std::string_view text;
     if (auto* value = AsText(record)) {
       text = value->Value();

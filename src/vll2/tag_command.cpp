@@ -163,7 +163,7 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
 
   bool looked = false;
   bool found = false;
-  TVLLObject* record = Context().GetObject("marc");
+  TVLLObject* record = Context().MarcObject();
   if (auto* text = AsText(record)) {
     own_marc_.emplace(std::string_view(text->Value()), TVLLMarc::BorrowText{});
     own_marc_->ShareIndex(Context().RecordIndex(*text));
