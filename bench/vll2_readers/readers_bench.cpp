@@ -142,29 +142,9 @@ void BM_ScriptFieldOutputToHtml(benchmark::State& state) {
 }
 BENCHMARK(BM_ScriptFieldOutputToHtml);
 
-// The tag command's conversion of what a field wrote, done with temporary
-// strings: take the text, truncate, convert, unescape, append.
-void BM_FieldConversionWithCopies(benchmark::State& state) {
-  const bool html = state.range(0) != 0;
-  TVLLStringBuilder output;
-  for (auto _ : state) {
-    output.Clear();
-    output.Append("kept");
-    const int s = output.Length();
-    output.Append(FieldOutput());
-    std::string text = html ? TVLLScript::TextToHtml(output.TextFrom(s))
-                            : TVLLScript::HtmlToText(output.TextFrom(s));
-    if (text.find('\\') != std::string::npos) text = TVLLScript::Unescape(text);
-    output.Truncate(s);
-    output.Append(text);
-    benchmark::DoNotOptimize(output.Length());
-  }
-  state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_FieldConversionWithCopies)->Arg(0)->Arg(1);
 
-// VX_BENCH_NEW_API_BEGIN
-// The same conversion in place in the output builder.
+// The tag command's conversion of what a field wrote, in place in the output
+// builder.
 void BM_FieldConversionInPlace(benchmark::State& state) {
   const bool html = state.range(0) != 0;
   TVLLStringBuilder output;
@@ -180,7 +160,6 @@ void BM_FieldConversionInPlace(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_FieldConversionInPlace)->Arg(0)->Arg(1);
-// VX_BENCH_NEW_API_END
 
 }  // namespace
 

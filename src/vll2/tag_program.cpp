@@ -19,15 +19,6 @@ bool IsAsciiAlnum(char c) {
   return TVLLScript::IsLetter(c) || TVLLScript::IsDigit(c);
 }
 
-// Strips characters with codes 0 to 32 from both ends.
-std::string TrimControl(std::string_view s) {
-  size_t b = 0;
-  while (b < s.size() && static_cast<unsigned char>(s[b]) <= 32) ++b;
-  size_t e = s.size();
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
-  return std::string(s.substr(b, e - b));
-}
-
 // Leading decimal digits of an attribute value; 0 when it has none.
 int AttributeNumber(const TVLLNamedObjectList& list, std::string_view name) {
   const std::string value = TVLLCommon::GetString(list, name);
@@ -58,6 +49,9 @@ class LevelReader {
  private:
   // Adds `op`, first turning the literal text gathered so far into an element.
   void Push(TVLLTagOp op);
+  // Adds what an element reader gave, or a malformed element for nothing;
+  // false for the latter, which ends the level.
+  bool PushRead(std::optional<TVLLTagOp> op);
   void FlushLiteral();
   // "(:" pos=.. len=.. ":)" when the reader stands on it; false when the
   // block does not close. start/count stay 0 without options.
@@ -90,6 +84,11 @@ void LevelReader::FlushLiteral() {
 void LevelReader::Push(TVLLTagOp op) {
   FlushLiteral();
   ops_.push_back(std::move(op));
+}
+
+bool LevelReader::PushRead(std::optional<TVLLTagOp> op) {
+  Push(op ? std::move(*op) : MakeOp(Kind::kFail));
+  return op.has_value();
 }
 
 std::vector<TVLLTagOp> LevelReader::ReadLevel() {
@@ -137,16 +136,9 @@ std::vector<TVLLTagOp> LevelReader::ReadLevel() {
         Push(std::move(op));
         break;
       }
-      case '?': {
-        std::optional<TVLLTagOp> op = ReadConditional();
-        if (!op) {
-          Push(MakeOp(Kind::kFail));
-          stop = true;
-        } else {
-          Push(std::move(*op));
-        }
+      case '?':
+        stop = !PushRead(ReadConditional());
         break;
-      }
       case '(':
       case '[': {
         std::string kind;
@@ -161,16 +153,9 @@ std::vector<TVLLTagOp> LevelReader::ReadLevel() {
         }
         break;
       }
-      case '*': {
-        std::optional<TVLLTagOp> op = ReadFieldRef();
-        if (!op) {
-          Push(MakeOp(Kind::kFail));
-          stop = true;
-        } else {
-          Push(std::move(*op));
-        }
+      case '*':
+        stop = !PushRead(ReadFieldRef());
         break;
-      }
       case '"':
       case '\'': {
         std::string text;
@@ -300,7 +285,7 @@ std::unique_ptr<TVLLTagCall> LevelReader::ReadCallFrom(TVLLScript& reader) {
   if (reader.ParseCommand(call->name, &params) != TVLLScript::kOk) return nullptr;
   for (std::string& parameter : params) {
     const char first = parameter.empty() ? '\0' : parameter[0];
-    call->trimmed.push_back(TrimControl(parameter));
+    call->trimmed.emplace_back(TVLLCommon::TrimControl(parameter));
     if (first == '$' || first == '{' || first == '*' || first == '&') {
       call->levels.push_back(
           std::make_unique<TVLLTagLevel>(std::move(parameter), TVLLTagLevel::Own{}));

@@ -23,6 +23,7 @@
 #include "vll2/script.h"
 #include "vll2/tag_command.h"
 #include "vll2/tag_program.h"
+#include "vll2/vll_common.h"
 #include "vll2/work_space.h"
 
 namespace vellorax::vll2 {
@@ -322,12 +323,7 @@ TVLLParams TVLLTagCommand::_EvalParams(const TVLLTagCall& call) {
     if (value.empty()) {
       result.push_back(call.trimmed[i]);
     } else {
-      // Strips characters with codes 0 to 32 from both ends.
-      size_t b = 0;
-      while (b < value.size() && static_cast<unsigned char>(value[b]) <= 32) ++b;
-      size_t e = value.size();
-      while (e > b && static_cast<unsigned char>(value[e - 1]) <= 32) --e;
-      result.push_back(value.substr(b, e - b));
+      result.emplace_back(TVLLCommon::TrimControl(value));
     }
   }
   return result;

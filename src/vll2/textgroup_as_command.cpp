@@ -1,18 +1,12 @@
 #include "vll2/textgroup_as_command.h"
 
+#include "vll2/vll_common.h"
+
 namespace vellorax::vll2 {
 namespace {
 
 // Never the first character of a written text, and no line break.
 constexpr std::string_view kSeamGuard = "\x01";
-
-std::string TrimControl(std::string_view s) {
-  size_t b = 0;
-  while (b < s.size() && static_cast<unsigned char>(s[b]) <= 32) ++b;
-  size_t e = s.size();
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
-  return std::string(s.substr(b, e - b));
-}
 
 }  // namespace
 
@@ -41,7 +35,7 @@ TVLLStatus TVLLTextgroupAsCommand::DoExecute() {
       Output().Truncate(m);
       if (status == kStatusOk) {
         if (!written.empty()) {
-          const std::string key = TrimControl(written);
+          const std::string key(TVLLCommon::TrimControl(written));
           std::string text;
           status = GetGroupText(Name(), key, "", text);
           if (status == kStatusOk) {

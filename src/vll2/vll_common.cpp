@@ -61,6 +61,14 @@ std::string TVLLCommon::GetString(const TVLLNamedObjectList& list, std::string_v
   return value != nullptr ? value->Value() : std::string();
 }
 
+std::string_view TVLLCommon::TrimControl(std::string_view text) {
+  size_t b = 0;
+  while (b < text.size() && static_cast<unsigned char>(text[b]) <= 32) ++b;
+  size_t e = text.size();
+  while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
+  return text.substr(b, e - b);
+}
+
 int TVLLCommon::PosText(std::string_view text, std::string_view sub) {
   if (text.empty() || sub.empty() || sub.size() > text.size()) return 0;
   const std::string_view first = sub.substr(0, 1);

@@ -35,6 +35,8 @@ class TVLLCommon {
   // 1-based position of the first occurrence of `sub` in `text`, letter case
   // ignored (user's locale); 0 when either is empty or `sub` is longer.
   static int PosText(std::string_view text, std::string_view sub);
+  // `text` without the characters of codes 0 to 32 at either end.
+  static std::string_view TrimControl(std::string_view text);
 
   // The HTML entity for one ISO 8859-1 byte ("&quot;", "&Auml;" ...), or the
   // byte itself as a one-character string.
