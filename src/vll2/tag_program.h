@@ -121,7 +121,7 @@ class TVLLTagLevel {
 // thread-safe (like the workspace it serves while it runs).
 class TVLLTagProgramCache {
  public:
-  // The level for the specification `text`, read once and kept; a held
+  // The level for the tag specification `text`, read once and kept; a held
   // level stays valid whatever happens to the cache afterwards.
   std::shared_ptr<const TVLLTagLevel> Get(std::string_view text);
 
