@@ -3,24 +3,21 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "common/record_text.h"
 #include "definitions_file.h"
+#include "record_input.h"
 #include "vll2/vll2w.h"
 
 namespace {
 
-std::string Slurp(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
+std::string Slurp(const std::string& path) {
+  std::string content;
+  vellorax::tool::ReadRecordFile(path, content);
+  return content;
 }
-
 std::vector<std::string> DisplayRecords() {
   std::vector<std::string> records;
   for (int i = 1; i <= 24; ++i) {

@@ -1,7 +1,5 @@
 // vellorax format: registers display definitions with the version 2 macro
 // engine and runs one of them over every record of the record files.
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -101,29 +99,6 @@ int ParseOptions(int argc, char** argv, Options& options) {
   return 0;
 }
 
-// Reads the whole file; a regular file in one read of its size.
-bool ReadFile(const std::string& path, std::string& out) {
-  std::FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
-  if (!in) return false;
-  struct stat info {};
-  size_t want = 1 << 16;
-  if (fstat(fileno(in), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-    want = static_cast<size_t>(info.st_size) + 1;  // + 1 to see the end in the same call
-  }
-  size_t used = out.size();
-  out.resize(used + want);
-  while (true) {
-    const size_t n = std::fread(out.data() + used, 1, out.size() - used, in);
-    used += n;
-    if (n == 0 || std::feof(in) || std::ferror(in)) break;
-    if (used == out.size()) out.resize(2 * out.size());
-  }
-  out.resize(used);
-  const bool ok = !std::ferror(in);
-  if (in != stdin) std::fclose(in);
-  return ok;
-}
-
 bool IsAscii(std::string_view s) {
   for (char c : s) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -194,7 +169,7 @@ int FormatMain(int argc, char** argv) {
   std::string converted;
   for (const std::string& path : options.files) {
     std::string content;
-    if (!ReadFile(path, content)) {
+    if (!ReadRecordFile(path, content)) {
       std::fprintf(stderr, "vellorax format: cannot read %s: %s\n", path.c_str(),
                    std::strerror(errno));
       return 1;

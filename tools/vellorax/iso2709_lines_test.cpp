@@ -8,9 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -73,22 +71,10 @@ Comparison Compare(std::string_view data) {
   return result;
 }
 
-std::string Slurp(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-// Splits a file of well-formed records by their leader lengths.
-std::vector<std::string> SplitRecords(const std::string& file) {
-  std::vector<std::string> records;
-  for (size_t pos = 0; pos + 5 <= file.size();) {
-    const size_t length = std::stoul(file.substr(pos, 5));
-    records.push_back(file.substr(pos, length));
-    pos += length;
-  }
-  return records;
+std::string ReadFixture(const std::string& path) {
+  std::string content;
+  EXPECT_TRUE(ReadRecordFile(path, content)) << path;
+  return content;
 }
 
 TEST(Iso2709LinesTest, WritesTheLinesOfYaz) {
@@ -168,8 +154,8 @@ TEST(Iso2709LinesTest, WritesTheLinesOfYaz) {
 }
 
 TEST(Iso2709LinesTest, ReadsTheFixtureRecordsLikeYaz) {
-  const std::vector<std::string> records =
-      SplitRecords(Slurp(std::string(VX_SOURCE_DIR) + "/tests/data/formats/records.mrc"));
+  const std::string file = ReadFixture(std::string(VX_SOURCE_DIR) + "/tests/data/formats/records.mrc");
+  const std::vector<std::string_view> records = SplitIso2709ByLength(file);
   ASSERT_EQ(records.size(), 24u);
   for (size_t i = 0; i < records.size(); ++i) {
     SCOPED_TRACE("record " + std::to_string(i + 1));
@@ -186,12 +172,12 @@ TEST(Iso2709LinesTest, ReadsTheBenchmarkRecordsLikeYaz) {
                               "/bench/vll2_format/gen_records.py --count 2000 --seed 11 " +
                               file.string() + " 2>/dev/null";
   if (std::system(command.c_str()) != 0) GTEST_SKIP() << "python3 not available";
-  const std::string content = Slurp(file);
+  const std::string content = ReadFixture(file.string());
   std::filesystem::remove(file);
-  const std::vector<std::string> records = SplitRecords(content);
+  const std::vector<std::string_view> records = SplitIso2709ByLength(content);
   ASSERT_EQ(records.size(), 2000u);
   int handled = 0;
-  for (const std::string& record : records) {
+  for (const std::string_view record : records) {
     const Comparison c = Compare(record);
     handled += c.handled;
     ASSERT_EQ(c.failure, "");

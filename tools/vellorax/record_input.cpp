@@ -1,6 +1,9 @@
 #include "record_input.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
+#include <cstdio>
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -104,6 +107,45 @@ void CollectRecordNodes(xmlNode* node, std::vector<xmlNode*>& out) {
 }
 
 }  // namespace
+
+// A regular file in one read of its size.
+bool ReadRecordFile(const std::string& path, std::string& out) {
+  std::FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+  if (!in) return false;
+  struct stat info {};
+  size_t want = 1 << 16;
+  if (fstat(fileno(in), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+    want = static_cast<size_t>(info.st_size) + 1;  // + 1 to see the end in the same call
+  }
+  size_t used = out.size();
+  out.resize(used + want);
+  while (true) {
+    const size_t n = std::fread(out.data() + used, 1, out.size() - used, in);
+    used += n;
+    if (n == 0 || std::feof(in) || std::ferror(in)) break;
+    if (used == out.size()) out.resize(2 * out.size());
+  }
+  out.resize(used);
+  const bool ok = !std::ferror(in);
+  if (in != stdin) std::fclose(in);
+  return ok;
+}
+
+std::vector<std::string_view> SplitIso2709ByLength(std::string_view file) {
+  std::vector<std::string_view> records;
+  size_t pos = 0;
+  while (pos + 5 <= file.size()) {
+    size_t length = 0;
+    for (size_t i = pos; i < pos + 5; ++i) {
+      if (!IsDigit(file[i])) return records;
+      length = length * 10 + static_cast<size_t>(file[i] - '0');
+    }
+    if (length == 0 || pos + length > file.size()) break;
+    records.push_back(file.substr(pos, length));
+    pos += length;
+  }
+  return records;
+}
 
 RecordFileFormat DetectRecordFileFormat(std::string_view content, bool fix) {
   std::string_view head = SkipLeadingBlanks(content);

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "iso2709_lines.h"
 #include "yaz_lines.h"
@@ -38,6 +39,14 @@ struct InputRecord {
   bool display_lines = false;
   bool utf8 = false;
 };
+
+// Appends the whole file `path` ("-": standard input) to `out`; false when it
+// cannot be opened or read.
+bool ReadRecordFile(const std::string& path, std::string& out);
+
+// The records of an ISO 2709 file cut by their leaders' record lengths, up to
+// the first that does not read as a length (no checks beyond that).
+std::vector<std::string_view> SplitIso2709ByLength(std::string_view file);
 
 // Calls `each` for every record of `content`, in order. ISO 2709 and MARCXML
 // records are converted to display lines first: ISO 2709 records by
