@@ -114,8 +114,7 @@ TVLLStatus TVLLBaseCommand::EvalParameter(std::string_view parameter) {
                   "Syntax Error for ParseTextCommand", parameter);
       return kStatusSyntax;
     }
-    std::string text;
-    if (GetGroupText(group, key, language, text) == kStatusOk) WriteText(text);
+    if (const std::string* text = GroupText(group, key, language)) WriteText(*text);
     return kStatusOk;
   }
   if (first == '#') {
@@ -163,9 +162,8 @@ TVLLStatus TVLLBaseCommand::WriteTextOrLiteral(std::string_view parameter) {
   size_t to = from;
   while (to < parameter.size() && TVLLScript::IsNameChar(parameter[to])) ++to;
   if (to > from && (to == parameter.size() || (parameter[to] != '.' && parameter[to] != '%'))) {
-    std::string text;
-    if (GetGroupText({}, parameter.substr(from, to - from), {}, text) == kStatusOk) {
-      WriteText(text);
+    if (const std::string* text = GroupText({}, parameter.substr(from, to - from), {})) {
+      WriteText(*text);
     } else {
       WriteText(parameter);
     }
@@ -184,17 +182,26 @@ TVLLStatus TVLLBaseCommand::WriteTextOrLiteral(std::string_view parameter) {
 
 TVLLStatus TVLLBaseCommand::GetGroupText(std::string_view group, std::string_view key,
                                          std::string_view language, std::string& text) {
-  text.clear();
+  const std::string* found = GroupText(group, key, language);
+  if (found == nullptr) {
+    text.clear();
+    return kStatusNotFound;
+  }
+  text = *found;
+  return kStatusOk;
+}
+
+const std::string* TVLLBaseCommand::GroupText(std::string_view group, std::string_view key,
+                                              std::string_view language) {
   TVLLWorkSpace* ws = WorkSpace();
-  if (ws == nullptr) return kStatusNotFound;
+  if (ws == nullptr) return nullptr;
   TVLLTextGroup* text_group = group.empty() ? ws->GetTextGroup(0) : ws->FindTextGroup(group);
-  if (text_group == nullptr) return kStatusNotFound;
+  if (text_group == nullptr) return nullptr;
   if (language.empty()) {
     language = context_->Language().empty() ? std::string_view(ws->Language())
                                             : std::string_view(context_->Language());
   }
-  text = text_group->GetText(key, language);
-  return text.empty() ? kStatusNotFound : kStatusOk;
+  return text_group->FindText(key, language);
 }
 
 // The seam rule: while the output's last character is met again by the first
@@ -219,14 +226,22 @@ void TVLLBaseCommand::WriteText(std::string_view text) {
     out.Append(text.substr(drop));
     return;
   }
-  std::string rest = TVLLScript::Unescape(text);
-  if (rest.empty()) return;
-  if (out.Length() == 0) {
-    out.Append(rest);
+  // Unescaped where it lands; only when its first character meets the
+  // output's last one is it taken out again for the seam rule.
+  const int m = out.Length();
+  if (m == 0) {
+    out.Append(text);
+    out.UnescapeFrom(0);
     return;
   }
   const char last = out.LastChar();
   auto meets = [last](char c) { return c == last || (IsLineBreak(c) && IsLineBreak(last)); };
+  out.Append(text);
+  out.UnescapeFrom(m);
+  const std::string_view landed = std::string_view(out.Text()).substr(static_cast<size_t>(m));
+  if (landed.size() <= 1 || !meets(landed.front())) return;
+  std::string rest(landed);
+  out.Truncate(m);
   for (;;) {
     if (rest.size() <= 1 || !meets(rest.front())) break;
     // An escape past the first character would change on the next pass.

@@ -71,6 +71,10 @@ class TVLLBaseCommand : public TVLLObject {
   // when a non-empty text is found, otherwise 6 and `text` emptied.
   TVLLStatus GetGroupText(std::string_view group, std::string_view key, std::string_view language,
                           std::string& text);
+  // The same text as stored, without a copy; null where GetGroupText gives 6.
+  // Valid until the workspace's text groups change.
+  const std::string* GroupText(std::string_view group, std::string_view key,
+                               std::string_view language);
   // Unescapes `text` and appends it, dropping leading characters that repeat
   // the output's last character (or line breaks meeting line breaks) while
   // more than one character is left.

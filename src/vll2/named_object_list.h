@@ -23,6 +23,7 @@ class TVLLNamedObjectList : public TVLLObject {
  public:
   TVLLNamedObjectList() = default;
   ~TVLLNamedObjectList() override;
+  TVLLNamedObjectList* AsList() override { return this; }
 
   int Count() const { return static_cast<int>(entries_.size()); }
   // Name and object of the 0-based `index`; "" and nullptr outside 0..Count-1.

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "vll2/base_command.h"
 #include "vll2/marc.h"
@@ -68,7 +69,8 @@ class TVLLTagCommand : public TVLLBaseCommand {
   bool _Operand(const TVLLTagOp& op, std::string& value);
   void _TextRef(const TVLLTagTextRef& ref);
   TVLLStatus _Command(const TVLLTagCall& call);
-  TVLLParams _EvalParams(const TVLLTagCall& call);
+  // The call's parameters, those that are specifications run, into `result`.
+  void _EvalParams(const TVLLTagCall& call, TVLLParams& result);
   // A quoted item: a "%" reference, a "#" call, or the text itself.
   void QuotedItem(const TVLLTagOp& op);
 
@@ -97,6 +99,9 @@ class TVLLTagCommand : public TVLLBaseCommand {
   int field_start_ = 0;
   int fields_formatted_ = 0;
   int fields_written_ = 0;
+  // Parameter lists of _Command by nesting depth, reused from call to call.
+  std::vector<std::unique_ptr<TVLLParams>> call_params_;
+  int call_depth_ = 0;
 };
 
 }  // namespace vellorax::vll2

@@ -300,33 +300,41 @@ void TVLLTagCommand::_TextRef(const TVLLTagTextRef& ref) {
 }
 
 TVLLStatus TVLLTagCommand::_Command(const TVLLTagCall& call) {
-  const TVLLParams evaluated = _EvalParams(call);
+  // One parameter list per depth of this run's nested calls, kept with its
+  // memory for the next call at that depth.
+  if (static_cast<size_t>(call_depth_) == call_params_.size()) {
+    call_params_.push_back(std::make_unique<TVLLParams>());
+  }
+  TVLLParams& evaluated = *call_params_[static_cast<size_t>(call_depth_)];
+  ++call_depth_;
+  struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+  } leave{call_depth_};
+  _EvalParams(call, evaluated);
   return CallCommand(call.name, &evaluated, &call.command);
 }
 
-TVLLParams TVLLTagCommand::_EvalParams(const TVLLTagCall& call) {
-  TVLLParams result;
-  result.reserve(call.trimmed.size());
+void TVLLTagCommand::_EvalParams(const TVLLTagCall& call, TVLLParams& result) {
+  result.resize(call.trimmed.size());
   for (size_t i = 0; i < call.trimmed.size(); ++i) {
     const TVLLTagLevel* level = call.levels[i].get();
     if (level == nullptr) {
-      result.push_back(call.trimmed[i]);
+      result[i] = call.trimmed[i];
       continue;
     }
-    const std::string saved = pending_;
-    pending_.clear();
+    std::string saved;
+    saved.swap(pending_);
     const int m = Output().Length();
-    std::string value;
-    if (_Process(*level) == kStatusOk && Output().Length() > m) value = Output().TextFrom(m);
-    Output().Truncate(m);
-    pending_ = saved;
-    if (value.empty()) {
-      result.push_back(call.trimmed[i]);
-    } else {
-      result.emplace_back(TVLLCommon::TrimControl(value));
+    const bool ok = _Process(*level) == kStatusOk && Output().Length() > m;
+    if (ok) {
+      result[i] = TVLLCommon::TrimControl(
+          std::string_view(Output().Text()).substr(static_cast<size_t>(m)));
     }
+    Output().Truncate(m);
+    pending_.swap(saved);
+    if (!ok) result[i] = call.trimmed[i];
   }
-  return result;
 }
 
 }  // namespace vellorax::vll2

@@ -36,11 +36,17 @@ void TVLLTextGroup::SetLanguageText(int index, std::string_view language, std::s
 }
 
 std::string TVLLTextGroup::GetText(std::string_view name, std::string_view language) const {
+  const std::string* text = FindText(name, language);
+  return text ? *text : std::string();
+}
+
+const std::string* TVLLTextGroup::FindText(std::string_view name,
+                                           std::string_view language) const {
   TVLLObject* object = items_.Find(name);
-  if (object == nullptr) return std::string();
-  if (auto* single = AsText(object)) return single->Value();
-  auto* languages = dynamic_cast<TVLLNamedObjectList*>(object);
-  if (languages == nullptr || languages->Count() == 0) return std::string();
+  if (object == nullptr) return nullptr;
+  if (auto* single = AsText(object)) return single->Value().empty() ? nullptr : &single->Value();
+  TVLLNamedObjectList* languages = object->AsList();
+  if (languages == nullptr || languages->Count() == 0) return nullptr;
   int index = languages->IndexOf(language);
   if (index < 0 && languages->Count() >= 2) {
     for (std::string_view fallback : kFallbackLanguages) {
@@ -50,7 +56,8 @@ std::string TVLLTextGroup::GetText(std::string_view name, std::string_view langu
   }
   if (index < 0) index = 0;
   auto* text = AsText(languages->Object(index));
-  return text ? text->Value() : std::string();
+  if (text == nullptr || text->Value().empty()) return nullptr;
+  return &text->Value();
 }
 
 }  // namespace vellorax::vll2

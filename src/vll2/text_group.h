@@ -26,6 +26,8 @@ class TVLLTextGroup : public TVLLObject {
   // "eng", "nor", "nno", "dan", "swe", else the first language added.
   // "" when the entry is missing or has no text.
   std::string GetText(std::string_view name, std::string_view language) const;
+  // The same text as stored, without a copy; null where GetText gives "".
+  const std::string* FindText(std::string_view name, std::string_view language) const;
 
   const TVLLNamedObjectList& Items() const { return items_; }
 

@@ -31,15 +31,21 @@ TVLLStatus TVLLTextgroupAsCommand::DoExecute() {
       // ("Kari" before the key "ill").
       Output().Append(kSeamGuard);
       status = WriteParameter(Param(1));
-      const std::string written = Output().TextFrom(m + 1);
+      // The key is read where it was written and looked up before the output
+      // moves again.
+      const std::string_view out = Output().Text();
+      const std::string_view written =
+          out.size() > static_cast<size_t>(m) + 1 ? out.substr(static_cast<size_t>(m) + 1)
+                                                  : std::string_view();
+      const std::string* text = nullptr;
+      if (status == kStatusOk && !written.empty()) {
+        text = GroupText(Name(), TVLLCommon::TrimControl(written), "");
+      }
       Output().Truncate(m);
       if (status == kStatusOk) {
         if (!written.empty()) {
-          const std::string key(TVLLCommon::TrimControl(written));
-          std::string text;
-          status = GetGroupText(Name(), key, "", text);
-          if (status == kStatusOk) {
-            WriteRaw(text);
+          if (text != nullptr) {
+            WriteRaw(*text);
             status = WriteParameter(Param(2));
           } else {
             status = kStatusNotFound;

@@ -11,6 +11,7 @@ namespace vellorax::vll2 {
 // lists, text groups, commands, record navigators). Owned by exactly one list
 // or smart pointer; destroyed through this virtual destructor.
 class TVLLString;
+class TVLLNamedObjectList;
 
 class TVLLObject {
  public:
@@ -22,6 +23,8 @@ class TVLLObject {
   // This object as a text value, or null: the cheap form of a dynamic_cast
   // that the hot paths ask for on every call.
   virtual TVLLString* AsString() { return nullptr; }
+  // This object as a named-object list (a language list), or null.
+  virtual TVLLNamedObjectList* AsList() { return nullptr; }
 };
 
 // A text value: owns one string and has no other behaviour.
