@@ -15,16 +15,13 @@ bool IsLineBreak(char c) {
   return c == '\r' || c == '\n';
 }
 
-// False when `parameter` cannot begin with a text reference, which needs a
-// name character or "%" after any blanks: such frames ("<div>", ", ") are
-// written without setting up a reader.
-bool MayStartTextRef(std::string_view parameter) {
+}  // namespace
+
+bool TVLLBaseCommand::MayStartTextRef(std::string_view parameter) {
   size_t i = 0;
   while (i < parameter.size() && TVLLScript::IsBlank(parameter[i])) ++i;
   return i < parameter.size() && (parameter[i] == '%' || TVLLScript::IsNameChar(parameter[i]));
 }
-
-}  // namespace
 
 TVLLBaseCommand::TVLLBaseCommand(std::string name, std::shared_ptr<TVLLObject> tag)
     : name_(std::move(name)), tag_(std::move(tag)) {}
@@ -51,7 +48,8 @@ TVLLStatus TVLLBaseCommand::DoExecute() {
   return kStatusOk;
 }
 
-TVLLStatus TVLLBaseCommand::Execute(TVLLContext& context, const TVLLParams* parameters) {
+TVLLStatus TVLLBaseCommand::Execute(TVLLContext& context, const TVLLParams* parameters,
+                                    TVLLCommandCache* call_site) {
   TVLLNestingGuard guard(context, "TVLLBaseCommand.Execute", name_);
   if (!guard.Entered()) return kStatusSyntax;
   // Restores the per-run fields also when DoExecute throws.
@@ -60,10 +58,12 @@ TVLLStatus TVLLBaseCommand::Execute(TVLLContext& context, const TVLLParams* para
     ~RunScope() {
       command.context_ = nullptr;
       command.parameters_ = nullptr;
+      command.call_site_ = nullptr;
     }
   } scope{*this};
   context_ = &context;
   parameters_ = parameters;
+  call_site_ = call_site != nullptr && call_site->fixed_parameters ? call_site : nullptr;
   return DoExecute();
 }
 
@@ -89,7 +89,12 @@ TVLLStatus TVLLBaseCommand::CallCommand(std::string_view name, const TVLLParams*
     command = cache->command;
   } else {
     command = ws ? ws->FindCommand(name) : nullptr;
-    if (cache != nullptr && ws != nullptr) *cache = {ws, ws->CommandsVersion(), command};
+    if (cache != nullptr && ws != nullptr) {
+      cache->work_space = ws;
+      cache->version = ws->CommandsVersion();
+      cache->command = command;
+      cache->data.reset();
+    }
   }
   if (command == nullptr) {
     RecordError(kStatusNotFound, "TVLLBaseCommand.CallCommand",
@@ -97,7 +102,7 @@ TVLLStatus TVLLBaseCommand::CallCommand(std::string_view name, const TVLLParams*
     return kStatusNotFound;
   }
   std::unique_ptr<TVLLBaseCommand> clone = command->TakeClone();
-  const TVLLStatus status = clone->Execute(*context_, parameters);
+  const TVLLStatus status = clone->Execute(*context_, parameters, cache);
   command->ReturnClone(std::move(clone));
   return status;
 }
@@ -210,22 +215,27 @@ const std::string* TVLLBaseCommand::GroupText(std::string_view group, std::strin
 // rest unescaped again. Once the rest holds no escape that a further pass
 // would change, the drops are counted in one sweep, so long runs of equal
 // characters cost linear time.
-void TVLLBaseCommand::WriteText(std::string_view text) {
+void TVLLBaseCommand::WriteUnescaped(std::string_view text) {
+  // No escape: unescaping changes nothing, so the drops are counted at once.
+  if (text.empty()) return;
   TVLLStringBuilder& out = Output();
-  if (text.find('\\') == std::string_view::npos) {
-    // No escape: unescaping changes nothing, so the drops are counted at once.
-    if (text.empty()) return;
-    size_t drop = 0;
-    if (out.Length() != 0) {
-      const char last = out.LastChar();
-      while (drop + 1 < text.size() &&
-             (text[drop] == last || (IsLineBreak(text[drop]) && IsLineBreak(last)))) {
-        ++drop;
-      }
+  size_t drop = 0;
+  if (out.Length() != 0) {
+    const char last = out.LastChar();
+    while (drop + 1 < text.size() &&
+           (text[drop] == last || (IsLineBreak(text[drop]) && IsLineBreak(last)))) {
+      ++drop;
     }
-    out.Append(text.substr(drop));
+  }
+  out.Append(text.substr(drop));
+}
+
+void TVLLBaseCommand::WriteText(std::string_view text) {
+  if (text.find('\\') == std::string_view::npos) {
+    WriteUnescaped(text);
     return;
   }
+  TVLLStringBuilder& out = Output();
   // Unescaped where it lands; only when its first character meets the
   // output's last one is it taken out again for the seam rule.
   const int m = out.Length();

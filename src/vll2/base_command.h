@@ -22,12 +22,23 @@ class TVLLWorkSpace;
 // The parameter texts of one call, as the script reader reads them.
 using TVLLParams = std::vector<std::string>;
 
+// What a command derived from the parameter texts of one call site, kept
+// there for its next run. `owner` tells the command that made it from others.
+struct TVLLCallSiteData {
+  virtual ~TVLLCallSiteData() = default;
+  const void* owner = nullptr;
+};
+
 // What FindCommand answered for one call site, kept while the workspace's
-// commands stay as they were (TVLLWorkSpace::CommandsVersion).
+// registrations stay as they were (TVLLWorkSpace::CommandsVersion).
 struct TVLLCommandCache {
   const TVLLWorkSpace* work_space = nullptr;
   std::uint64_t version = 0;
   TVLLBaseCommand* command = nullptr;
+  // True at call sites whose parameter texts are the same on every call (a
+  // script's own calls): the command found may keep `data` there.
+  bool fixed_parameters = false;
+  std::shared_ptr<const TVLLCallSiteData> data;
 };
 
 class TVLLBaseCommand : public TVLLObject {
@@ -50,7 +61,8 @@ class TVLLBaseCommand : public TVLLObject {
   // list, as at the top level) for the time of DoExecute and returns its
   // status. Counts one nesting level: past kMaxNestingDepth it records status 9
   // and returns 9 without running.
-  TVLLStatus Execute(TVLLContext& context, const TVLLParams* parameters);
+  TVLLStatus Execute(TVLLContext& context, const TVLLParams* parameters,
+                     TVLLCommandCache* call_site = nullptr);
 
   // Runs a clone of the workspace command `name` with this run's context; 6
   // (error recorded) when there is none. REQUIRES: inside Execute.
@@ -81,6 +93,8 @@ class TVLLBaseCommand : public TVLLObject {
   void WriteText(std::string_view text);
   // Appends `text` unchanged.
   void WriteRaw(std::string_view text) { Output().Append(text); }
+  // WriteText for a text that holds no backslash.
+  void WriteUnescaped(std::string_view text);
 
   const std::string& Name() const { return name_; }
   TVLLObject* Tag() const { return tag_.get(); }
@@ -96,12 +110,19 @@ class TVLLBaseCommand : public TVLLObject {
   TVLLStringBuilder& Output() const { return context_->Output(); }
   // The parameter list of the running call, or null.
   const TVLLParams* Parameters() const { return parameters_; }
+  // The running call's site when its parameter texts never change there
+  // (TVLLCommandCache::fixed_parameters), else null.
+  TVLLCommandCache* CallSite() const { return call_site_; }
   int ParamCount() const { return parameters_ ? static_cast<int>(parameters_->size()) : 0; }
   // The 0-based parameter `index`; "" when absent.
   const std::string& Param(int index) const {
     if (parameters_ == nullptr || index < 0 || index >= ParamCount()) return NoParam();
     return (*parameters_)[static_cast<size_t>(index)];
   }
+  // False when `parameter` cannot begin with a text reference, which needs a
+  // name character or "%" after any blanks: such frames ("<div>", ", ") are
+  // written as they stand.
+  static bool MayStartTextRef(std::string_view parameter);
   // The context's SetError (first error wins).
   void RecordError(TVLLStatus code, std::string_view where, std::string_view message,
                    std::string_view detail);
@@ -113,6 +134,7 @@ class TVLLBaseCommand : public TVLLObject {
   std::shared_ptr<TVLLObject> tag_;
   TVLLContext* context_ = nullptr;
   const TVLLParams* parameters_ = nullptr;
+  TVLLCommandCache* call_site_ = nullptr;
   // Clones kept by a registered command for its next calls, so that the
   // commands a display calls for every record are not made anew each time.
   mutable std::vector<std::unique_ptr<TVLLBaseCommand>> spare_clones_;

@@ -27,6 +27,7 @@ std::shared_ptr<const TVLLCallMemo::Call> TVLLCallMemo::ReadCall(TVLLScript& rea
     return it->second;
   }
   auto call = std::make_shared<Call>();
+  call->command.fixed_parameters = true;  // read once, the same texts ever after
   call->ok = reader.ParseCommand(call->name, &call->params) == TVLLScript::kOk;
   call->end = reader.Position();
   if (calls_.size() < kMaxCalls) calls_.emplace(key, call);

@@ -55,7 +55,70 @@ bool NeedsConversion(std::string_view text, bool html) {
   return false;
 }
 
+bool IsLineBreak(char c) {
+  return c == '\r' || c == '\n';
+}
+
+// Splits a parameter list by its count (1 to 6): 1 pattern; 2 before,
+// pattern; 3 before, pattern, after; 4 before, pattern, mode, separator; 5
+// adds after; 6 puts the tag specification after the pattern.
+struct CallParameters {
+  std::string_view before, pattern, mode, separator, after, spec;
+};
+
+CallParameters SplitParameters(const TVLLParams& p) {
+  CallParameters c;
+  switch (p.size()) {
+    case 1:
+      c.pattern = p[0];
+      break;
+    case 2:
+      c.before = p[0];
+      c.pattern = p[1];
+      break;
+    case 3:
+      c.before = p[0];
+      c.pattern = p[1];
+      c.after = p[2];
+      break;
+    case 4:
+    case 5:
+      c.before = p[0];
+      c.pattern = p[1];
+      c.mode = p[2];
+      c.separator = p[3];
+      if (p.size() == 5) c.after = p[4];
+      break;
+    default:
+      c.before = p[0];
+      c.pattern = p[1];
+      c.spec = p[2];
+      c.mode = p[3];
+      c.separator = p[4];
+      c.after = p[5];
+      break;
+  }
+  if (c.mode.empty()) c.mode = "S";
+  return c;
+}
+
 }  // namespace
+
+// What a call site's fixed parameters decide, kept there: the parameters
+// split, the frames classified and the tag specification found. Right while
+// the workspace's registrations and the specification's text are unchanged.
+struct TVLLTagCommand::CallPlan : TVLLCallSiteData {
+  const TVLLWorkSpace* work_space = nullptr;
+  std::uint64_t version = 0;
+  const TVLLParams* params = nullptr;
+  const TVLLString* source = nullptr;
+  unsigned source_changes = 0;
+  CallParameters call;
+  int max_count = 0;
+  FramePlan before, separator, after;
+  const TVLLTagLevel* program = nullptr;
+  std::shared_ptr<const TVLLTagLevel> hold;
+};
 
 TVLLTagCommand::TVLLTagCommand(std::string name, std::shared_ptr<TVLLObject> tag)
     : TVLLTagCommand(std::move(name), std::move(tag), std::make_shared<TVLLTagProgramCache>()) {}
@@ -73,6 +136,7 @@ std::unique_ptr<TVLLBaseCommand> TVLLTagCommand::Clone() const {
 TVLLStatus TVLLTagCommand::DoExecute() {
   const int s = Output().Length();
   const TVLLStatus status = _DoExecute();
+  plan_.reset();
   if (Output().Length() <= s) return status;
   const std::string_view written = std::string_view(Output().Text()).substr(s);
   if (!NeedsConversion(written, Context().Html())) return status;
@@ -99,6 +163,122 @@ void TVLLTagCommand::WriteFrame(std::string_view parameter) {
   if (EvalParameter(parameter) == kStatusNotFound) WriteTextOrLiteral(parameter);
 }
 
+// A frame of no special form that cannot name a text is written by WriteText
+// as it stands; it is unescaped here once instead of on every call.
+TVLLTagCommand::FramePlan TVLLTagCommand::PlanFrame(std::string_view frame) {
+  FramePlan plan;
+  if (frame.empty()) return plan;
+  if (!IsPlainFrame(frame) || MayStartTextRef(frame)) {
+    plan.kind = FramePlan::Kind::kEvaluated;
+  } else if (frame.find('\\') == std::string_view::npos) {
+    plan.kind = FramePlan::Kind::kPlain;
+  } else {
+    plan.kind = FramePlan::Kind::kEscaped;
+    plan.unescaped = TVLLScript::Unescape(frame);
+  }
+  return plan;
+}
+
+void TVLLTagCommand::WritePlannedFrame(const FramePlan& plan, std::string_view frame) {
+  switch (plan.kind) {
+    case FramePlan::Kind::kNone:
+      return;
+    case FramePlan::Kind::kPlain:
+      WriteUnescaped(frame);
+      return;
+    case FramePlan::Kind::kEscaped: {
+      // WriteText drops nothing unless the first character meets the last.
+      const std::string& text = plan.unescaped;
+      const char last = Output().LastChar();
+      if (Output().Length() == 0 || text.size() <= 1 ||
+          !(text[0] == last || (IsLineBreak(text[0]) && IsLineBreak(last)))) {
+        WriteRaw(text);
+      } else {
+        WriteText(frame);
+      }
+      return;
+    }
+    case FramePlan::Kind::kEvaluated:
+      WriteFrame(frame);
+      return;
+  }
+}
+
+std::shared_ptr<const TVLLTagCommand::CallPlan> TVLLTagCommand::PlanForSite() {
+  TVLLCommandCache* site = CallSite();
+  const TVLLWorkSpace* ws = WorkSpace();
+  if (site == nullptr || ws == nullptr) return nullptr;
+  const std::uint64_t version = ws->CommandsVersion();
+  if (site->data && site->data->owner == programs_.get()) {
+    auto plan = std::static_pointer_cast<const CallPlan>(site->data);
+    if (plan->work_space == ws && plan->version == version && plan->params == Parameters() &&
+        (plan->source == nullptr || plan->source->Changes() == plan->source_changes)) {
+      return plan;
+    }
+  }
+  const int count = ParamCount();
+  if (count == 0 || count > 6) return nullptr;
+  auto plan = std::make_shared<CallPlan>();
+  plan->owner = programs_.get();
+  plan->work_space = ws;
+  plan->version = version;
+  plan->params = Parameters();
+  plan->call = SplitParameters(*Parameters());
+  if (plan->call.pattern.empty()) return nullptr;
+  const std::string_view mode = plan->call.mode;
+  plan->max_count = TVLLScript::IsDigit(mode[0]) ? LeadingNumber(mode) : 0;
+  plan->before = PlanFrame(plan->call.before);
+  plan->separator = PlanFrame(plan->call.separator);
+  plan->after = PlanFrame(plan->call.after);
+  if (!plan->call.spec.empty()) {
+    plan->hold = programs_->Get(plan->call.spec);
+    plan->program = plan->hold.get();
+  } else {
+    plan->program = ws->GetTagProgram(plan->call.pattern, plan->hold, &plan->source);
+    if (plan->source != nullptr) plan->source_changes = plan->source->Changes();
+  }
+  if (plan->program == nullptr) {
+    plan->hold = programs_->Get(kDefaultSpec);
+    plan->program = plan->hold.get();
+  }
+  site->data = plan;
+  return plan;
+}
+
+bool TVLLTagCommand::ReadParameters(const CallPlan* plan, TVLLStatus& status) {
+  if (plan != nullptr) {
+    const CallParameters& c = plan->call;
+    before_ = c.before;
+    tag_pattern_ = c.pattern;
+    mode_ = c.mode;
+    separator_ = c.separator;
+    after_ = c.after;
+    spec_ = c.spec;
+    max_count_ = plan->max_count;
+    return true;
+  }
+  const int count = ParamCount();
+  if (count == 0 || count > 6) {
+    RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing parameters:"), Name());
+    status = kStatusWrongParams;
+    return false;
+  }
+  const CallParameters c = SplitParameters(*Parameters());
+  before_ = c.before;
+  tag_pattern_ = c.pattern;
+  mode_ = c.mode;
+  separator_ = c.separator;
+  after_ = c.after;
+  spec_ = c.spec;
+  max_count_ = TVLLScript::IsDigit(mode_[0]) ? LeadingNumber(mode_) : 0;
+  if (tag_pattern_.empty()) {
+    RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing tagspec:"), Name());
+    status = kStatusWrongParams;
+    return false;
+  }
+  return true;
+}
+
 TVLLStatus TVLLTagCommand::_DoExecute() {
   // A clone may serve one call after another: nothing is left from the last.
   before_ = tag_pattern_ = mode_ = separator_ = after_ = spec_ = {};
@@ -114,52 +294,9 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   fields_formatted_ = 0;
   fields_written_ = 0;
   TVLLStatus status = kStatusWrongParams;
-
-  const int count = ParamCount();
-  if (count == 0 || count > 6) {
-    RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing parameters:"), Name());
-    return kStatusWrongParams;
-  }
-  // Parameter forms by count: 1 pattern; 2 before, pattern; 3 before,
-  // pattern, after; 4 before, pattern, mode, separator; 5 adds after; 6 puts
-  // the tag specification after the pattern.
-  switch (count) {
-    case 1:
-      tag_pattern_ = Param(0);
-      break;
-    case 2:
-      before_ = Param(0);
-      tag_pattern_ = Param(1);
-      break;
-    case 3:
-      before_ = Param(0);
-      tag_pattern_ = Param(1);
-      after_ = Param(2);
-      break;
-    case 4:
-    case 5:
-      before_ = Param(0);
-      tag_pattern_ = Param(1);
-      mode_ = Param(2);
-      separator_ = Param(3);
-      if (count == 5) after_ = Param(4);
-      break;
-    default:
-      before_ = Param(0);
-      tag_pattern_ = Param(1);
-      spec_ = Param(2);
-      mode_ = Param(3);
-      separator_ = Param(4);
-      after_ = Param(5);
-      break;
-  }
-  if (mode_.empty()) mode_ = "S";
-  max_count_ = TVLLScript::IsDigit(mode_[0]) ? LeadingNumber(mode_) : 0;
-
-  if (tag_pattern_.empty()) {
-    RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing tagspec:"), Name());
-    return kStatusWrongParams;
-  }
+  // Kept for the run: the plan holds the specification it found.
+  plan_ = PlanForSite();
+  if (!ReadParameters(plan_.get(), status)) return status;
 
   bool looked = false;
   bool found = false;
@@ -183,10 +320,16 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
     marc_ = navigator;
   }
 
-  WriteFrame(before_);
+  if (plan_) {
+    WritePlannedFrame(plan_->before, before_);
+  } else {
+    WriteFrame(before_);
+  }
   const int m = Output().Length();
 
-  if (!spec_.empty()) {
+  if (plan_) {
+    program_ = plan_->program;
+  } else if (!spec_.empty()) {
     program_hold_ = programs_->Get(spec_);
     program_ = program_hold_.get();
   } else if (WorkSpace()) {
@@ -216,6 +359,8 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
 
   if (Output().Length() <= m) {
     Output().Truncate(run_start_);
+  } else if (plan_) {
+    WritePlannedFrame(plan_->after, after_);
   } else {
     WriteFrame(after_);
   }
@@ -230,7 +375,13 @@ TVLLStatus TVLLTagCommand::_AddTag() {
   pending_.clear();
   last_code_ = ' ';
   field_start_ = Output().Length();
-  if (!separator_.empty() && fields_written_ > 0) WriteFrame(separator_);
+  if (!separator_.empty() && fields_written_ > 0) {
+    if (plan_) {
+      WritePlannedFrame(plan_->separator, separator_);
+    } else {
+      WriteFrame(separator_);
+    }
+  }
 
   const int n = Output().Length();
   const TVLLStatus status = _Process(*program_);

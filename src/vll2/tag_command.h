@@ -11,6 +11,7 @@
 // A clone serves one run; its working fields are never shared.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,8 @@
 #include "vll2/tag_program.h"
 
 namespace vellorax::vll2 {
+
+class TVLLString;
 
 class TVLLTagCommand : public TVLLBaseCommand {
  public:
@@ -40,8 +43,25 @@ class TVLLTagCommand : public TVLLBaseCommand {
   TVLLStatus DoExecute() override;
 
  private:
+  struct CallPlan;
+  // How a before, separator or after text is written.
+  struct FramePlan {
+    enum class Kind : std::uint8_t { kNone, kPlain, kEscaped, kEvaluated };
+    Kind kind = Kind::kNone;
+    std::string unescaped;  // kEscaped: the text as unescaping leaves it
+  };
+
   // Reads the parameters, finds the record and walks the matching fields.
   TVLLStatus _DoExecute();
+  // Takes the parameters from `plan`, or reads them (with their failure
+  // messages) when there is none; false when the run ends here.
+  bool ReadParameters(const CallPlan* plan, TVLLStatus& status);
+  // The plan kept at the running call's site, made now when the site has
+  // none that is still right; null when the call has no fixed site or its
+  // parameters do not read.
+  std::shared_ptr<const CallPlan> PlanForSite();
+  static FramePlan PlanFrame(std::string_view frame);
+  void WritePlannedFrame(const FramePlan& plan, std::string_view frame);
   // Formats the current field with Spec.
   TVLLStatus _AddTag();
   // Writes Before, After or Separator: a special form is evaluated, a plain
@@ -84,6 +104,7 @@ class TVLLTagCommand : public TVLLBaseCommand {
   std::string_view spec_;  // given in the call
   const TVLLTagLevel* program_ = nullptr;
   std::shared_ptr<const TVLLTagLevel> program_hold_;  // keeps program_ when not registered
+  std::shared_ptr<const CallPlan> plan_;              // the call site's, or null
   std::optional<TVLLMarc> own_marc_;                  // made by this run
   TVLLMarc* marc_ = nullptr;                          // own_marc_, or the context's navigator
   // Views of the call's parameter texts, which outlive the run.

@@ -47,7 +47,8 @@ const std::string* TVLLTextGroup::FindText(std::string_view name,
   if (auto* single = AsText(object)) return single->Value().empty() ? nullptr : &single->Value();
   TVLLNamedObjectList* languages = object->AsList();
   if (languages == nullptr || languages->Count() == 0) return nullptr;
-  int index = languages->IndexOf(language);
+  // A single language is the answer whatever the language asked for.
+  int index = languages->Count() == 1 ? 0 : languages->IndexOf(language);
   if (index < 0 && languages->Count() >= 2) {
     for (std::string_view fallback : kFallbackLanguages) {
       index = languages->IndexOf(fallback);

@@ -35,10 +35,16 @@ class TVLLString : public TVLLObject {
   TVLLString* AsString() override { return this; }
 
   const std::string& Value() const { return value_; }
-  void SetValue(std::string value) { value_ = std::move(value); }
+  void SetValue(std::string value) {
+    value_ = std::move(value);
+    ++changes_;
+  }
+  // How often SetValue was called: lets a reader keep what it derived.
+  unsigned Changes() const { return changes_; }
 
  private:
   std::string value_;
+  unsigned changes_ = 0;
 };
 
 // `object` as a text value; null when it is none or null.

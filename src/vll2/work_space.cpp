@@ -75,14 +75,18 @@ class TVLLTagSpecText : public TVLLString {
 
 void TVLLWorkSpace::AddTagSpec(std::string_view name, std::string_view text) {
   tag_specs_.SetObject(name, std::make_unique<TVLLTagSpecText>(std::string(text)));
+  commands_version_ = NextVersion();
 }
 
 const TVLLTagLevel* TVLLWorkSpace::GetTagProgram(std::string_view name,
-                                                 std::shared_ptr<const TVLLTagLevel>& hold) const {
+                                                 std::shared_ptr<const TVLLTagLevel>& hold,
+                                                 const TVLLString** source) const {
+  if (source != nullptr) *source = nullptr;
   for (const TVLLWorkSpace* ws = this; ws != nullptr; ws = ws->parent_) {
     const int index = ws->tag_specs_.IndexOf(name);
     if (index < 0) continue;
     TVLLObject* object = ws->tag_specs_.Object(index);
+    if (source != nullptr) *source = AsText(object);
     if (object != nullptr && typeid(*object) == typeid(TVLLTagSpecText)) {
       const auto* spec = static_cast<const TVLLTagSpecText*>(object);
       return spec->Value().empty() ? nullptr : spec->Program();

@@ -28,7 +28,8 @@ class TVLLWorkSpace {
 
   TVLLWorkSpace* Parent() const { return parent_; }
 
-  // Changes whenever a command is registered here or in a parent: a stamp
+  // Changes whenever a command or a tag specification is registered here or
+  // in a parent: a stamp
   // drawn from one counter shared by every workspace, so that no two states
   // of any workspaces ever share one. Lets a call site keep what FindCommand
   // answered.
@@ -54,8 +55,12 @@ class TVLLWorkSpace {
   // registration and valid while it stays registered); null when absent or
   // empty. A specification put into the list by other means is read anew and
   // kept alive by `hold`.
+  // `source`, when given, receives the text object the answer was read from
+  // (null when `name` is not registered): the answer stays right while the
+  // registrations (CommandsVersion) and that object's Changes stay the same.
   const TVLLTagLevel* GetTagProgram(std::string_view name,
-                                    std::shared_ptr<const TVLLTagLevel>& hold) const;
+                                    std::shared_ptr<const TVLLTagLevel>& hold,
+                                    const TVLLString** source = nullptr) const;
 
   const std::string& Language() const { return language_; }
   void SetLanguage(std::string language) { language_ = std::move(language); }

@@ -1,0 +1,100 @@
+// A script's own tag calls keep what their fixed parameters decide (frames,
+// mode, specification) at the call site. Those runs must equal the same call
+// made from a parameter, which reads everything anew, and must follow every
+// change of the registrations or of a specification's text at once.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "vll2/script_command.h"
+#include "vll2/tag_test_support.h"
+
+namespace vellorax::vll2 {
+namespace {
+
+constexpr std::string_view kRecord =
+    "*001  $a42\n*24510$aMain\n$bSub\n*7001 $aFirst, Anna\n*7001 $aSecond, Bo\n^";
+
+class TagCallPlanTest : public testing::RecordCommandTest {
+ protected:
+  TagCallPlanTest() {
+    AddTag("t", {{"245", "{$a : $b}"}, {"700", "{$a}"}});
+    AddConstants("words", {{"etal", "et al."}});
+  }
+
+  // Runs `script` as a registered script command over kRecord; the command
+  // is registered again only for another text, so that runs of one script
+  // meet what its calls kept.
+  std::string RunScript(std::string_view script, bool html = false) {
+    if (script != registered_) {
+      registered_ = script;
+      ws_.AddCommand("s", std::make_unique<TVLLScriptCommand>(
+                              "s", std::make_shared<TVLLString>(registered_)));
+    }
+    TVLLContext context;
+    context.SetWorkSpace(&ws_);
+    context.SetHtml(html);
+    context.SetObject("marc", std::make_unique<TVLLString>(std::string(kRecord)));
+    std::unique_ptr<TVLLBaseCommand> clone = ws_.FindCommand("s")->Clone();
+    const TVLLStatus status = clone->Execute(context, nullptr);
+    return std::to_string(status) + "|" + context.Output().Text();
+  }
+
+ private:
+  std::string registered_;
+};
+
+// Each call follows a text that ends in a line break, so that frames whose
+// first character meets it go through the seam rule.
+TEST_F(TagCallPlanTest, KeptCallsEqualCallsReadAnew) {
+  // As a catalogue writes them: a script reads "\\n" as the parameter text
+  // "\n", which becomes a line break when written, and "\\\\n" as "\\n".
+  const char* const kCalls[] = {
+      R"x(#t(<b>, 245, </b>))x",
+      R"x(#t(\\n\\nB: , 245, \\n))x",
+      R"x(#t(\\nB: , 245, R, \\n\\n, \\\\n))x",
+      R"x(#t(\\n, 700, R, ; , \\n))x",
+      R"x(#t(\\\\n, 700, 2, \\n, ))x",
+      R"x(#t(\\n\\\\nx, 700, 2, \\n\\\\n, ))x",
+      R"x(#t(etal, 700, R, etal, etal))x",
+      R"x(#t(%words.etal%, 700, 1, ; , "!"))x",
+      R"x(#t(, 700, B, ;\\n, ))x",
+      R"x(#t([, 245, {$b}, S, , ]))x",
+      R"x(#t(x, 246, y))x",
+      R"x(#t(245_0))x",
+  };
+  for (const bool html : {false, true}) {
+    for (const char* call : kCalls) {
+      const std::string lead = R"x(#t(, 001, {$a\\n}, S, , ))x";
+      const std::string kept = lead + call + call;
+      const std::string anew =
+          lead + "#txt(, " + call + ", )" + "#txt(, " + call + ", )";
+      const std::string first = RunScript(kept, html);
+      EXPECT_EQ(first, RunScript(anew, html)) << call << " html " << html;
+      EXPECT_EQ(RunScript(kept, html), first) << call << " html " << html;
+    }
+  }
+}
+
+TEST_F(TagCallPlanTest, ASpecificationChangedBetweenRunsIsUsedAtOnce) {
+  const std::string script = "#t(<, 245, >)";
+  EXPECT_EQ(RunScript(script), "0|<Main : Sub>");
+  // Registered again under its name.
+  ws_.AddTagSpec("245", "{$b}");
+  EXPECT_EQ(RunScript(script), "0|<Sub>");
+  // Its text changed where it is stored.
+  const TVLLNamedObjectList& specs = ws_.TagSpecs();
+  AsText(specs.Object(specs.IndexOf("245")))->SetValue("{$a}");
+  EXPECT_EQ(RunScript(script), "0|<Main>");
+  AsText(specs.Object(specs.IndexOf("245")))->SetValue("");
+  EXPECT_EQ(RunScript(script), "0|<Main>");  // the default specification
+  // A specification for a pattern that had none.
+  EXPECT_EQ(RunScript("#t(<, 24510, >)"), "0|<Main>");
+  ws_.AddTagSpec("24510", "{$b $a}");
+  EXPECT_EQ(RunScript("#t(<, 24510, >)"), "0|<Sub Main>");
+}
+
+}  // namespace
+}  // namespace vellorax::vll2
