@@ -1,6 +1,60 @@
 #include "vll2/select_command.h"
 
+#include <memory>
+#include <string>
+#include <vector>
+
 namespace vellorax::vll2 {
+
+namespace {
+
+// Marks the call-site data that select commands keep.
+constexpr char kSelectPlanOwner = 0;
+
+}  // namespace
+
+// At a call site whose parameters never change, each plain alternative keeps
+// its own call of "tag" with fixed parameters, so that the tag command can
+// keep what those decide too.
+struct TVLLSelectCommand::SitePlan : TVLLCallSiteData {
+  struct Alternative {
+    TVLLParams tag_call;
+    TVLLCommandCache site;
+  };
+  const TVLLParams* params = nullptr;
+  // By parameter index; made on first use.
+  mutable std::vector<std::unique_ptr<Alternative>> alternatives;
+};
+
+const TVLLSelectCommand::SitePlan* TVLLSelectCommand::PlanForSite() {
+  TVLLCommandCache* site = CallSite();
+  if (site == nullptr) return nullptr;
+  if (site->data && site->data->owner == &kSelectPlanOwner) {
+    const auto* plan = static_cast<const SitePlan*>(site->data.get());
+    if (plan->params == Parameters()) return plan;
+  }
+  auto plan = std::make_shared<SitePlan>();
+  plan->owner = &kSelectPlanOwner;
+  plan->params = Parameters();
+  plan->alternatives.resize(static_cast<size_t>(ParamCount()));
+  site->data = plan;
+  return plan.get();
+}
+
+TVLLStatus TVLLSelectCommand::EvalAlternative(const SitePlan* plan, int index) {
+  const std::string& parameter = Param(index);
+  if (plan == nullptr) return EvalParameter(parameter);
+  const TVLLStatus status = TVLLBaseCommand::EvalParameter(parameter);
+  if (status != kStatusNotFound) return status;
+  std::unique_ptr<SitePlan::Alternative>& alternative =
+      plan->alternatives[static_cast<size_t>(index)];
+  if (!alternative) {
+    alternative = std::make_unique<SitePlan::Alternative>();
+    alternative->tag_call = {"", parameter, "S", "", ""};
+    alternative->site.fixed_parameters = true;
+  }
+  return CallCommand("tag", &alternative->tag_call, &alternative->site);
+}
 
 std::unique_ptr<TVLLBaseCommand> TVLLSelectCommand::Clone() const {
   return std::make_unique<TVLLSelectCommand>(Name(), SharedTag());
@@ -28,8 +82,9 @@ TVLLStatus TVLLSelectCommand::DoExecute() {
   const int end_item = count >= 3 ? count - 1 : count;
   if (count >= 2) WriteText(Param(0));
   const int m = Output().Length();
+  const SitePlan* plan = PlanForSite();
   for (int i = first_item; i < end_item; ++i) {
-    const TVLLStatus status = EvalParameter(Param(i));
+    const TVLLStatus status = EvalAlternative(plan, i);
     if (status == kStatusSyntax) return kStatusSyntax;
     if (status == kStatusOk && Output().Length() > m) {
       if (count >= 3) WriteText(Param(count - 1));

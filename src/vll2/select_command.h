@@ -26,6 +26,14 @@ class TVLLSelectCommand : public TVLLBaseCommand {
   TVLLStatus DoExecute() override;
 
  private:
+  struct SitePlan;
+  // The call's plan kept at its site (made now when missing), or null when
+  // the call has no fixed site.
+  const SitePlan* PlanForSite();
+  // The alternative `index` of the call: with a plan, a plain alternative
+  // calls "tag" from its own fixed site; otherwise EvalParameter.
+  TVLLStatus EvalAlternative(const SitePlan* plan, int index);
+
   TVLLParams tag_call_;
   TVLLCommandCache tag_command_;
 };

@@ -21,6 +21,7 @@ class TagCallPlanTest : public testing::RecordCommandTest {
  protected:
   TagCallPlanTest() {
     AddTag("t", {{"245", "{$a : $b}"}, {"700", "{$a}"}});
+    AddTag("tag");  // what select calls
     AddConstants("words", {{"etal", "et al."}});
   }
 
@@ -64,6 +65,10 @@ TEST_F(TagCallPlanTest, KeptCallsEqualCallsReadAnew) {
       R"x(#t([, 245, {$b}, S, , ]))x",
       R"x(#t(x, 246, y))x",
       R"x(#t(245_0))x",
+      R"x(#select(\\n, 246, 245, 700, \\n))x",
+      R"x(#select(, "x", 700, ))x",
+      R"x(#select(\\n, 246, 700, ;))x",
+      R"x(#select(<, 24500, 100, >))x",
   };
   for (const bool html : {false, true}) {
     for (const char* call : kCalls) {
@@ -79,17 +84,17 @@ TEST_F(TagCallPlanTest, KeptCallsEqualCallsReadAnew) {
 }
 
 TEST_F(TagCallPlanTest, ASpecificationChangedBetweenRunsIsUsedAtOnce) {
-  const std::string script = "#t(<, 245, >)";
-  EXPECT_EQ(RunScript(script), "0|<Main : Sub>");
+  const std::string script = "#t(<, 245, >)#select(|, 246, 245, )";
+  EXPECT_EQ(RunScript(script), "0|<Main : Sub>|Main : Sub");
   // Registered again under its name.
   ws_.AddTagSpec("245", "{$b}");
-  EXPECT_EQ(RunScript(script), "0|<Sub>");
+  EXPECT_EQ(RunScript(script), "0|<Sub>|Sub");
   // Its text changed where it is stored.
   const TVLLNamedObjectList& specs = ws_.TagSpecs();
   AsText(specs.Object(specs.IndexOf("245")))->SetValue("{$a}");
-  EXPECT_EQ(RunScript(script), "0|<Main>");
+  EXPECT_EQ(RunScript(script), "0|<Main>|Main");
   AsText(specs.Object(specs.IndexOf("245")))->SetValue("");
-  EXPECT_EQ(RunScript(script), "0|<Main>");  // the default specification
+  EXPECT_EQ(RunScript(script), "0|<Main>|Main");  // the default specification
   // A specification for a pattern that had none.
   EXPECT_EQ(RunScript("#t(<, 24510, >)"), "0|<Main>");
   ws_.AddTagSpec("24510", "{$b $a}");
