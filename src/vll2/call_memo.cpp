@@ -14,24 +14,51 @@ constexpr size_t kMaxCalls = 4096;
 
 void TVLLCallMemo::Bind(std::string_view script) {
   if (bound_ && text_ == script) return;
+  if (users_ > 0) {
+    for (PositionSlot& slot : by_position_) {
+      if (slot.call) retired_.push_back(std::move(slot.call));
+    }
+    for (auto& [key, call] : calls_) retired_.push_back(std::move(call));
+  }
+  by_position_.clear();
   calls_.clear();
+  call_count_ = 0;
   skips_.clear();
   text_.assign(script);
   bound_ = true;
 }
 
-std::shared_ptr<const TVLLCallMemo::Call> TVLLCallMemo::ReadCall(TVLLScript& reader, int base) {
-  const Key key{base, reader.Length(), reader.Position()};
+const TVLLCallMemo::Call* TVLLCallMemo::ReadCall(TVLLScript& reader, int base) {
+  const int length = reader.Length();
+  const size_t at = static_cast<size_t>(base) + static_cast<size_t>(reader.Position());
+  PositionSlot* slot = at < by_position_.size() ? &by_position_[at] : nullptr;
+  if (slot != nullptr && slot->call && slot->base == base && slot->length == length) {
+    if (slot->call->ok) reader.Seek(slot->call->end);
+    return slot->call.get();
+  }
+  const Key key{base, length, reader.Position()};
   if (auto it = calls_.find(key); it != calls_.end()) {
     if (it->second->ok) reader.Seek(it->second->end);
-    return it->second;
+    return it->second.get();
   }
   auto call = std::make_shared<Call>();
   call->command.fixed_parameters = true;  // read once, the same texts ever after
   call->ok = reader.ParseCommand(call->name, &call->params) == TVLLScript::kOk;
   call->end = reader.Position();
-  if (calls_.size() < kMaxCalls) calls_.emplace(key, call);
-  return call;
+  const Call* answer = call.get();
+  if (call_count_ >= kMaxCalls) {
+    // Not remembered: kept for the open Use only.
+    retired_.push_back(std::move(call));
+    return answer;
+  }
+  ++call_count_;
+  if (by_position_.empty()) by_position_.resize(text_.size() + 1);
+  if (at < by_position_.size() && !by_position_[at].call) {
+    by_position_[at] = PositionSlot{base, length, std::move(call)};
+  } else {
+    calls_.emplace(key, std::move(call));
+  }
+  return answer;
 }
 
 bool TVLLCallMemo::FindSkip(const TVLLScript& reader, int base, int mode, int& end) const {

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "vll2/base_command.h"
 
@@ -36,15 +37,29 @@ class TVLLCallMemo {
   };
 
   // Makes `script` the text the memo answers for; forgets everything read
-  // from another text.
+  // from another text (kept alive, though, while a Use is open).
   void Bind(std::string_view script);
+
+  // Open while a run reads calls: answers given meanwhile stay valid.
+  class Use {
+   public:
+    explicit Use(TVLLCallMemo& memo) : memo_(memo) { ++memo_.users_; }
+    ~Use() {
+      if (--memo_.users_ == 0) memo_.retired_.clear();
+    }
+    Use(const Use&) = delete;
+    Use& operator=(const Use&) = delete;
+
+   private:
+    TVLLCallMemo& memo_;
+  };
 
   // ParseCommand of `reader` at its position, remembered. `base` is the
   // 0-based offset of the reader's text within the bound script text.
-  // REQUIRES: reader.Text() is that slice of the bound text. On success the
-  // reader stands after the call, on failure where it stood. The answer stays
-  // valid while it is held, whatever happens to the memo meanwhile.
-  std::shared_ptr<const Call> ReadCall(TVLLScript& reader, int base);
+  // REQUIRES: reader.Text() is that slice of the bound text, and a Use is
+  // open. On success the reader stands after the call, on failure where it
+  // stood. The answer stays valid while the Use is open.
+  const Call* ReadCall(TVLLScript& reader, int base);
 
   // Where a skip to the next keyword (`mode` as TVLLScriptCommand::_SkipTo)
   // from the reader's position ended before: the position, or 0 when it ran
@@ -68,7 +83,20 @@ class TVLLCallMemo {
 
   std::string text_;
   bool bound_ = false;
+  // Calls by the absolute position they start at, for the first reader
+  // slice that asked there (the usual case: one reading per position);
+  // others go to `calls_`.
+  struct PositionSlot {
+    int base = 0;
+    int length = 0;
+    std::shared_ptr<const Call> call;
+  };
+  std::vector<PositionSlot> by_position_;
   std::unordered_map<Key, std::shared_ptr<const Call>, KeyHash> calls_;
+  size_t call_count_ = 0;
+  int users_ = 0;
+  // Calls of an earlier text, kept while a Use is open.
+  std::vector<std::shared_ptr<const Call>> retired_;
   // Skips by where they start; the mode is part of the position (sign).
   std::unordered_map<Key, int, KeyHash> skips_;
 };

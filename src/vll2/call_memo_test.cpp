@@ -68,14 +68,15 @@ TEST(CallMemoTest, ReplaysReadingsOfWholeTextAndSlices) {
   for (const auto& c : cases) CheckSlice(memo, script, c.base, c.length, c.position);
 }
 
-TEST(CallMemoTest, ForgetsReadingsOfAnotherTextButKeepsHeldAnswers) {
+TEST(CallMemoTest, ForgetsReadingsOfAnotherTextButKeepsAnswersWhileInUse) {
   TVLLCallMemo memo;
   memo.Bind("#a(1)");
+  const TVLLCallMemo::Use use(memo);
   TVLLScript first("#a(1)");
-  auto held = memo.ReadCall(first, 0);
+  const TVLLCallMemo::Call* held = memo.ReadCall(first, 0);
   memo.Bind("#b(2)");
   TVLLScript second("#b(2)");
-  auto call = memo.ReadCall(second, 0);
+  const TVLLCallMemo::Call* call = memo.ReadCall(second, 0);
   EXPECT_EQ(call->name, "b");
   EXPECT_EQ(call->params, TVLLParams{"2"});
   EXPECT_EQ(held->name, "a");

@@ -91,6 +91,8 @@ TVLLStatus TVLLScriptCommand::DoExecute() {
     after_prefix = Output().Length();
   }
   memo_->Bind(script->Value());
+  // Keeps the memo's answers valid for this run and the runs nested in it.
+  const TVLLCallMemo::Use use(*memo_);
   TVLLScript reader(script->Value());
   TVLLStatus status = _Run(reader, 0);
   if (ParamCount() >= 2) {
@@ -147,7 +149,7 @@ TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader, int base) {
 
 TVLLStatus TVLLScriptCommand::_CallCommand(TVLLScript& reader, int base) {
   const int start = reader.Position();
-  const std::shared_ptr<const TVLLCallMemo::Call> call = memo_->ReadCall(reader, base);
+  const TVLLCallMemo::Call* call = memo_->ReadCall(reader, base);
   if (!call->ok) {
     RecordError(kStatusSyntax, kWhere,
                 "Error on parsing command:" + NameReadAt(reader.Text(), start), Name());
@@ -291,7 +293,7 @@ TVLLStatus TVLLScriptCommand::_Condition(TVLLScript& reader, int base) {
         added = expression.AddOperand(text);
       }
     } else if (c == '#' && reader.PeekNext() != '=') {
-      const std::shared_ptr<const TVLLCallMemo::Call> call = memo_->ReadCall(reader, base);
+      const TVLLCallMemo::Call* call = memo_->ReadCall(reader, base);
       if (!call->ok) return kStatusSyntax;
       std::string value;
       if (CallForOperand(*call, value)) added = expression.AddOperand(value);
@@ -307,7 +309,7 @@ TVLLStatus TVLLScriptCommand::_Condition(TVLLScript& reader, int base) {
       if (expression.HasLeft()) decide();
       truth += logic == TVLLScript::kLogicAnd ? 'A' : logic == TVLLScript::kLogicOr ? 'O' : 'N';
     } else {
-      const std::shared_ptr<const TVLLCallMemo::Call> call = memo_->ReadCall(reader, base);
+      const TVLLCallMemo::Call* call = memo_->ReadCall(reader, base);
       if (call->ok) {
         std::string value;
         if (CallForOperand(*call, value)) added = expression.AddOperand(value);
