@@ -1,8 +1,13 @@
 #include "vll2/count_command.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "vll2/marc.h"
+#include "vll2/script.h"
+#include "vll2/text_group.h"
+#include "vll2/work_space.h"
 
 namespace vellorax::vll2 {
 namespace {
@@ -10,7 +15,64 @@ namespace {
 // Never the first character of a written text, and no line break.
 constexpr std::string_view kSeamGuard = "\x01";
 
+// Marks the call-site data that count commands keep.
+constexpr char kCountPlanOwner = 0;
+
 }  // namespace
+
+// At a call site whose parameters never change, a pattern parameter that is
+// written exactly as it stands (no special form, no escape, no key of the
+// default text group) is the pattern itself. That group is checked on every
+// run, so that a text registered under the key later is used at once.
+struct TVLLCountCommand::SitePlan : TVLLCallSiteData {
+  const TVLLParams* params = nullptr;
+  const TVLLWorkSpace* work_space = nullptr;
+  std::uint64_t version = 0;
+  const TVLLTextGroup* group = nullptr;
+  unsigned group_changes = 0;
+  std::vector<char> as_written;  // by parameter index
+};
+
+const TVLLCountCommand::SitePlan* TVLLCountCommand::PlanForSite() {
+  TVLLCommandCache* site = CallSite();
+  const TVLLWorkSpace* ws = WorkSpace();
+  if (site == nullptr || ws == nullptr) return nullptr;
+  const TVLLTextGroup* group = ws->GetTextGroup(0);
+  if (site->data && site->data->owner == &kCountPlanOwner) {
+    const auto* plan = static_cast<const SitePlan*>(site->data.get());
+    if (plan->params == Parameters() && plan->work_space == ws &&
+        plan->version == ws->CommandsVersion() && plan->group == group &&
+        (group == nullptr || plan->group_changes == group->Changes())) {
+      return plan;
+    }
+  }
+  auto plan = std::make_shared<SitePlan>();
+  plan->owner = &kCountPlanOwner;
+  plan->params = Parameters();
+  plan->work_space = ws;
+  plan->version = ws->CommandsVersion();
+  plan->group = group;
+  plan->group_changes = group ? group->Changes() : 0;
+  plan->as_written.resize(static_cast<size_t>(ParamCount()));
+  for (int i = 0; i < ParamCount(); ++i) {
+    const std::string_view p = Param(i);
+    if (p.empty() || p[0] == kSeamGuard[0] || p.find('\\') != std::string_view::npos) continue;
+    if (p[0] == '%' || p[0] == '#' || p[0] == '"' || p[0] == '\'') continue;
+    if (MayStartTextRef(p)) {
+      // Written as it stands only when its key is no entry of the group.
+      size_t from = 0;
+      while (TVLLScript::IsBlank(p[from])) ++from;
+      size_t to = from;
+      while (to < p.size() && TVLLScript::IsNameChar(p[to])) ++to;
+      const bool single_key = to > from && (to == p.size() || (p[to] != '.' && p[to] != '%'));
+      if (!single_key) continue;
+      if (group != nullptr && group->Items().IndexOf(p.substr(from, to - from)) >= 0) continue;
+    }
+    plan->as_written[static_cast<size_t>(i)] = 1;
+  }
+  site->data = plan;
+  return plan.get();
+}
 
 std::unique_ptr<TVLLBaseCommand> TVLLCountCommand::Clone() const {
   return std::make_unique<TVLLCountCommand>(Name(), SharedTag());
@@ -25,18 +87,24 @@ TVLLStatus TVLLCountCommand::DoExecute() {
   const int first_item = count == 1 ? 0 : 1;
   const int end_item = count >= 3 ? count - 1 : count;
   if (count >= 2) WriteText(Param(0));
+  const SitePlan* plan = PlanForSite();
   long long total = 0;
+  std::string written;
   for (int i = first_item; i < end_item; ++i) {
-    // The pattern is what the item writes, behind a guard character so that
-    // WriteText's seam rule cannot drop its first character ("7" before
-    // "700" would otherwise count "00").
-    const int m = Output().Length();
-    Output().Append(kSeamGuard);
-    const TVLLStatus status = WriteParameter(Param(i));
-    const std::string pattern = Output().TextFrom(m + 1);
-    Output().Truncate(m);
-    if (status == kStatusSyntax) return kStatusSyntax;
-    if (status != kStatusOk || pattern.empty()) continue;
+    std::string_view pattern = Param(i);
+    if (plan == nullptr || !plan->as_written[static_cast<size_t>(i)]) {
+      // The pattern is what the item writes, behind a guard character so that
+      // WriteText's seam rule cannot drop its first character ("7" before
+      // "700" would otherwise count "00").
+      const int m = Output().Length();
+      Output().Append(kSeamGuard);
+      const TVLLStatus status = WriteParameter(Param(i));
+      written = Output().TextFrom(m + 1);
+      Output().Truncate(m);
+      if (status == kStatusSyntax) return kStatusSyntax;
+      if (status != kStatusOk || written.empty()) continue;
+      pattern = written;
+    }
 
     TVLLObject* record = Context().MarcObject();
     std::string_view text;

@@ -19,6 +19,12 @@ class TVLLCountCommand : public TVLLBaseCommand {
   // 7 (recorded) without parameters; 9 when a pattern parameter gives 9.
   // Without a record the prefix stays and an error is recorded with status 0.
   TVLLStatus DoExecute() override;
+
+ private:
+  struct SitePlan;
+  // The plan kept at the running call's site, made now when the site has none
+  // that is still right; null when the call has no fixed site.
+  const SitePlan* PlanForSite();
 };
 
 }  // namespace vellorax::vll2

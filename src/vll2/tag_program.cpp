@@ -293,6 +293,11 @@ std::unique_ptr<TVLLTagCall> LevelReader::ReadCallFrom(TVLLScript& reader) {
       call->levels.push_back(nullptr);
     }
   }
+  // Without a specification among them the parameters are the same texts on
+  // every call.
+  call->fixed = std::all_of(call->levels.begin(), call->levels.end(),
+                            [](const auto& level) { return level == nullptr; });
+  call->command.fixed_parameters = call->fixed;
   return call;
 }
 

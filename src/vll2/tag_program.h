@@ -43,6 +43,7 @@ struct TVLLTagCall {
   mutable TVLLCommandCache command;  // what the name found last time
   std::vector<std::string> trimmed;
   std::vector<std::unique_ptr<TVLLTagLevel>> levels;  // null for plain parameters
+  bool fixed = false;  // no level: `trimmed` is the parameter list itself
 };
 
 struct TVLLTagCondition;

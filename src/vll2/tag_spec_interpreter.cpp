@@ -300,6 +300,7 @@ void TVLLTagCommand::_TextRef(const TVLLTagTextRef& ref) {
 }
 
 TVLLStatus TVLLTagCommand::_Command(const TVLLTagCall& call) {
+  if (call.fixed) return CallCommand(call.name, &call.trimmed, &call.command);
   // One parameter list per depth of this run's nested calls, kept with its
   // memory for the next call at that depth.
   if (static_cast<size_t>(call_depth_) == call_params_.size()) {

@@ -15,15 +15,18 @@ constexpr std::array<std::string_view, 6> kFallbackLanguages = {"mul", "eng", "n
 }  // namespace
 
 int TVLLTextGroup::AddName(std::string_view name) {
+  ++changes_;
   return items_.SetObject(name, nullptr);
 }
 
 int TVLLTextGroup::AddText(std::string_view name, std::string_view text) {
+  ++changes_;
   return items_.SetObject(name, std::make_unique<TVLLString>(std::string(text)));
 }
 
 void TVLLTextGroup::SetLanguageText(int index, std::string_view language, std::string_view text) {
   if (index < 0 || index >= items_.Count()) return;
+  ++changes_;
   TVLLObject* object = items_.Object(index);
   auto value = std::make_unique<TVLLString>(std::string(text));
   if (object == nullptr) {

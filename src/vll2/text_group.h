@@ -30,9 +30,12 @@ class TVLLTextGroup : public TVLLObject {
   const std::string* FindText(std::string_view name, std::string_view language) const;
 
   const TVLLNamedObjectList& Items() const { return items_; }
+  // How often an entry was set: lets a reader keep what it looked up.
+  unsigned Changes() const { return changes_; }
 
  private:
   TVLLNamedObjectList items_;
+  unsigned changes_ = 0;
 };
 
 }  // namespace vellorax::vll2

@@ -39,6 +39,7 @@ TVLLBaseCommand* TVLLWorkSpace::FindCommand(std::string_view name) const {
 
 void TVLLWorkSpace::AddTextGroup(std::string_view name, std::unique_ptr<TVLLTextGroup> group) {
   text_groups_.SetObject(name, std::move(group));
+  commands_version_ = NextVersion();
 }
 
 TVLLTextGroup* TVLLWorkSpace::FindTextGroup(std::string_view name) const {

@@ -28,8 +28,8 @@ class TVLLWorkSpace {
 
   TVLLWorkSpace* Parent() const { return parent_; }
 
-  // Changes whenever a command or a tag specification is registered here or
-  // in a parent: a stamp
+  // Changes whenever a command, a text group or a tag specification is
+  // registered here or in a parent: a stamp
   // drawn from one counter shared by every workspace, so that no two states
   // of any workspaces ever share one. Lets a call site keep what FindCommand
   // answered.

@@ -1,7 +1,10 @@
-// A script's own tag calls keep what their fixed parameters decide (frames,
-// mode, specification) at the call site. Those runs must equal the same call
-// made from a parameter, which reads everything anew, and must follow every
-// change of the registrations or of a specification's text at once.
+// Calls whose parameters are the same texts on every run (a script's own
+// calls, calls in a tag specification without a specification among their
+// parameters) keep what those decide at the call site: the tag command its
+// frames, mode and specification, select a fixed call per alternative, count
+// the patterns written as they stand. Those runs must equal the same call made
+// from a parameter, which reads everything anew, and must follow every change
+// of the registrations, of a specification's text or of a text group at once.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -17,12 +20,14 @@ namespace {
 constexpr std::string_view kRecord =
     "*001  $a42\n*24510$aMain\n$bSub\n*7001 $aFirst, Anna\n*7001 $aSecond, Bo\n^";
 
-class TagCallPlanTest : public testing::RecordCommandTest {
+class CallSitePlanTest : public testing::RecordCommandTest {
  protected:
-  TagCallPlanTest() {
-    AddTag("t", {{"245", "{$a : $b}"}, {"700", "{$a}"}});
+  CallSitePlanTest() {
+    AddTag("t", {{"245", "{$a : $b}"},
+                 {"700", "{$a}"},
+                 {"2451", "{$a #count(|, 700, ) #count(, 7??, )}"}});
     AddTag("tag");  // what select calls
-    AddConstants("words", {{"etal", "et al."}});
+    AddConstants("words", {{"etal", "et al."}, {"names", "7??"}});
   }
 
   // Runs `script` as a registered script command over kRecord; the command
@@ -49,7 +54,7 @@ class TagCallPlanTest : public testing::RecordCommandTest {
 
 // Each call follows a text that ends in a line break, so that frames whose
 // first character meets it go through the seam rule.
-TEST_F(TagCallPlanTest, KeptCallsEqualCallsReadAnew) {
+TEST_F(CallSitePlanTest, KeptCallsEqualCallsReadAnew) {
   // As a catalogue writes them: a script reads "\\n" as the parameter text
   // "\n", which becomes a line break when written, and "\\\\n" as "\\n".
   const char* const kCalls[] = {
@@ -69,6 +74,11 @@ TEST_F(TagCallPlanTest, KeptCallsEqualCallsReadAnew) {
       R"x(#select(, "x", 700, ))x",
       R"x(#select(\\n, 246, 700, ;))x",
       R"x(#select(<, 24500, 100, >))x",
+      R"x(#count(<, 700, 245, 7??, 246, >))x",
+      R"x(#count(, etal, 700, ))x",
+      R"x(#count(, names, %words.names%, ))x",
+      R"x(#count(, 700 x, "245", %words.etal%, ))x",
+      R"x(#t(\\n, 2451, \\n))x",
   };
   for (const bool html : {false, true}) {
     for (const char* call : kCalls) {
@@ -83,7 +93,7 @@ TEST_F(TagCallPlanTest, KeptCallsEqualCallsReadAnew) {
   }
 }
 
-TEST_F(TagCallPlanTest, ASpecificationChangedBetweenRunsIsUsedAtOnce) {
+TEST_F(CallSitePlanTest, ASpecificationChangedBetweenRunsIsUsedAtOnce) {
   const std::string script = "#t(<, 245, >)#select(|, 246, 245, )";
   EXPECT_EQ(RunScript(script), "0|<Main : Sub>|Main : Sub");
   // Registered again under its name.
@@ -99,6 +109,19 @@ TEST_F(TagCallPlanTest, ASpecificationChangedBetweenRunsIsUsedAtOnce) {
   EXPECT_EQ(RunScript("#t(<, 24510, >)"), "0|<Main>");
   ws_.AddTagSpec("24510", "{$b $a}");
   EXPECT_EQ(RunScript("#t(<, 24510, >)"), "0|<Sub Main>");
+}
+
+TEST_F(CallSitePlanTest, AKeyAddedToTheDefaultTextGroupIsUsedAtOnce) {
+  const std::string script = "#count(, 700, )#t(, 2451, )";
+  EXPECT_EQ(RunScript(script), "0|2Main |2 2");
+  ws_.FindTextGroup("words")->AddText("700", "245");
+  EXPECT_EQ(RunScript(script), "0|1Main |1 2");
+  // A group registered in front of it would not be the default one; one
+  // registered in its place is.
+  auto other = std::make_unique<TVLLTextGroup>();
+  other->AddText("700", "001");
+  ws_.AddTextGroup("words", std::move(other));
+  EXPECT_EQ(RunScript(script), "0|1Main |1 2");
 }
 
 }  // namespace
