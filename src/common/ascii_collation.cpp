@@ -34,6 +34,15 @@ bool AsciiCollation::Study(const UCollator* collator) {
   letter_case_differs.fill(false);
   starts_contraction.fill(false);
   contractions.clear();
+  digits_ordered = false;
+  UErrorCode numeric_status = U_ZERO_ERROR;
+  bool digits_plain =
+      ucol_getAttribute(collator, UCOL_NUMERIC_COLLATION, &numeric_status) == UCOL_OFF &&
+      U_SUCCESS(numeric_status);
+  for (UChar d = u'0'; digits_plain && d < u'9'; ++d) {
+    const UChar next = static_cast<UChar>(d + 1);
+    digits_plain = ucol_strcoll(collator, &d, 1, &next, 1) == UCOL_LESS;
+  }
   for (UChar c = u'A'; c <= u'Z'; ++c) {
     const UChar l = static_cast<UChar>(c + 32);
     if (ucol_strcoll(collator, &c, 1, &l, 1) != UCOL_EQUAL) {
@@ -52,11 +61,22 @@ bool AsciiCollation::Study(const UCollator* collator) {
     UChar buffer[64];
     status = U_ZERO_ERROR;
     const int32_t length = uset_getItem(tailored.get(), i, &start, &end, buffer, 64, &status);
-    if (status == U_BUFFER_OVERFLOW_ERROR) continue;  // longer than any ASCII rule
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+      digits_plain = false;  // a long rule: not looked into
+      continue;              // longer than any ASCII rule
+    }
     if (U_FAILURE(status)) return false;
-    AddContraction(std::u16string_view(reinterpret_cast<const char16_t*>(buffer),
-                                       static_cast<size_t>(length)));
+    const std::u16string_view text(reinterpret_cast<const char16_t*>(buffer),
+                                   static_cast<size_t>(length));
+    if (length == 0) {
+      if (start <= u'9' && end >= u'0') digits_plain = false;
+    } else if (std::any_of(text.begin(), text.end(),
+                           [](char16_t c) { return c >= u'0' && c <= u'9'; })) {
+      digits_plain = false;
+    }
+    AddContraction(text);
   }
+  digits_ordered = digits_plain;
   return true;
 }
 

@@ -19,6 +19,10 @@ struct AsciiCollation {
   std::array<bool, 128> letter_case_differs{};
   std::array<bool, 128> starts_contraction{};
   std::vector<std::string> contractions;  // lower-cased ASCII, two letters or more
+  // True when strings of ASCII digits collate as their bytes compare: the
+  // digits sort 0 to 9, the locale tailors none of them (alone or in a
+  // sequence) and numeric ordering is off.
+  bool digits_ordered = false;
 
   // Learns the facts from the collator's tailoring: its ASCII contractions
   // are the ASCII strings it tailors, as the root collation has none (a fact
@@ -33,6 +37,9 @@ struct AsciiCollation {
   // contraction anywhere in the text. False means "ask the collator".
   // REQUIRES: both pure ASCII.
   bool CaseEqualCollates(std::string_view a, std::string_view b) const;
+  // The collator's order of two different strings of ASCII digits, when
+  // digits_ordered: negative when `a` sorts first, positive otherwise.
+  static int CompareDigits(std::string_view a, std::string_view b) { return a < b ? -1 : 1; }
 };
 
 }  // namespace vellorax::common

@@ -146,6 +146,7 @@ TEST(AsciiCollationTest, AgreesWithTheFullComputationForEveryCollation) {
   std::mt19937 random(20261207);
   const std::string letters = "aAbBcCdDgGhHiIlLnNsStTyYzZ ";
   int equal_calls = 0;
+  int digit_collations = 0;
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
     Collator c = Open(name);
@@ -169,8 +170,34 @@ TEST(AsciiCollationTest, AgreesWithTheFullComputationForEveryCollation) {
                 UCOL_EQUAL)
           << a << " / " << b;
     }
+    if (!facts.digits_ordered) continue;
+    ++digit_collations;
+    for (int n = 0; n < 200; ++n) {
+      std::string a, b;
+      for (size_t k = 1 + random() % 4; a.size() < k;) a += static_cast<char>('0' + random() % 10);
+      for (size_t k = 1 + random() % 4; b.size() < k;) b += static_cast<char>('0' + random() % 10);
+      if (a == b) continue;
+      UErrorCode status = U_ZERO_ERROR;
+      const UCollationResult r = ucol_strcollUTF8(
+          c.get(), a.data(), static_cast<int32_t>(a.size()), b.data(),
+          static_cast<int32_t>(b.size()), &status);
+      ASSERT_EQ(AsciiCollation::CompareDigits(a, b) < 0, r == UCOL_LESS) << a << " / " << b;
+    }
   }
   EXPECT_GT(equal_calls, 1000);
+  EXPECT_GT(digit_collations, 50);
+}
+
+TEST(AsciiCollationTest, NumericOrderingKeepsDigitsToTheCollator) {
+  Collator c = Open("en");
+  UErrorCode status = U_ZERO_ERROR;
+  AsciiCollation facts;
+  ASSERT_TRUE(facts.Study(c.get()));
+  EXPECT_TRUE(facts.digits_ordered);
+  ucol_setAttribute(c.get(), UCOL_NUMERIC_COLLATION, UCOL_ON, &status);
+  ASSERT_TRUE(U_SUCCESS(status));
+  ASSERT_TRUE(facts.Study(c.get()));
+  EXPECT_FALSE(facts.digits_ordered);  // "10" sorts after "9" there
 }
 
 }  // namespace

@@ -49,6 +49,14 @@ inline bool IsAscii(std::string_view s) {
   return true;
 }
 
+inline bool IsDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
 // Full case folding of each byte of a single-byte code page, locale-free.
 // kMultiple marks a byte whose folding is more than one character (ß -> "ss");
 // text with such a byte takes the general path. Unavailable for multi-byte
@@ -267,6 +275,9 @@ int AnsiCompareText(std::string_view a, std::string_view b) {
   ThreadTextState& state = State();
   UCollator* const collator = state.Collator();
   const AsciiCollation* ascii = state.AsciiFastPath();
+  if (ascii && ascii->digits_ordered && IsDigits(a) && IsDigits(b)) {
+    return AsciiCollation::CompareDigits(a, b);
+  }
   if (ascii && IsAscii(a) && IsAscii(b)) {
     if (ascii->CaseEqualCollates(a, b)) return 0;
     // ASCII bytes are valid UTF-8: no conversion needed.
