@@ -284,6 +284,7 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   before_ = tag_pattern_ = mode_ = separator_ = after_ = spec_ = {};
   max_count_ = 0;
   pending_.clear();
+  run_holds_.clear();
   last_code_ = ' ';
   field_start_ = 0;
   marc_ = nullptr;

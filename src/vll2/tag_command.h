@@ -20,6 +20,7 @@
 
 #include "vll2/base_command.h"
 #include "vll2/marc.h"
+#include "vll2/pending_text.h"
 #include "vll2/tag_program.h"
 
 namespace vellorax::vll2 {
@@ -114,7 +115,9 @@ class TVLLTagCommand : public TVLLBaseCommand {
   std::string_view separator_;
   std::string_view after_;
   int max_count_ = 0;
-  std::string pending_;
+  TVLLPendingText pending_;
+  // Levels read for this run only, kept while the pending text may view them.
+  std::vector<std::shared_ptr<const TVLLTagLevel>> run_holds_;
   char last_code_ = ' ';
   int run_start_ = 0;
   int field_start_ = 0;

@@ -43,13 +43,13 @@ std::string ErrorInScript(std::string_view text) {
 }  // namespace
 
 void TVLLTagCommand::WritePending() {
-  WriteRaw(pending_);
+  WriteRaw(pending_.view());
   pending_.clear();
 }
 
 void TVLLTagCommand::_FlushPending() {
   if (pending_.empty()) return;
-  if (Output().Length() <= field_start_ && !TVLLScript::IsNameChar(pending_[0])) {
+  if (Output().Length() <= field_start_ && !TVLLScript::IsNameChar(pending_.front())) {
     pending_.clear();
     return;
   }
@@ -67,7 +67,7 @@ TVLLStatus TVLLTagCommand::_Process(const TVLLTagLevel& level) {
     if (status != kStatusOk || !ok) break;
     switch (op.kind) {
       case Kind::kLiteral:
-        pending_ += op.text;
+        pending_.AppendStable(op.text);
         break;
       case Kind::kBlock:
         status = _Process(*op.level);
@@ -112,7 +112,7 @@ TVLLStatus TVLLTagCommand::_Process(const TVLLTagLevel& level) {
         // A text of a text group behaves like literal text.
         const int m = Output().Length();
         _TextRef(*op.ref);
-        pending_ += Output().TextFrom(m);
+        pending_.AppendCopy(std::string_view(Output().Text()).substr(static_cast<size_t>(m)));
         Output().Truncate(m);
         break;
       }
@@ -189,11 +189,13 @@ void TVLLTagCommand::_FieldRef(const TVLLTagOp& op) {
 
 bool TVLLTagCommand::_Ampersand(const TVLLTagOp& op) {
   if (op.kind == Kind::kEntity) {
-    pending_ += Context().Html() ? op.text : op.alt;
+    pending_.AppendStable(Context().Html() ? op.text : op.alt);
     return true;
   }
   std::shared_ptr<const TVLLTagLevel> hold;
   const TVLLTagLevel* named = WorkSpace() ? WorkSpace()->GetTagProgram(op.text, hold) : nullptr;
+  // The pending text may keep views of its literals: it lives for the run.
+  if (hold) run_holds_.push_back(std::move(hold));
   if (!named) {
     WriteRaw("?&");
     WriteRaw(op.text);
@@ -221,7 +223,7 @@ bool TVLLTagCommand::_Group(const TVLLTagOp& op) {
 }
 
 bool TVLLTagCommand::_Conditional(const TVLLTagOp& op) {
-  const std::string saved = pending_;
+  const TVLLPendingText saved = pending_;
   const TVLLStatus r = _EvalCondition(*op.condition);
   if (r == kStatusSyntax) return false;
   const bool truth = (r == kConditionTrue) != op.flag;
@@ -257,7 +259,7 @@ bool TVLLTagCommand::_Operand(const TVLLTagOp& op, std::string& value) {
     case Kind::kOperandLetters:
       return op.flag;
     case Kind::kLiteral:
-      pending_ += op.text;  // "$" without a code is literal text
+      pending_.AppendStable(op.text);  // "$" without a code is literal text
       return true;
     case Kind::kCommand:
     case Kind::kTextRef:
@@ -324,7 +326,7 @@ void TVLLTagCommand::_EvalParams(const TVLLTagCall& call, TVLLParams& result) {
       result[i] = call.trimmed[i];
       continue;
     }
-    std::string saved;
+    TVLLPendingText saved;
     saved.swap(pending_);
     const int m = Output().Length();
     const bool ok = _Process(*level) == kStatusOk && Output().Length() > m;
