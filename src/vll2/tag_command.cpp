@@ -136,7 +136,7 @@ std::unique_ptr<TVLLBaseCommand> TVLLTagCommand::Clone() const {
 TVLLStatus TVLLTagCommand::DoExecute() {
   const int s = Output().Length();
   const TVLLStatus status = _DoExecute();
-  plan_.reset();
+  plan_ = nullptr;
   if (Output().Length() <= s) return status;
   const std::string_view written = std::string_view(Output().Text()).substr(s);
   if (!NeedsConversion(written, Context().Html())) return status;
@@ -204,13 +204,13 @@ void TVLLTagCommand::WritePlannedFrame(const FramePlan& plan, std::string_view f
   }
 }
 
-std::shared_ptr<const TVLLTagCommand::CallPlan> TVLLTagCommand::PlanForSite() {
+const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
   TVLLCommandCache* site = CallSite();
   const TVLLWorkSpace* ws = WorkSpace();
   if (site == nullptr || ws == nullptr) return nullptr;
   const std::uint64_t version = ws->CommandsVersion();
   if (site->data && site->data->owner == programs_.get()) {
-    auto plan = std::static_pointer_cast<const CallPlan>(site->data);
+    const auto* plan = static_cast<const CallPlan*>(site->data.get());
     if (plan->work_space == ws && plan->version == version && plan->params == Parameters() &&
         (plan->source == nullptr || plan->source->Changes() == plan->source_changes)) {
       return plan;
@@ -242,7 +242,7 @@ std::shared_ptr<const TVLLTagCommand::CallPlan> TVLLTagCommand::PlanForSite() {
     plan->program = plan->hold.get();
   }
   site->data = plan;
-  return plan;
+  return plan.get();
 }
 
 bool TVLLTagCommand::ReadParameters(const CallPlan* plan, TVLLStatus& status) {
@@ -297,7 +297,7 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   TVLLStatus status = kStatusWrongParams;
   // Kept for the run: the plan holds the specification it found.
   plan_ = PlanForSite();
-  if (!ReadParameters(plan_.get(), status)) return status;
+  if (!ReadParameters(plan_, status)) return status;
 
   bool looked = false;
   bool found = false;

@@ -60,7 +60,9 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // The plan kept at the running call's site, made now when the site has
   // none that is still right; null when the call has no fixed site or its
   // parameters do not read.
-  std::shared_ptr<const CallPlan> PlanForSite();
+  // The plan stays at the site for the run: registrations and specification
+  // texts do not change while a run is going on.
+  const CallPlan* PlanForSite();
   static FramePlan PlanFrame(std::string_view frame);
   void WritePlannedFrame(const FramePlan& plan, std::string_view frame);
   // Formats the current field with Spec.
@@ -105,7 +107,7 @@ class TVLLTagCommand : public TVLLBaseCommand {
   std::string_view spec_;  // given in the call
   const TVLLTagLevel* program_ = nullptr;
   std::shared_ptr<const TVLLTagLevel> program_hold_;  // keeps program_ when not registered
-  std::shared_ptr<const CallPlan> plan_;              // the call site's, or null
+  const CallPlan* plan_ = nullptr;                    // the call site's, or null
   std::optional<TVLLMarc> own_marc_;                  // made by this run
   TVLLMarc* marc_ = nullptr;                          // own_marc_, or the context's navigator
   // Views of the call's parameter texts, which outlive the run.
