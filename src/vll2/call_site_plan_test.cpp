@@ -18,7 +18,8 @@ namespace vellorax::vll2 {
 namespace {
 
 constexpr std::string_view kRecord =
-    "*001  $a42\n*24510$aMain\n$bSub\n*7001 $aFirst, Anna\n*7001 $aSecond, Bo\n^";
+    "*001  $a42\n*24510$aMain\n$bSub\n*250  $a2nd ed. & more <rev>\n"
+    "*7001 $aFirst, Anna\n*7001 $aSecond, Bo\n^";
 
 class CallSitePlanTest : public testing::RecordCommandTest {
  protected:
@@ -79,6 +80,13 @@ TEST_F(CallSitePlanTest, KeptCallsEqualCallsReadAnew) {
       R"x(#count(, names, %words.names%, ))x",
       R"x(#count(, 700 x, "245", %words.etal%, ))x",
       R"x(#t(\\n, 2451, \\n))x",
+      // Frames and field texts that the conversions after the run change.
+      R"x(#t(<div><span class=label>Title: </span>, 245, </div>\\n))x",
+      R"x(#t(<i>&amp;&lt;, 245, &gt;&x</i>))x",
+      R"x(#t((& <, 245, >;))x",
+      R"x(#t(<b>\\\\, 245, </b>))x",
+      R"x(#t(<b>, 250, </b>))x",
+      R"x(#t(<br>, 700, R, <br>&nbsp;, <p>))x",
   };
   for (const bool html : {false, true}) {
     for (const char* call : kCalls) {

@@ -59,6 +59,41 @@ bool IsLineBreak(char c) {
   return c == '\r' || c == '\n';
 }
 
+// True when HtmlToText reads `text` without looking past its end, so that
+// text + anything converts as the two parts apart: no backslash ends it, and
+// every "&" finds its ";" and every "<" its ">" inside it.
+bool HtmlToTextStandsAlone(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    size_t end = i + 1;
+    if (text[i] == '\\') {
+      end = i + 2;
+    } else if (text[i] == '&' || text[i] == '<') {
+      end = text.find(text[i] == '&' ? ';' : '>', i);
+      if (end == std::string_view::npos) return false;
+      ++end;
+    }
+    if (end > text.size()) return false;
+    i = end;
+  }
+  return true;
+}
+
+// The same for Unescape: no backslash pair reaches past the end.
+bool UnescapeStandsAlone(std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') continue;
+    if (++i >= text.size()) return false;
+  }
+  return true;
+}
+
+bool HasConvertible(std::string_view text) {
+  for (char c : text) {
+    if (c == '\\' || c == '&' || c == '<') return true;
+  }
+  return false;
+}
+
 // Splits a parameter list by its count (1 to 6): 1 pattern; 2 before,
 // pattern; 3 before, pattern, after; 4 before, pattern, mode, separator; 5
 // adds after; 6 puts the tag specification after the pattern.
@@ -135,11 +170,14 @@ std::unique_ptr<TVLLBaseCommand> TVLLTagCommand::Clone() const {
 
 TVLLStatus TVLLTagCommand::DoExecute() {
   const int s = Output().Length();
+  before_end_ = after_start_ = -1;
   const TVLLStatus status = _DoExecute();
+  const CallPlan* plan = plan_;
   plan_ = nullptr;
   if (Output().Length() <= s) return status;
   const std::string_view written = std::string_view(Output().Text()).substr(s);
   if (!NeedsConversion(written, Context().Html())) return status;
+  if (plan != nullptr && !Context().Html() && ConvertAroundFrames(*plan, s)) return status;
   // Converted where it stands; unescaping changes only backslash pairs.
   if (Context().Html()) {
     Output().TextToHtmlFrom(s);
@@ -167,25 +205,37 @@ void TVLLTagCommand::WriteFrame(std::string_view parameter) {
 // as it stands; it is unescaped here once instead of on every call.
 TVLLTagCommand::FramePlan TVLLTagCommand::PlanFrame(std::string_view frame) {
   FramePlan plan;
-  if (frame.empty()) return plan;
+  if (frame.empty()) {
+    plan.stands_alone = true;
+    return plan;
+  }
   if (!IsPlainFrame(frame) || MayStartTextRef(frame)) {
     plan.kind = FramePlan::Kind::kEvaluated;
-  } else if (frame.find('\\') == std::string_view::npos) {
+    return plan;
+  }
+  std::string_view written = frame;
+  if (frame.find('\\') == std::string_view::npos) {
     plan.kind = FramePlan::Kind::kPlain;
   } else {
     plan.kind = FramePlan::Kind::kEscaped;
     plan.unescaped = TVLLScript::Unescape(frame);
+    written = plan.unescaped;
   }
+  const std::string text = TVLLScript::HtmlToText(written);
+  plan.converted = TVLLScript::Unescape(text);
+  plan.stands_alone = HtmlToTextStandsAlone(written) && UnescapeStandsAlone(text);
   return plan;
 }
 
-void TVLLTagCommand::WritePlannedFrame(const FramePlan& plan, std::string_view frame) {
+bool TVLLTagCommand::WritePlannedFrame(const FramePlan& plan, std::string_view frame) {
   switch (plan.kind) {
     case FramePlan::Kind::kNone:
-      return;
-    case FramePlan::Kind::kPlain:
+      return true;
+    case FramePlan::Kind::kPlain: {
+      const int m = Output().Length();
       WriteUnescaped(frame);
-      return;
+      return Output().Length() - m == static_cast<int>(frame.size());
+    }
     case FramePlan::Kind::kEscaped: {
       // WriteText drops nothing unless the first character meets the last.
       const std::string& text = plan.unescaped;
@@ -193,15 +243,34 @@ void TVLLTagCommand::WritePlannedFrame(const FramePlan& plan, std::string_view f
       if (Output().Length() == 0 || text.size() <= 1 ||
           !(text[0] == last || (IsLineBreak(text[0]) && IsLineBreak(last)))) {
         WriteRaw(text);
-      } else {
-        WriteText(frame);
+        return true;
       }
-      return;
+      WriteText(frame);
+      return false;
     }
     case FramePlan::Kind::kEvaluated:
       WriteFrame(frame);
-      return;
+      return false;
   }
+  return false;
+}
+
+// HtmlToText changes only backslash pairs, entities and markup, and Unescape
+// only backslash pairs, so a middle without "\", "&" and "<" comes out as it
+// went in; a before frame that stands alone converts apart from it, and the
+// after frame ends the text.
+bool TVLLTagCommand::ConvertAroundFrames(const CallPlan& plan, int start) {
+  if (before_end_ < 0 || after_start_ < 0 || !plan.before.stands_alone) return false;
+  const std::string_view out = Output().Text();
+  const std::string_view middle = out.substr(static_cast<size_t>(before_end_),
+                                             static_cast<size_t>(after_start_ - before_end_));
+  if (HasConvertible(middle)) return false;
+  scratch_.assign(middle);
+  Output().Truncate(start);
+  WriteRaw(plan.before.converted);
+  WriteRaw(scratch_);
+  WriteRaw(plan.after.converted);
+  return true;
 }
 
 const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
@@ -322,7 +391,7 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   }
 
   if (plan_) {
-    WritePlannedFrame(plan_->before, before_);
+    if (WritePlannedFrame(plan_->before, before_)) before_end_ = Output().Length();
   } else {
     WriteFrame(before_);
   }
@@ -361,7 +430,8 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   if (Output().Length() <= m) {
     Output().Truncate(run_start_);
   } else if (plan_) {
-    WritePlannedFrame(plan_->after, after_);
+    const int a = Output().Length();
+    if (WritePlannedFrame(plan_->after, after_)) after_start_ = a;
   } else {
     WriteFrame(after_);
   }

@@ -50,6 +50,11 @@ class TVLLTagCommand : public TVLLBaseCommand {
     enum class Kind : std::uint8_t { kNone, kPlain, kEscaped, kEvaluated };
     Kind kind = Kind::kNone;
     std::string unescaped;  // kEscaped: the text as unescaping leaves it
+    // Text mode, kNone/kPlain/kEscaped: what the text written becomes after the
+    // run (HtmlToText, then Unescape), and whether it converts alike whatever
+    // follows it (no token of either conversion reads past its end).
+    std::string converted;
+    bool stands_alone = false;
   };
 
   // Reads the parameters, finds the record and walks the matching fields.
@@ -64,7 +69,13 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // texts do not change while a run is going on.
   const CallPlan* PlanForSite();
   static FramePlan PlanFrame(std::string_view frame);
-  void WritePlannedFrame(const FramePlan& plan, std::string_view frame);
+  // Writes the frame; true when it went out exactly as planned (nothing
+  // dropped at the seam, nothing evaluated).
+  bool WritePlannedFrame(const FramePlan& plan, std::string_view frame);
+  // Text mode after a planned run: when the before and after frames went out
+  // as planned and what lies between them holds nothing the conversions
+  // change, writes the converted frames around it and returns true.
+  bool ConvertAroundFrames(const CallPlan& plan, int start);
   // Formats the current field with Spec.
   TVLLStatus _AddTag();
   // Writes Before, After or Separator: a special form is evaluated, a plain
@@ -125,6 +136,10 @@ class TVLLTagCommand : public TVLLBaseCommand {
   int field_start_ = 0;
   int fields_formatted_ = 0;
   int fields_written_ = 0;
+  // Where the run's planned frames went out as planned, else -1.
+  int before_end_ = -1;
+  int after_start_ = -1;
+  std::string scratch_;
   // Parameter lists of _Command by nesting depth, reused from call to call.
   std::vector<std::unique_ptr<TVLLParams>> call_params_;
   int call_depth_ = 0;
