@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "vll2/byte_scan.h"
 #include "vll2/marc.h"
 #include "vll2/script.h"
 #include "vll2/work_space.h"
@@ -88,10 +89,8 @@ bool UnescapeStandsAlone(std::string_view text) {
 }
 
 bool HasConvertible(std::string_view text) {
-  for (char c : text) {
-    if (c == '\\' || c == '&' || c == '<') return true;
-  }
-  return false;
+  const char* end = text.data() + text.size();
+  return FindFirstOf<false, '\\', '&', '<'>(text.data(), end) != end;
 }
 
 // Splits a parameter list by its count (1 to 6): 1 pattern; 2 before,
