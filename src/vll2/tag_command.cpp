@@ -264,11 +264,9 @@ bool TVLLTagCommand::ConvertAroundFrames(const CallPlan& plan, int start) {
   const std::string_view middle = out.substr(static_cast<size_t>(before_end_),
                                              static_cast<size_t>(after_start_ - before_end_));
   if (HasConvertible(middle)) return false;
-  scratch_.assign(middle);
-  Output().Truncate(start);
-  WriteRaw(plan.before.converted);
-  WriteRaw(scratch_);
+  Output().Truncate(after_start_);
   WriteRaw(plan.after.converted);
+  Output().Replace(start, before_end_ - start, plan.before.converted);
   return true;
 }
 

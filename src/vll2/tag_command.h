@@ -139,7 +139,6 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // Where the run's planned frames went out as planned, else -1.
   int before_end_ = -1;
   int after_start_ = -1;
-  std::string scratch_;
   // Parameter lists of _Command by nesting depth, reused from call to call.
   std::vector<std::unique_ptr<TVLLParams>> call_params_;
   int call_depth_ = 0;
