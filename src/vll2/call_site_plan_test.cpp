@@ -18,7 +18,7 @@ namespace vellorax::vll2 {
 namespace {
 
 constexpr std::string_view kRecord =
-    "*001  $a42\n*24510$aMain\n$bSub\n*250  $a2nd ed. & more <rev>\n"
+    "*001  $a42\n*24510$aMain\n$bSub\n*250  $a2nd ed. & more <rev>\n*500  $aA note\n$bbr\n*520  $aSummary\n"
     "*7001 $aFirst, Anna\n*7001 $aSecond, Bo\n^";
 
 class CallSitePlanTest : public testing::RecordCommandTest {
@@ -26,7 +26,12 @@ class CallSitePlanTest : public testing::RecordCommandTest {
   CallSitePlanTest() {
     AddTag("t", {{"245", "{$a : $b}"},
                  {"700", "{$a}"},
-                 {"2451", "{$a #count(|, 700, ) #count(, 7??, )}"}});
+                 {"2451", "{$a #count(|, 700, ) #count(, 7??, )}"},
+                 {"250", R"({"<b>"$a"</b>"\\n(<i>$z</i>)[&nbsp;$a]})"},
+                 // A "<" that meets its ">" only in the whole output.
+                 {"500", R"({"<"$b">"$a})"},
+                 // A literal taken back by a call that writes nothing.
+                 {"520", R"({$a<hr>#select(, 999, )Xtail"&amp;"})"}});
     AddTag("tag");  // what select calls
     AddConstants("words", {{"etal", "et al."}, {"names", "7??"}});
   }
@@ -87,6 +92,10 @@ TEST_F(CallSitePlanTest, KeptCallsEqualCallsReadAnew) {
       R"x(#t(<b>\\\\, 245, </b>))x",
       R"x(#t(<b>, 250, </b>))x",
       R"x(#t(<br>, 700, R, <br>&nbsp;, <p>))x",
+      R"x(#t(<div>, 500, </div>))x",
+      R"x(#t(<div>, 500, R, <hr>, \\n))x",
+      R"x(#select(<div>, 246, 500, </div>))x",
+      R"x(#t(<div>, 520, </div>))x",
   };
   for (const bool html : {false, true}) {
     for (const char* call : kCalls) {

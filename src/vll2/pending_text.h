@@ -10,6 +10,8 @@
 
 namespace vellorax::vll2 {
 
+struct TVLLConvertedText;
+
 class TVLLPendingText {
  public:
   TVLLPendingText() = default;
@@ -24,6 +26,7 @@ class TVLLPendingText {
       view_ = other.view_;
       owned_ = false;
     }
+    known_ = other.known_;
     return *this;
   }
   void swap(TVLLPendingText& other) {
@@ -31,6 +34,7 @@ class TVLLPendingText {
     own_.swap(other.own_);
     std::swap(view_, other.view_);
     std::swap(owned_, other.owned_);
+    std::swap(known_, other.known_);
     if (owned_) view_ = own_;
     if (other.owned_) other.view_ = other.own_;
   }
@@ -41,14 +45,19 @@ class TVLLPendingText {
   void clear() {
     view_ = {};
     owned_ = false;
+    known_ = nullptr;
   }
+  // The converted form given with the text when it is one piece, else null.
+  const TVLLConvertedText* known() const { return known_; }
 
   // Appends `text`, which stays unchanged and alive until the pending text is
-  // cleared (a literal of a level that is being run).
-  void AppendStable(std::string_view text) {
+  // cleared (a literal of a level that is being run), with its converted
+  // form when known.
+  void AppendStable(std::string_view text, const TVLLConvertedText* known = nullptr) {
     if (view_.empty()) {
       view_ = text;
       owned_ = false;
+      known_ = text.empty() ? nullptr : known;
       return;
     }
     AppendCopy(text);
@@ -56,6 +65,7 @@ class TVLLPendingText {
   // Appends a copy of `text`.
   void AppendCopy(std::string_view text) {
     if (text.empty()) return;
+    known_ = nullptr;
     if (!owned_) {
       own_.assign(view_);
       owned_ = true;
@@ -68,6 +78,7 @@ class TVLLPendingText {
   std::string own_;  // the text when owned_; kept for its memory otherwise
   std::string_view view_;
   bool owned_ = false;
+  const TVLLConvertedText* known_ = nullptr;
 };
 
 }  // namespace vellorax::vll2

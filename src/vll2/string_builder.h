@@ -26,11 +26,9 @@ class TVLLStringBuilder {
   // Hands the text over and leaves the builder empty.
   std::string Take() { return std::move(text_); }
   void Reserve(size_t n) { text_.reserve(n); }
-  // Puts `with` in place of the `count` characters from `from`.
-  // REQUIRES: 0 <= from, from + count <= Length().
-  void Replace(int from, int count, std::string_view with) {
-    text_.replace(static_cast<size_t>(from), static_cast<size_t>(count), with);
-  }
+  // The characters themselves, for rewriting them in place (followed by
+  // Truncate when the text shrinks).
+  char* MutableData() { return text_.data(); }
 
   // Convert the characters after the first `n` (all when n <= 0, none when
   // n >= Length) in place, as TVLLScript::HtmlToText, TVLLScript::TextToHtml

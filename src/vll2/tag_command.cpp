@@ -1,5 +1,6 @@
 #include "vll2/tag_command.h"
 
+#include <cstring>
 #include <limits>
 
 #include "vll2/byte_scan.h"
@@ -58,34 +59,6 @@ bool NeedsConversion(std::string_view text, bool html) {
 
 bool IsLineBreak(char c) {
   return c == '\r' || c == '\n';
-}
-
-// True when HtmlToText reads `text` without looking past its end, so that
-// text + anything converts as the two parts apart: no backslash ends it, and
-// every "&" finds its ";" and every "<" its ">" inside it.
-bool HtmlToTextStandsAlone(std::string_view text) {
-  for (size_t i = 0; i < text.size();) {
-    size_t end = i + 1;
-    if (text[i] == '\\') {
-      end = i + 2;
-    } else if (text[i] == '&' || text[i] == '<') {
-      end = text.find(text[i] == '&' ? ';' : '>', i);
-      if (end == std::string_view::npos) return false;
-      ++end;
-    }
-    if (end > text.size()) return false;
-    i = end;
-  }
-  return true;
-}
-
-// The same for Unescape: no backslash pair reaches past the end.
-bool UnescapeStandsAlone(std::string_view text) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\\') continue;
-    if (++i >= text.size()) return false;
-  }
-  return true;
 }
 
 bool HasConvertible(std::string_view text) {
@@ -170,6 +143,7 @@ std::unique_ptr<TVLLBaseCommand> TVLLTagCommand::Clone() const {
 TVLLStatus TVLLTagCommand::DoExecute() {
   const int s = Output().Length();
   before_end_ = after_start_ = -1;
+  written_.clear();
   const TVLLStatus status = _DoExecute();
   const CallPlan* plan = plan_;
   plan_ = nullptr;
@@ -205,7 +179,7 @@ void TVLLTagCommand::WriteFrame(std::string_view parameter) {
 TVLLTagCommand::FramePlan TVLLTagCommand::PlanFrame(std::string_view frame) {
   FramePlan plan;
   if (frame.empty()) {
-    plan.stands_alone = true;
+    plan.as_text.stands_alone = plan.as_text.unchanged = true;
     return plan;
   }
   if (!IsPlainFrame(frame) || MayStartTextRef(frame)) {
@@ -220,9 +194,7 @@ TVLLTagCommand::FramePlan TVLLTagCommand::PlanFrame(std::string_view frame) {
     plan.unescaped = TVLLScript::Unescape(frame);
     written = plan.unescaped;
   }
-  const std::string text = TVLLScript::HtmlToText(written);
-  plan.converted = TVLLScript::Unescape(text);
-  plan.stands_alone = HtmlToTextStandsAlone(written) && UnescapeStandsAlone(text);
+  plan.as_text = std::move(*ConvertText(written));
   return plan;
 }
 
@@ -259,15 +231,54 @@ bool TVLLTagCommand::WritePlannedFrame(const FramePlan& plan, std::string_view f
 // went in; a before frame that stands alone converts apart from it, and the
 // after frame ends the text.
 bool TVLLTagCommand::ConvertAroundFrames(const CallPlan& plan, int start) {
-  if (before_end_ < 0 || after_start_ < 0 || !plan.before.stands_alone) return false;
+  if (before_end_ < 0 || after_start_ < 0 || !plan.before.as_text.stands_alone) return false;
   const std::string_view out = Output().Text();
-  const std::string_view middle = out.substr(static_cast<size_t>(before_end_),
-                                             static_cast<size_t>(after_start_ - before_end_));
-  if (HasConvertible(middle)) return false;
-  Output().Truncate(after_start_);
-  WriteRaw(plan.after.converted);
-  Output().Replace(start, before_end_ - start, plan.before.converted);
+  // The noted texts still in place, in order; everything between them must
+  // hold nothing to convert.
+  pieces_.clear();
+  int from = before_end_;
+  for (const WrittenText& w : written_) {
+    const int end = w.at + static_cast<int>(w.raw.size());
+    if (w.at < from || end > after_start_ || !w.as_text->stands_alone ||
+        out.compare(static_cast<size_t>(w.at), w.raw.size(), w.raw) != 0) {
+      continue;  // taken back or overwritten: it is plain text now, or not
+    }
+    if (HasConvertible(out.substr(static_cast<size_t>(from), static_cast<size_t>(w.at - from)))) {
+      return false;
+    }
+    pieces_.push_back(&w);
+    from = end;
+  }
+  if (HasConvertible(out.substr(static_cast<size_t>(from), static_cast<size_t>(after_start_ - from)))) {
+    return false;
+  }
+  // Converted texts are never longer than what they convert, so the output
+  // is rewritten front to back where it stands.
+  char* data = Output().MutableData();
+  size_t to = static_cast<size_t>(start);
+  auto put = [&](std::string_view text) {
+    std::memmove(data + to, text.data(), text.size());
+    to += text.size();
+  };
+  put(plan.before.as_text.converted);
+  size_t gap = static_cast<size_t>(before_end_);
+  for (const WrittenText* w : pieces_) {
+    put(std::string_view(data + gap, static_cast<size_t>(w->at) - gap));
+    put(w->as_text->converted);
+    gap = static_cast<size_t>(w->at) + w->raw.size();
+  }
+  put(std::string_view(data + gap, static_cast<size_t>(after_start_) - gap));
+  put(plan.after.as_text.converted);
+  Output().Truncate(static_cast<int>(to));
   return true;
+}
+
+void TVLLTagCommand::NoteWritten(int at, std::string_view raw, const TVLLConvertedText* as_text) {
+  // Notes past `at` were taken back: the output is no longer than `at`.
+  while (!written_.empty() && written_.back().at + static_cast<int>(written_.back().raw.size()) > at) {
+    written_.pop_back();
+  }
+  written_.push_back(WrittenText{at, raw, as_text});
 }
 
 const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
@@ -363,6 +374,7 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   TVLLStatus status = kStatusWrongParams;
   // Kept for the run: the plan holds the specification it found.
   plan_ = PlanForSite();
+  note_written_ = plan_ != nullptr && !Context().Html();
   if (!ReadParameters(plan_, status)) return status;
 
   bool looked = false;

@@ -50,11 +50,15 @@ class TVLLTagCommand : public TVLLBaseCommand {
     enum class Kind : std::uint8_t { kNone, kPlain, kEscaped, kEvaluated };
     Kind kind = Kind::kNone;
     std::string unescaped;  // kEscaped: the text as unescaping leaves it
-    // Text mode, kNone/kPlain/kEscaped: what the text written becomes after the
-    // run (HtmlToText, then Unescape), and whether it converts alike whatever
-    // follows it (no token of either conversion reads past its end).
-    std::string converted;
-    bool stands_alone = false;
+    // Text mode, kNone/kPlain/kEscaped: the text written, converted.
+    TVLLConvertedText as_text;
+  };
+  // A text of the tag specification written as it stands at `at`, noted so
+  // that text mode can put its converted form in its place.
+  struct WrittenText {
+    int at;
+    std::string_view raw;
+    const TVLLConvertedText* as_text;
   };
 
   // Reads the parameters, finds the record and walks the matching fields.
@@ -73,9 +77,12 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // dropped at the seam, nothing evaluated).
   bool WritePlannedFrame(const FramePlan& plan, std::string_view frame);
   // Text mode after a planned run: when the before and after frames went out
-  // as planned and what lies between them holds nothing the conversions
-  // change, writes the converted frames around it and returns true.
+  // as planned, and what lies between them is noted texts that stand alone
+  // and text that holds nothing the conversions change, puts the converted
+  // forms in place of the frames and noted texts and returns true.
   bool ConvertAroundFrames(const CallPlan& plan, int start);
+  // Notes `raw`, just written at `at`, when text mode may convert it apart.
+  void NoteWritten(int at, std::string_view raw, const TVLLConvertedText* as_text);
   // Formats the current field with Spec.
   TVLLStatus _AddTag();
   // Writes Before, After or Separator: a special form is evaluated, a plain
@@ -139,6 +146,9 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // Where the run's planned frames went out as planned, else -1.
   int before_end_ = -1;
   int after_start_ = -1;
+  bool note_written_ = false;  // text mode with a plan: noting is worth it
+  std::vector<WrittenText> written_;
+  std::vector<const WrittenText*> pieces_;
   // Parameter lists of _Command by nesting depth, reused from call to call.
   std::vector<std::unique_ptr<TVLLParams>> call_params_;
   int call_depth_ = 0;

@@ -421,8 +421,48 @@ TVLLTagOp LevelReader::ReadOperand() {
 TVLLTagLevel::~TVLLTagLevel() = default;
 
 const std::vector<TVLLTagOp>& TVLLTagLevel::Ops() const {
-  if (!ops_) ops_ = LevelReader(text_).ReadLevel();
+  if (!ops_) {
+    ops_ = LevelReader(text_).ReadLevel();
+    for (TVLLTagOp& op : *ops_) {
+      const bool written_as_is = op.kind == Kind::kLiteral ||
+                                 (op.kind == Kind::kQuoted && !op.ref && !op.call && !op.flag);
+      if (written_as_is) op.as_text = ConvertText(op.text);
+    }
+  }
   return *ops_;
+}
+
+std::unique_ptr<TVLLConvertedText> ConvertText(std::string_view text) {
+  auto result = std::make_unique<TVLLConvertedText>();
+  const std::string html_free = TVLLScript::HtmlToText(text);
+  result->converted = TVLLScript::Unescape(html_free);
+  result->stands_alone = HtmlToTextStandsAlone(text) && UnescapeStandsAlone(html_free);
+  result->unchanged = text.find_first_of("\\&<") == std::string_view::npos;
+  return result;
+}
+
+bool HtmlToTextStandsAlone(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    size_t end = i + 1;
+    if (text[i] == '\\') {
+      end = i + 2;
+    } else if (text[i] == '&' || text[i] == '<') {
+      end = text.find(text[i] == '&' ? ';' : '>', i);
+      if (end == std::string_view::npos) return false;
+      ++end;
+    }
+    if (end > text.size()) return false;
+    i = end;
+  }
+  return true;
+}
+
+bool UnescapeStandsAlone(std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') continue;
+    if (++i >= text.size()) return false;
+  }
+  return true;
 }
 
 std::shared_ptr<const TVLLTagLevel> TVLLTagProgramCache::Get(std::string_view text) {

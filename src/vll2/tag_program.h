@@ -48,6 +48,15 @@ struct TVLLTagCall {
 
 struct TVLLTagCondition;
 
+// What a literal text becomes in text mode after the run (HtmlToText, then
+// Unescape), and whether it converts alike whatever follows it (no token of
+// either conversion reads past its end).
+struct TVLLConvertedText {
+  std::string converted;
+  bool stands_alone = false;
+  bool unchanged = false;  // no character either conversion looks at
+};
+
 // One element of a level. Which fields are used depends on `kind`.
 struct TVLLTagOp {
   enum class Kind : std::uint8_t {
@@ -87,6 +96,8 @@ struct TVLLTagOp {
   std::unique_ptr<TVLLTagCall> call;
   std::unique_ptr<TVLLTagTextRef> ref;
   std::unique_ptr<TVLLTagCondition> condition;
+  // kLiteral, and kQuoted written as it stands: `text` converted.
+  std::unique_ptr<TVLLConvertedText> as_text;
 };
 
 // "operand [operator operand]" of a conditional, as read.
@@ -96,6 +107,15 @@ struct TVLLTagCondition {
   std::string operator_text;  // empty: a single operand
   bool trailing = false;      // text after the second operand: malformed
 };
+
+// `text` as written into a tag command's output, converted for text mode.
+std::unique_ptr<TVLLConvertedText> ConvertText(std::string_view text);
+// True when HtmlToText reads `text` without looking past its end, so that
+// text + anything converts as the two parts apart: no backslash ends it, and
+// every "&" finds its ";" and every "<" its ">" inside it.
+bool HtmlToTextStandsAlone(std::string_view text);
+// The same for Unescape: no backslash pair reaches past the end.
+bool UnescapeStandsAlone(std::string_view text);
 
 class TVLLTagLevel {
  public:

@@ -43,6 +43,10 @@ std::string ErrorInScript(std::string_view text) {
 }  // namespace
 
 void TVLLTagCommand::WritePending() {
+  const TVLLConvertedText* known = pending_.known();
+  if (note_written_ && known != nullptr && !known->unchanged) {
+    NoteWritten(Output().Length(), pending_.view(), known);
+  }
   WriteRaw(pending_.view());
   pending_.clear();
 }
@@ -67,7 +71,7 @@ TVLLStatus TVLLTagCommand::_Process(const TVLLTagLevel& level) {
     if (status != kStatusOk || !ok) break;
     switch (op.kind) {
       case Kind::kLiteral:
-        pending_.AppendStable(op.text);
+        pending_.AppendStable(op.text, op.as_text.get());
         break;
       case Kind::kBlock:
         status = _Process(*op.level);
@@ -146,6 +150,9 @@ void TVLLTagCommand::QuotedItem(const TVLLTagOp& op) {
   } else if (op.call) {
     if (_Command(*op.call) == kStatusSyntax) WriteRaw(op.text);
   } else {
+    if (note_written_ && op.as_text && !op.as_text->unchanged) {
+      NoteWritten(Output().Length(), op.text, op.as_text.get());
+    }
     WriteRaw(op.text);
   }
   if (Output().Length() == m2) Output().Truncate(m);
