@@ -165,7 +165,7 @@ int FormatMain(int argc, char** argv) {
   }
 
   OutputBuffer out(options.utf8_out);
-  RecordFileReader reader;
+  RecordFileReader reader(RecordReaderOptions{.engine_text = true, .utf8_input = options.utf8_in});
   std::string converted;
   for (const std::string& path : options.files) {
     std::string content;

@@ -175,6 +175,12 @@ void RecordFileReader::ForEach(std::string_view content, RecordFileFormat format
         ++number;
         std::string_view rest = content.substr(pos);
         const bool utf8 = rest.size() > 9 && rest[9] == 'a';
+        if (options_.engine_text &&
+            iso2709_engine_text_.Convert(rest, utf8 || options_.utf8_input)) {
+          each(InputRecord{iso2709_engine_text_.text(), false, utf8});
+          pos += iso2709_engine_text_.record_length();
+          continue;
+        }
         if (iso2709_lines_.Convert(rest)) {
           each(InputRecord{iso2709_lines_.lines(), true, utf8});
           pos += iso2709_lines_.record_length();
