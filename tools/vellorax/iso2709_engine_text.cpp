@@ -153,88 +153,111 @@ void WriteLeaderLine(const char* leader, char*& o, size_t& control_end) {
   }
 }
 
+// A subfield code Iso2709LineWriter takes and the repair reads as it stands:
+// not a control byte, nor from 0x80 up.
+inline bool IsPlainCode(char code) { return static_cast<unsigned char>(code) - 0x20u < 0x60u; }
+
 // "*TAGII$atext" LF "$btext" ... LF: the repair's reading of the line
 // "TAG II $a text $b text". Empty subfields are left out as YAZ leaves them.
 // REQUIRES: a terminator at `end`; room for twice the field plus 8 + kBlock.
 inline bool WriteDataField(const char* tag, const char* s, const char* end, char*& o) {
   if (end - s < 2) return false;
   // Iso2709LineWriter declines indicators with control bytes or from 0x80 up.
-  for (int k = 0; k < 2; ++k) {
-    if (static_cast<unsigned char>(s[k]) < 0x20 || static_cast<unsigned char>(s[k]) >= 0x80) {
-      return false;
-    }
-  }
+  uint16_t indicators;
+  std::memcpy(&indicators, s, 2);
+  if (((indicators - 0x2020u) | indicators) & 0x8080u) return false;
+  // "*" and the tag: the byte before the tag (the leader's or the previous
+  // entry's last) is overwritten.
+  std::memcpy(o, tag - 1, 4);
   o[0] = '*';
-  o[1] = tag[0];
-  o[2] = tag[1];
-  o[3] = tag[2];
-  o[4] = s[0];
-  o[5] = s[1];
+  std::memcpy(o + 4, &indicators, 2);
   o += 6;
   s += 2;
-  bool first = true;
-  while (s != end) {
-    if (*s != kSubfieldMark) return false;
-    const char code = s[1];
-    if (static_cast<unsigned char>(code) - 0x20u >= 0x60u) {
-      // An empty subfield (the mark before another or the terminator) is
-      // dropped; other control codes and codes from 0x80 up are declined.
-      if (s + 1 == end || code == kSubfieldMark) {
-        ++s;
-        continue;
+  // Empty subfields (a mark before another or before the terminator) are
+  // dropped; text right after the indicators would be read as if its first
+  // byte were a mark.
+  while (s != end && *s == kSubfieldMark && (s + 1 == end || s[1] == kSubfieldMark)) ++s;
+  if (s == end) {
+    *o++ = '\n';
+    return true;
+  }
+  if (*s != kSubfieldMark || !IsPlainCode(s[1])) return false;
+  o[0] = '$';
+  o[1] = s[1];
+  o += 2;
+  s += 2;
+  // One loop from stop byte to stop byte (`p`), the text between copied.
+  const char* text = s;  // where the current subfield's text starts
+  CopyToStop<true>(s, o);
+  const char* p = s;
+  while (true) {
+    const char c = *p;
+    if (c == kSubfieldMark) {
+      const char code = p[1];
+      if (IsPlainCode(code)) {
+        o[0] = '\n';
+        o[1] = '$';
+        o[2] = code;
+        o += 3;
+        s = text = p + 2;
+      } else if (p + 1 == end || code == kSubfieldMark) {
+        s = p + 1;  // an empty subfield, dropped
+      } else {
+        return false;  // a control code, or one from 0x80 up
       }
-      return false;
-    }
-    if (!first) *o++ = '\n';
-    first = false;
-    o[0] = '$';
-    o[1] = code;
-    o += 2;
-    s += 2;
-    const char* const text = s;
-    while (true) {
-      CopyToStop<true>(s, o);
-      const char c = *s;
-      if (c == kSubfieldMark) break;
-      if (EndsField(c)) {
-        if (s != end) return false;
-        break;
-      }
+    } else if (EndsField(c)) {
+      if (p != end) return false;  // a terminator inside the field
+      *o++ = '\n';
+      return true;
+    } else if (c == '$') {
       // The repair starts a new subfield at every " $" of the line, and the
       // text follows the blank after the code.
-      if (c == '$' && (s == text || s[-1] == ' ')) return false;
-      if (c == '\0' || c == '\r' || c == '\n') return false;
+      if (p == text || p[-1] == ' ') return false;
       *o++ = c;
-      ++s;
+      s = p + 1;
+    } else if (c == '\0' || c == '\r' || c == '\n') {
+      return false;
+    } else {
+      *o++ = c;  // another control byte, plain text
+      s = p + 1;
     }
+    CopyToStop<true>(s, o);
+    p = s;
   }
-  *o++ = '\n';
-  return true;
 }
 
 }  // namespace
 
 bool Iso2709EngineTextWriter::Convert(std::string_view data, bool ascii_only) {
   Layout layout;
-  if (!ReadLayout(data, kBlock, padded_, layout)) return false;
+  if (!ReadLayout(data, kBlock, padded_, layout) || !IsPlainDirectory(layout)) return false;
   const char* const buf = layout.buf;
-  if (ascii_only && !IsAscii(buf, static_cast<size_t>(layout.record_length))) return false;
+  const long record_length = layout.record_length;
+  const long base_address = layout.base_address;
+  const long end_of_directory = layout.end_of_directory;
+  if (ascii_only && !IsAscii(buf, static_cast<size_t>(record_length))) return false;
 
   if (buffer_.size() < kInitialBuffer) buffer_.resize(kInitialBuffer);
   char* o = buffer_.data();
+  char* limit = o + buffer_.size();
   size_t control_end = 0;  // control number lines stand in front of all others
   WriteLeaderLine(buf, o, control_end);
 
-  for (long p = kLeaderLength; p != layout.end_of_directory; p += kEntryLength) {
-    const char* tag = nullptr;
+  for (long p = kLeaderLength; p != end_of_directory; p += kEntryLength) {
+    const char* const tag = buf + p;
+    long length = 0;
     long start = 0;
-    long last = 0;  // where the terminator stands
-    if (!ReadEntry(layout, p, tag, start, last)) return false;
-    const size_t need = 2 * static_cast<size_t>(last + 1 - start) + 8 + 4 + kBlock;
-    const size_t used = static_cast<size_t>(o - buffer_.data());
-    if (buffer_.size() - used < need) {
+    DecodeEntry(tag, length, start);
+    start += base_address;
+    const long last = start + length - 1;  // where the terminator stands
+    if (length <= 0 || last >= record_length || !EndsField(buf[last])) return false;
+    // A field's text takes at most twice its length plus the tag.
+    const size_t need = 2 * static_cast<size_t>(length) + 8 + 4 + kBlock;
+    if (static_cast<size_t>(limit - o) < need) {
+      const size_t used = static_cast<size_t>(o - buffer_.data());
       buffer_.resize(2 * (used + need));
       o = buffer_.data() + used;
+      limit = buffer_.data() + buffer_.size();
     }
     if (!IsControlFieldTag(tag)) {
       if (!WriteDataField(tag, buf + start, buf + last, o)) return false;
@@ -264,7 +287,7 @@ bool Iso2709EngineTextWriter::Convert(std::string_view data, bool ascii_only) {
     *p = '/';
   }
   size_ = static_cast<size_t>(o - begin);
-  record_length_ = static_cast<size_t>(layout.record_length);
+  record_length_ = static_cast<size_t>(record_length);
   return true;
 }
 
