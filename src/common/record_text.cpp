@@ -47,7 +47,8 @@ namespace {
 // The first `c` in [p, end), or `end`. Reads whole 16-byte blocks while they
 // lie before `limit` (the end of the readable text, at or after `end`), as
 // the lines and subfields searched here are short.
-inline const char* FindByte(const char* p, const char* end, const char* limit, char c) {
+inline const char* FindByte(const char* p, const char* end, [[maybe_unused]] const char* limit,
+                            char c) {
 #if defined(__SSE2__)
   const __m128i needle = _mm_set1_epi8(c);
   for (; p < end && limit - p >= 16; p += 16) {
@@ -108,7 +109,8 @@ inline void Put(char*& o, std::string_view s) {
 // Copies [p, q) to `o`, where q is the first "$" in [p, end) or `end`, and
 // returns q. Reads and stores whole 16-byte blocks while they lie before
 // `limit`. REQUIRES: room for the bytes plus kCopySlack.
-inline const char* CopyToDollar(const char* p, const char* end, const char* limit, char*& o) {
+inline const char* CopyToDollar(const char* p, const char* end, [[maybe_unused]] const char* limit,
+                                char*& o) {
 #if defined(__SSE2__)
   const __m128i dollar = _mm_set1_epi8('$');
   while (p < end && limit - p >= 16) {
