@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -44,6 +45,21 @@ struct InputRecord {
 // Appends the whole file `path` ("-": standard input) to `out`; false when it
 // cannot be opened or read.
 bool ReadRecordFile(const std::string& path, std::string& out);
+
+// The whole of one record file in a buffer that is not cleared before the
+// read (a string would be: a few megabytes written twice). Reusable.
+class RecordFileBytes {
+ public:
+  // Reads `path` ("-": standard input) in place of what was read before;
+  // false when it cannot be opened or read (errno tells why).
+  bool Read(const std::string& path);
+  std::string_view view() const { return {data_.get(), size_}; }
+
+ private:
+  std::unique_ptr<char[]> data_;
+  size_t capacity_ = 0;
+  size_t size_ = 0;
+};
 
 // The records of an ISO 2709 file cut by their leaders' record lengths, up to
 // the first that does not read as a length (no checks beyond that).
