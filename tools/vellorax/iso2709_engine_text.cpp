@@ -56,6 +56,8 @@ inline void CopyToStop(const char*& s, char*& o) {
     uint64_t word;
     std::memcpy(&word, s, 8);
     std::memcpy(o, &word, 8);
+    // The first byte in the low bits: borrows run towards later bytes only.
+    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
     // A high bit for each stop byte, exact for the first one (all that is used).
     uint64_t stop = (word - 0x20 * kOnes) & ~word & (0x80 * kOnes);
     if constexpr (kDollar) {
@@ -63,9 +65,7 @@ inline void CopyToStop(const char*& s, char*& o) {
       stop |= (x - kOnes) & ~x & (0x80 * kOnes);
     }
     if (stop != 0) {
-      const int step = (std::endian::native == std::endian::little ? std::countr_zero(stop)
-                                                                    : std::countl_zero(stop)) /
-                       8;
+      const int step = std::countr_zero(stop) / 8;
       s += step;
       o += step;
       return;

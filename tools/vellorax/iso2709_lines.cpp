@@ -27,13 +27,13 @@ inline void CopyPlainText(const char*& s, char*& o) {
     uint64_t word;
     std::memcpy(&word, s, 8);
     std::memcpy(o, &word, 8);
+    // The first byte in the low bits: borrows run towards later bytes only.
+    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
     // A high bit for each byte below 0x20 (exact for the first such byte,
     // which is all that is used).
     const uint64_t below = (word - 0x20 * kOnes) & ~word & (0x80 * kOnes);
     if (below != 0) {
-      const int step = (std::endian::native == std::endian::little ? std::countr_zero(below)
-                                                                    : std::countl_zero(below)) /
-                       8;
+      const int step = std::countr_zero(below) / 8;
       s += step;
       o += step;
       return;
