@@ -1,6 +1,6 @@
 // The work `vellorax format` does around the macro engine, per record: reading
-// ISO 2709 into display lines, and repairing display lines into engine record
-// text. Records are the fixture records (24 of them) and 2,000 records made
+// ISO 2709 into display lines, repairing display lines into engine record
+// text, and the direct way from ISO 2709 to engine record text. Records are the fixture records (24 of them) and 2,000 records made
 // by bench/vll2_format/gen_records.py (as scripts/bench-format uses), read by
 // Iso2709LineWriter and by YAZ alone.
 #include <benchmark/benchmark.h>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/record_text.h"
+#include "iso2709_engine_text.h"
 #include "iso2709_lines.h"
 #include "record_input.h"
 #include "yaz_lines.h"
@@ -74,6 +75,23 @@ void BM_Iso2709ToDisplayLines(benchmark::State& state) {
 }
 BENCHMARK(BM_Iso2709ToDisplayLines)->Arg(0)->Arg(1);
 
+// The reader as the formatter runs it: engine text straight from ISO 2709
+// where the direct writer takes a record (all fixture records).
+void BM_Iso2709ToEngineText(benchmark::State& state) {
+  const std::string file = Iso2709File();
+  vellorax::tool::RecordFileReader reader(vellorax::tool::RecordReaderOptions{.engine_text = true});
+  int64_t records = 0;
+  for (auto _ : state) {
+    reader.ForEach(file, vellorax::tool::RecordFileFormat::kIso2709,
+                   [&](const vellorax::tool::InputRecord& r) {
+                     benchmark::DoNotOptimize(r.text.data());
+                     ++records;
+                   });
+  }
+  state.SetItemsProcessed(records);
+}
+BENCHMARK(BM_Iso2709ToEngineText);
+
 // The generated records, one string each (empty when python3 is missing).
 const std::vector<std::string>& GeneratedRecords() {
   static const std::vector<std::string> records = [] {
@@ -110,6 +128,36 @@ void BM_GeneratedRecordsIso2709LineWriter(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(bytes));
 }
 BENCHMARK(BM_GeneratedRecordsIso2709LineWriter);
+
+// The long way to engine text (display lines, then their repair) against the
+// direct one, on the generated records.
+void BM_GeneratedRecordsLinesAndRepair(benchmark::State& state) {
+  const std::vector<std::string>& records = GeneratedRecords();
+  if (records.empty()) return state.SkipWithError("python3 could not generate the records");
+  vellorax::tool::Iso2709LineWriter writer;
+  for (auto _ : state) {
+    for (const std::string& r : records) {
+      if (!writer.Convert(r)) return state.SkipWithError("a generated record was declined");
+      benchmark::DoNotOptimize(vellorax::common::RepairRecordText(writer.lines()));
+    }
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * records.size()));
+}
+BENCHMARK(BM_GeneratedRecordsLinesAndRepair);
+
+void BM_GeneratedRecordsEngineText(benchmark::State& state) {
+  const std::vector<std::string>& records = GeneratedRecords();
+  if (records.empty()) return state.SkipWithError("python3 could not generate the records");
+  vellorax::tool::Iso2709EngineTextWriter writer;
+  for (auto _ : state) {
+    for (const std::string& r : records) {
+      if (!writer.Convert(r, false)) return state.SkipWithError("a generated record was declined");
+      benchmark::DoNotOptimize(writer.text().data());
+    }
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * records.size()));
+}
+BENCHMARK(BM_GeneratedRecordsEngineText);
 
 void BM_GeneratedRecordsYaz(benchmark::State& state) {
   const std::vector<std::string>& records = GeneratedRecords();

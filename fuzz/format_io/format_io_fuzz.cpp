@@ -1,5 +1,6 @@
 // Iso2709LineWriter must either decline a record or give YAZ's record length
-// and exactly YAZ's lines. The first input byte picks the mode: even, the
+// and exactly YAZ's lines; Iso2709EngineTextWriter must either decline it or
+// give the line writer's length and exactly the repair of its lines. The first input byte picks the mode: even, the
 // rest is taken as it stands (mostly declined: damaged leaders and
 // directories); odd, the rest describes the fields of a record that is built
 // with a correct leader and directory, so that the field contents (any bytes,
@@ -11,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/record_text.h"
+#include "iso2709_engine_text.h"
 #include "iso2709_lines.h"
 #include "yaz_lines.h"
 
@@ -46,12 +49,28 @@ std::string BuildRecord(std::string_view spec) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   static vellorax::tool::Iso2709LineWriter writer;
+  static vellorax::tool::Iso2709EngineTextWriter engine_text;
   static vellorax::tool::YazLineReader yaz;
   if (size == 0) return 0;
   const std::string_view rest(reinterpret_cast<const char*>(bytes) + 1, size - 1);
   const std::string built = bytes[0] % 2 ? BuildRecord(rest) : std::string();
   const std::string_view input = bytes[0] % 2 ? std::string_view(built) : rest;
-  if (!writer.Convert(input)) return 0;
+  const bool direct = engine_text.Convert(input, bytes[0] & 2);
+  if (!writer.Convert(input)) {
+    if (direct) {
+      std::fprintf(stderr, "engine text taken, lines declined\n");
+      std::abort();
+    }
+    return 0;
+  }
+  if (direct && (engine_text.record_length() != writer.record_length() ||
+                 vellorax::common::RepairRecordText(writer.lines()) != engine_text.text())) {
+    std::fprintf(stderr, "engine text: %zu bytes\n%.*s\nlines: %zu bytes\n%.*s\n",
+                 engine_text.record_length(), static_cast<int>(engine_text.text().size()),
+                 engine_text.text().data(), writer.record_length(),
+                 static_cast<int>(writer.lines().size()), writer.lines().data());
+    std::abort();
+  }
   const size_t used = yaz.ReadIso2709(input);
   if (used != writer.record_length() || yaz.lines() != writer.lines()) {
     std::fprintf(stderr, "writer: %zu bytes\n%.*s\nYAZ: %zu bytes\n%.*s\n",

@@ -95,5 +95,24 @@ TEST(RepairRecordTextReferenceTest, RandomAndDamagedRecordsMatchTheStepByStepRep
   }
 }
 
+// Runs of plain letters of every length up to 40 between the characters that
+// steer the repair, so that block-wise scans meet their stops at every
+// offset, and texts ending at every offset of a block.
+TEST(RepairRecordTextReferenceTest, LongRunsBetweenBreaksMatchTheStepByStepRepair) {
+  std::mt19937 random(20261207);
+  const std::string steering = " $$\r\n\n\\";
+  const std::vector<std::string> starts = {"245 10 $a ", "001 ", "008 ", "", "24", "500    "};
+  for (int round = 0; round < 3000; ++round) {
+    std::string text = starts[random() % starts.size()];
+    for (int piece = static_cast<int>(random() % 8); piece >= 0; --piece) {
+      text.append(random() % 41, static_cast<char>('a' + random() % 26));
+      text += steering[random() % steering.size()];
+      if (random() % 4 == 0) text += "245 10 $a ";
+    }
+    text.resize(text.size() - random() % std::min<size_t>(text.size(), 20));
+    ASSERT_EQ(RepairRecordText(text), ReferenceRepair(text)) << "[" << text << "]";
+  }
+}
+
 }  // namespace
 }  // namespace vellorax::common

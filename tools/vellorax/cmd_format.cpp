@@ -165,15 +165,16 @@ int FormatMain(int argc, char** argv) {
   }
 
   OutputBuffer out(options.utf8_out);
-  RecordFileReader reader;
+  RecordFileReader reader(RecordReaderOptions{.engine_text = true, .utf8_input = options.utf8_in});
   std::string converted;
+  RecordFileBytes file;
   for (const std::string& path : options.files) {
-    std::string content;
-    if (!ReadRecordFile(path, content)) {
+    if (!file.Read(path)) {
       std::fprintf(stderr, "vellorax format: cannot read %s: %s\n", path.c_str(),
                    std::strerror(errno));
       return 1;
     }
+    const std::string_view content = file.view();
     const RecordFileFormat format = DetectRecordFileFormat(content, options.fix);
     try {
       reader.ForEach(content, format, [&](const InputRecord& record) {

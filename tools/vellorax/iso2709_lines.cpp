@@ -5,31 +5,16 @@
 #include <cstdint>
 #include <cstring>
 
+#include "iso2709_layout.h"
+
 namespace vellorax::tool {
 
 namespace {
 
-constexpr char kSubfieldMark = '\x1f';    // before each subfield code
-constexpr char kFieldEnd = '\x1e';        // after each field and the directory
-constexpr char kRecordEnd = '\x1d';       // after the record
-constexpr size_t kLeaderLength = 24;
-constexpr size_t kEntryLength = 12;       // tag 3, field length 4, start 5
+using namespace iso2709;
+
 constexpr size_t kWordSlack = 8;          // room for one 8-byte store past the text
 constexpr size_t kInitialBuffer = 1 << 14;
-
-inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
-inline bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20; }
-inline bool EndsField(char c) { return c == kFieldEnd || c == kRecordEnd; }
-
-// The number in `n` digits at `p`, or -1 when one of them is not a digit.
-inline long Number(const char* p, int n) {
-  long value = 0;
-  for (int i = 0; i < n; ++i) {
-    if (!IsDigit(p[i])) return -1;
-    value = value * 10 + (p[i] - '0');
-  }
-  return value;
-}
 
 // Copies bytes from `s` to `o` up to (not including) the first control byte
 // (below 0x20), eight bytes at a time: each word is stored whole and the
@@ -42,13 +27,13 @@ inline void CopyPlainText(const char*& s, char*& o) {
     uint64_t word;
     std::memcpy(&word, s, 8);
     std::memcpy(o, &word, 8);
+    // The first byte in the low bits: borrows run towards later bytes only.
+    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
     // A high bit for each byte below 0x20 (exact for the first such byte,
     // which is all that is used).
     const uint64_t below = (word - 0x20 * kOnes) & ~word & (0x80 * kOnes);
     if (below != 0) {
-      const int step = (std::endian::native == std::endian::little ? std::countr_zero(below)
-                                                                    : std::countl_zero(below)) /
-                       8;
+      const int step = std::countr_zero(below) / 8;
       s += step;
       o += step;
       return;
@@ -72,41 +57,6 @@ inline bool CopyFieldText(const char*& s, char*& o) {
     *o++ = c;
     ++s;
   }
-}
-
-// The field length (4 digits) and start (5 digits) of the directory entry at
-// `entry`; false when one of the nine is not a digit.
-inline bool EntryNumbers(const char* entry, long& length, long& start) {
-  constexpr uint64_t kOnes = 0x0101010101010101ULL;
-  uint64_t word;
-  std::memcpy(&word, entry + 3, 8);
-  if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
-  // Digits are 0x30..0x39: high nibble 3, and adding 6 keeps it 3.
-  if ((word & (0xF0 * kOnes)) != 0x30 * kOnes ||
-      ((word + 0x06 * kOnes) & (0xF0 * kOnes)) != 0x30 * kOnes || !IsDigit(entry[11])) {
-    return false;
-  }
-  // Eight digit values, first in the low byte: pairs, then fours.
-  uint64_t v = word & (0x0F * kOnes);
-  v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFULL;
-  v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFULL;
-  length = static_cast<long>(v & 0xFFFF);
-  start = static_cast<long>(v >> 32) * 10 + (entry[11] - '0');
-  return true;
-}
-
-// True when the 24 bytes at `p` are printable ASCII (0x20..0x7e).
-inline bool IsPrintableLeader(const char* p) {
-  constexpr uint64_t kOnes = 0x0101010101010101ULL;
-  uint64_t flags = 0;
-  for (int k = 0; k < 3; ++k) {
-    uint64_t word;
-    std::memcpy(&word, p + 8 * k, 8);
-    // Below 0x20, and 0x7f or above (a byte of 0xff carries into the next
-    // one, but is flagged itself).
-    flags |= ((word - 0x20 * kOnes) & ~word) | word | (word + kOnes);
-  }
-  return (flags & (0x80 * kOnes)) == 0;
 }
 
 inline void PutTag(char*& o, const char* tag) {
@@ -173,35 +123,11 @@ inline bool WriteDataField(const char* tag, const char* s, const char* end, char
 }  // namespace
 
 bool Iso2709LineWriter::Convert(std::string_view data) {
-  if (data.size() <= kLeaderLength) return false;
-  const long record_length = Number(data.data(), 5);
-  if (record_length <= static_cast<long>(kLeaderLength) ||
-      static_cast<size_t>(record_length) > data.size()) {
-    return false;
-  }
   // Text is scanned eight bytes at a time: a record at the very end of the
   // input is read from a padded copy.
-  const char* buf = data.data();
-  if (data.size() - static_cast<size_t>(record_length) < kWordSlack) {
-    padded_.assign(data.substr(0, static_cast<size_t>(record_length)));
-    padded_.append(kWordSlack, '\0');
-    buf = padded_.data();
-  }
-  // Indicator count, subfield code count and the directory entry layout.
-  if (buf[10] != '2' || buf[11] != '2' || buf[20] != '4' || buf[21] != '5' || !IsDigit(buf[22])) {
-    return false;
-  }
-  // YAZ replaces leader bytes outside printable ASCII (and comments on it).
-  if (!IsPrintableLeader(buf)) return false;
-  // The directory: whole entries from the leader up to its terminator right
-  // before the base address. (No entry starts with that terminator, as tags
-  // hold no control bytes; YAZ's directory scan so ends at the same place.)
-  const long base_address = Number(buf + 12, 5);
-  const long end_of_directory = base_address - 1;
-  if (end_of_directory < static_cast<long>(kLeaderLength) || end_of_directory >= record_length ||
-      (end_of_directory - kLeaderLength) % kEntryLength != 0 || buf[end_of_directory] != kFieldEnd) {
-    return false;
-  }
+  Layout layout;
+  if (!ReadLayout(data, kWordSlack, padded_, layout)) return false;
+  const char* const buf = layout.buf;
 
   if (buffer_.size() < kInitialBuffer) buffer_.resize(kInitialBuffer);
   char* o = buffer_.data();
@@ -209,31 +135,20 @@ bool Iso2709LineWriter::Convert(std::string_view data) {
   o[kLeaderLength] = '\n';
   o += kLeaderLength + 1;
 
-  for (long p = kLeaderLength; p != end_of_directory; p += kEntryLength) {
-    const char* tag = buf + p;
-    if (IsControl(tag[0]) || IsControl(tag[1]) || IsControl(tag[2])) return false;
-    long length = 0;
+  for (long p = kLeaderLength; p != layout.end_of_directory; p += kEntryLength) {
+    const char* tag = nullptr;
     long start = 0;
-    if (!EntryNumbers(tag, length, start)) return false;
-    start += base_address;
-    const long last = start + length - 1;  // where the terminator belongs
-    if (length <= 0 || last >= record_length || !EndsField(buf[last])) return false;
+    long last = 0;  // where the terminator stands
+    if (!ReadEntry(layout, p, tag, start, last)) return false;
     // A field's lines take at most twice its length plus the tag.
-    const size_t need = 2 * static_cast<size_t>(length) + 8 + 1 + kWordSlack;
+    const size_t need = 2 * static_cast<size_t>(last + 1 - start) + 8 + 1 + kWordSlack;
     const size_t used = static_cast<size_t>(o - buffer_.data());
     if (buffer_.size() - used < need) {
       buffer_.resize(2 * (used + need));
       o = buffer_.data() + used;
     }
-    const bool control = tag[0] == '0' && tag[1] == '0';
-    if (control) {
-      // YAZ reads a 00X field with a subfield mark after two or three bytes
-      // as a data field (as Danish MARC writes them); it looks at those bytes
-      // even past the field's end.
-      if (static_cast<size_t>(start) + 3 >= data.size() || data[start + 2] == kSubfieldMark ||
-          data[start + 3] == kSubfieldMark) {
-        return false;
-      }
+    if (IsControlFieldTag(tag)) {
+      if (ReadsAsDataField(data, start)) return false;
       if (!WriteControlField(tag, buf + start, buf + last, o)) return false;
     } else if (!WriteDataField(tag, buf + start, buf + last, o)) {
       return false;
@@ -241,7 +156,7 @@ bool Iso2709LineWriter::Convert(std::string_view data) {
   }
   *o++ = '\n';
   size_ = static_cast<size_t>(o - buffer_.data());
-  record_length_ = static_cast<size_t>(record_length);
+  record_length_ = static_cast<size_t>(layout.record_length);
   return true;
 }
 

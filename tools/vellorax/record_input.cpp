@@ -4,11 +4,14 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
 #include <memory>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace vellorax::tool {
@@ -108,8 +111,15 @@ void CollectRecordNodes(xmlNode* node, std::vector<xmlNode*>& out) {
 
 }  // namespace
 
-// A regular file in one read of its size.
-bool ReadRecordFile(const std::string& path, std::string& out) {
+namespace {
+
+// Reads the whole file `path` ("-": standard input) behind the `used` bytes
+// of a buffer that `reserve(n)` makes at least n bytes long, keeping what it
+// holds, and returns as {data, capacity}. A regular file goes in one read of
+// its size. `used` ends as the length filled; false when the file cannot be
+// opened or read.
+template <class Reserve>
+bool ReadWholeFile(const std::string& path, size_t& used, Reserve reserve) {
   std::FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
   if (!in) return false;
   struct stat info {};
@@ -117,18 +127,42 @@ bool ReadRecordFile(const std::string& path, std::string& out) {
   if (fstat(fileno(in), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
     want = static_cast<size_t>(info.st_size) + 1;  // + 1 to see the end in the same call
   }
-  size_t used = out.size();
-  out.resize(used + want);
+  auto [data, capacity] = reserve(used + want);
   while (true) {
-    const size_t n = std::fread(out.data() + used, 1, out.size() - used, in);
+    const size_t n = std::fread(data + used, 1, capacity - used, in);
     used += n;
     if (n == 0 || std::feof(in) || std::ferror(in)) break;
-    if (used == out.size()) out.resize(2 * out.size());
+    if (used == capacity) std::tie(data, capacity) = reserve(2 * capacity);
   }
-  out.resize(used);
   const bool ok = !std::ferror(in);
   if (in != stdin) std::fclose(in);
   return ok;
+}
+
+}  // namespace
+
+bool ReadRecordFile(const std::string& path, std::string& out) {
+  size_t used = out.size();
+  const bool ok = ReadWholeFile(path, used, [&out](size_t n) {
+    out.resize(n);
+    return std::pair(out.data(), out.size());
+  });
+  out.resize(used);
+  return ok;
+}
+
+bool RecordFileBytes::Read(const std::string& path) {
+  size_ = 0;
+  return ReadWholeFile(path, size_, [this](size_t n) {
+    if (n > capacity_) {
+      // Not cleared first: the read fills it.
+      std::unique_ptr<char[]> bigger = std::make_unique_for_overwrite<char[]>(n);
+      if (size_ > 0) std::memcpy(bigger.get(), data_.get(), size_);
+      data_ = std::move(bigger);
+      capacity_ = n;
+    }
+    return std::pair(data_.get(), capacity_);
+  });
 }
 
 std::vector<std::string_view> SplitIso2709ByLength(std::string_view file) {
@@ -175,6 +209,12 @@ void RecordFileReader::ForEach(std::string_view content, RecordFileFormat format
         ++number;
         std::string_view rest = content.substr(pos);
         const bool utf8 = rest.size() > 9 && rest[9] == 'a';
+        if (options_.engine_text &&
+            iso2709_engine_text_.Convert(rest, utf8 || options_.utf8_input)) {
+          each(InputRecord{iso2709_engine_text_.text(), false, utf8});
+          pos += iso2709_engine_text_.record_length();
+          continue;
+        }
         if (iso2709_lines_.Convert(rest)) {
           each(InputRecord{iso2709_lines_.lines(), true, utf8});
           pos += iso2709_lines_.record_length();

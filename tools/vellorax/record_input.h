@@ -4,11 +4,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "iso2709_engine_text.h"
 #include "iso2709_lines.h"
 #include "yaz_lines.h"
 
@@ -44,23 +46,55 @@ struct InputRecord {
 // cannot be opened or read.
 bool ReadRecordFile(const std::string& path, std::string& out);
 
+// The whole of one record file in a buffer that is not cleared before the
+// read (a string would be: a few megabytes written twice). Reusable.
+class RecordFileBytes {
+ public:
+  // Reads `path` ("-": standard input) in place of what was read before;
+  // false when it cannot be opened or read (errno tells why).
+  bool Read(const std::string& path);
+  std::string_view view() const { return {data_.get(), size_}; }
+
+ private:
+  std::unique_ptr<char[]> data_;
+  size_t capacity_ = 0;
+  size_t size_ = 0;
+};
+
 // The records of an ISO 2709 file cut by their leaders' record lengths, up to
 // the first that does not read as a length (no checks beyond that).
 std::vector<std::string_view> SplitIso2709ByLength(std::string_view file);
 
+// How RecordFileReader hands over ISO 2709 records.
+struct RecordReaderOptions {
+  // Records that Iso2709EngineTextWriter takes come as engine record text
+  // (display_lines false), the text their display lines repair to.
+  bool engine_text = false;
+  // The caller converts every record's text from UTF-8 (not only records
+  // flagged so): engine text is then made of ASCII records only, as the
+  // conversion comes before the repair.
+  bool utf8_input = false;
+};
+
 // Calls `each` for every record of `content`, in order. ISO 2709 and MARCXML
 // records are converted to display lines first: ISO 2709 records by
 // Iso2709LineWriter where it handles them, by YAZ otherwise, with the same
-// text either way. Throws RecordInputError for a record YAZ cannot read (the
-// message names its number).
+// text either way (or, as the options allow, straight to engine text).
+// Throws RecordInputError for a record YAZ cannot read (the message names its
+// number).
 class RecordFileReader {
  public:
+  RecordFileReader() = default;
+  explicit RecordFileReader(const RecordReaderOptions& options) : options_(options) {}
+
   void ForEach(std::string_view content, RecordFileFormat format,
                const std::function<void(const InputRecord&)>& each);
 
  private:
+  RecordReaderOptions options_;
   YazLineReader yaz_;
   Iso2709LineWriter iso2709_lines_;
+  Iso2709EngineTextWriter iso2709_engine_text_;
 };
 
 }  // namespace vellorax::tool

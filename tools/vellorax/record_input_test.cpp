@@ -94,5 +94,20 @@ TEST(RecordInputTest, MarcXmlRecords) {
   EXPECT_THROW(ReadAll("<collection><record>", RecordFileFormat::kMarcXml), RecordInputError);
 }
 
+// The uncleared buffer holds exactly what the string reader reads, also when
+// reused for a smaller file after a larger one; a missing file is refused.
+TEST(RecordInputTest, RecordFileBytesReadWholeFiles) {
+  const std::string dir = std::string(VX_SOURCE_DIR) + "/tests/data/";
+  RecordFileBytes bytes;
+  for (const char* name : {"formats/records.mrc", "records/001.txt", "records.xml"}) {
+    std::string expected;
+    ASSERT_TRUE(ReadRecordFile(dir + name, expected)) << name;
+    ASSERT_TRUE(bytes.Read(dir + name)) << name;
+    EXPECT_EQ(bytes.view(), expected) << name;
+    EXPECT_FALSE(expected.empty()) << name;
+  }
+  EXPECT_FALSE(bytes.Read(dir + "no/such/file"));
+}
+
 }  // namespace
 }  // namespace vellorax::tool
