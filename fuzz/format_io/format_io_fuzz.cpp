@@ -64,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     return 0;
   }
   if (direct && (engine_text.record_length() != writer.record_length() ||
-                 vellorax::common::RepairRecordText(writer.lines()) != engine_text.text())) {
+                 vellorax::common::RepairRecordText(vellorax::tool::FieldLines(writer.lines())) !=
+                     engine_text.text())) {
     std::fprintf(stderr, "engine text: %zu bytes\n%.*s\nlines: %zu bytes\n%.*s\n",
                  engine_text.record_length(), static_cast<int>(engine_text.text().size()),
                  engine_text.text().data(), writer.record_length(),

@@ -106,53 +106,6 @@ inline bool CopyControlText(const char* s, const char* end, char*& o) {
   }
 }
 
-// The leader's line as the repair reads it: from column 8 on, split at every
-// " $" with the third byte of each piece dropped.
-void PutLeaderTail(std::string_view d, char*& o) {
-  size_t start = 0;
-  while (true) {
-    size_t brk = std::string_view::npos;
-    for (size_t i = start + 1; i < d.size(); ++i) {
-      if (d[i] == '$' && d[i - 1] == ' ') {
-        brk = i - 1;
-        break;
-      }
-    }
-    const std::string_view piece = d.substr(start, brk == std::string_view::npos ? brk : brk - start);
-    const size_t head = std::min<size_t>(piece.size(), 2);
-    std::memcpy(o, piece.data(), head);
-    o += head;
-    if (piece.size() > 3) {
-      std::memcpy(o, piece.data() + 3, piece.size() - 3);
-      o += piece.size() - 3;
-    }
-    if (brk == std::string_view::npos) return;
-    *o++ = '\n';
-    start = brk + 1;
-  }
-}
-
-// The leader is the first display line: "001..." makes a control number line,
-// other "00..." are dropped, anything else reads as a data field line.
-// Writes at most 32 bytes; adds to `control_end` what it puts in front.
-void WriteLeaderLine(const char* leader, char*& o, size_t& control_end) {
-  const std::string_view line(leader, kLeaderLength);
-  if (line.starts_with("001")) {
-    std::memcpy(o, kControlStart.data(), kControlStart.size());
-    std::memcpy(o + kControlStart.size(), leader + 4, kLeaderLength - 4);
-    o += kControlStart.size() + kLeaderLength - 4;
-    *o++ = '\n';
-    control_end = kControlStart.size() + kLeaderLength - 4 + 1;
-  } else if (!line.starts_with("00")) {
-    o[0] = '*';
-    std::memcpy(o + 1, leader, 3);
-    std::memcpy(o + 4, leader + 4, 2);
-    o += 6;
-    PutLeaderTail(line.substr(7), o);
-    *o++ = '\n';
-  }
-}
-
 // A subfield code Iso2709LineWriter takes and the repair reads as it stands:
 // not a control byte, nor from 0x80 up.
 inline bool IsPlainCode(char code) { return static_cast<unsigned char>(code) - 0x20u < 0x60u; }
@@ -241,7 +194,6 @@ bool Iso2709EngineTextWriter::Convert(std::string_view data, bool ascii_only) {
   char* o = buffer_.data();
   char* limit = o + buffer_.size();
   size_t control_end = 0;  // control number lines stand in front of all others
-  WriteLeaderLine(buf, o, control_end);
 
   for (long p = kLeaderLength; p != end_of_directory; p += kEntryLength) {
     const char* const tag = buf + p;

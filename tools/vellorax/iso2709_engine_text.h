@@ -1,7 +1,8 @@
 // A converter from one ISO 2709 record straight to engine record text
 // ("*24510$aTitle" lines, "^" and a NUL byte): the text that the record repair
-// makes of the display lines Iso2709LineWriter writes for the record, byte for
-// byte, without making those lines.
+// makes of the field lines (FieldLines: the leader's line left out) that
+// Iso2709LineWriter writes for the record, byte for byte, without making
+// those lines.
 //
 // It takes only records that Iso2709LineWriter takes (the checks of
 // iso2709_layout.h and the same field rules), and declines further whatever

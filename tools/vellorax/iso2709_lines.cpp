@@ -160,4 +160,9 @@ bool Iso2709LineWriter::Convert(std::string_view data) {
   return true;
 }
 
+std::string_view FieldLines(std::string_view lines) {
+  const size_t end = lines.find('\n');
+  return end == std::string_view::npos ? std::string_view() : lines.substr(end + 1);
+}
+
 }  // namespace vellorax::tool

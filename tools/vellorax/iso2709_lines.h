@@ -17,6 +17,11 @@
 
 namespace vellorax::tool {
 
+// YAZ's line format of a record without its first line, the leader: that line
+// is no field, and the repair would read it as one (as a control number when
+// the record is 100 to 199 bytes long, as a data field from 1,000 bytes on).
+std::string_view FieldLines(std::string_view lines);
+
 class Iso2709LineWriter {
  public:
   // Converts the record at the start of `data` (the rest of the file). Returns

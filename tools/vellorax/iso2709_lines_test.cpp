@@ -247,7 +247,7 @@ TEST(Iso2709LinesTest, ReaderFallsBackToYazRecordByRecord) {
   YazLineReader yaz;
   for (const std::string& r : {good, odd, good}) {
     ASSERT_GT(yaz.ReadIso2709(r), 0u);
-    expected.emplace_back(yaz.lines());
+    expected.emplace_back(FieldLines(yaz.lines()));
   }
   std::vector<std::string> seen;
   std::vector<bool> utf8;
@@ -258,6 +258,7 @@ TEST(Iso2709LinesTest, ReaderFallsBackToYazRecordByRecord) {
   EXPECT_EQ(seen, expected);
   EXPECT_EQ(utf8, (std::vector<bool>{false, true, false}));
   EXPECT_NE(expected[1].find("(Base address not at end of directory"), std::string::npos);
+  for (const std::string& lines : seen) EXPECT_EQ(lines.find("nam"), std::string::npos) << lines;
 }
 
 }  // namespace

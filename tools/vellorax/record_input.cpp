@@ -216,7 +216,7 @@ void RecordFileReader::ForEach(std::string_view content, RecordFileFormat format
           continue;
         }
         if (iso2709_lines_.Convert(rest)) {
-          each(InputRecord{iso2709_lines_.lines(), true, utf8});
+          each(InputRecord{FieldLines(iso2709_lines_.lines()), true, utf8});
           pos += iso2709_lines_.record_length();
           continue;
         }
@@ -225,7 +225,7 @@ void RecordFileReader::ForEach(std::string_view content, RecordFileFormat format
           throw RecordInputError("ISO 2709 record " + std::to_string(number) +
                                  " cannot be read");
         }
-        each(InputRecord{yaz_.lines(), true, utf8});
+        each(InputRecord{FieldLines(yaz_.lines()), true, utf8});
         pos += used;
       }
       return;
@@ -244,7 +244,7 @@ void RecordFileReader::ForEach(std::string_view content, RecordFileFormat format
           throw RecordInputError("MARCXML record " + std::to_string(number) +
                                  " cannot be read");
         }
-        each(InputRecord{yaz_.lines(), true, true});
+        each(InputRecord{FieldLines(yaz_.lines()), true, true});
       }
       return;
     }
