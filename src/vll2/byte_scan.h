@@ -1,11 +1,13 @@
-// FindFirstOf: the hot byte searches of the record navigator and the HTML
-// text conversions. Finds the first byte of a range that is one of a few
-// given characters (and, on request, any byte of 0x80 or above), sixteen
-// bytes at a time where the processor allows it, eight at a time otherwise.
-// Reads only inside [begin, end).
+// The hot byte searches of the record navigator and the HTML text
+// conversions. FindFirstOf finds the first byte of a range that is one of a
+// few given characters (and, on request, any byte of 0x80 or above), sixteen
+// bytes at a time where the processor allows it, eight at a time otherwise;
+// ForEachOf visits every such byte; MarkWindow notes where each of a few
+// characters lies in 64 bytes at once. All read only inside their text.
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -119,6 +121,41 @@ void ForEachOf(const char* begin, const char* end, Visit&& visit) {
     for (; bits != 0; bits &= bits - 1) visit(p + (std::countr_zero(bits) >> shift));
     p += width;
   }
+}
+
+// Bit i set when base[i] is one of `kChars`, for i below 64 and below
+// end - base. The bytes before `base` from `text_begin` on may be read (and
+// ignored) to finish a short last block.
+// REQUIRES: text_begin <= base < end, all in one text.
+template <char... kChars>
+[[gnu::always_inline]] inline std::uint64_t MarkWindow(const char* text_begin, const char* base, const char* end) {
+  using namespace byte_scan_detail;
+  const size_t length = end - base < 64 ? static_cast<size_t>(end - base) : 64;
+  std::uint64_t marks = 0;
+  size_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 16 <= length; i += 16) {
+    marks |= std::uint64_t{BlockHits<false, kChars...>(base + i)} << i;
+  }
+  if (i == length) return marks;
+  // Fewer than 16 bytes are left and they run to `end`.
+  const auto rest = static_cast<unsigned>(length - i);
+  unsigned bits;
+  if (end - text_begin >= 16) {
+    bits = BlockHits<false, kChars...>(end - 16) >> (16 - rest);
+  } else {
+    char block[16] = {};
+    std::memcpy(block, base + i, rest);
+    bits = BlockHits<false, kChars...>(block) & ((1u << rest) - 1);
+  }
+  marks |= std::uint64_t{bits} << i;
+#else
+  (void)text_begin;
+  for (; i < length; ++i) {
+    if (IsWanted<false, kChars...>(base[i])) marks |= std::uint64_t{1} << i;
+  }
+#endif
+  return marks;
 }
 
 }  // namespace vellorax::vll2

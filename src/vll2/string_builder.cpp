@@ -22,6 +22,10 @@ void TVLLStringBuilder::HtmlToTextFrom(int n) {
   HtmlToTextInPlace(text_, Offset(n));
 }
 
+void TVLLStringBuilder::HtmlToTextAndUnescapeFrom(int n) {
+  HtmlToTextAndUnescapeInPlace(text_, Offset(n));
+}
+
 void TVLLStringBuilder::TextToHtmlFrom(int n) {
   const size_t from = Offset(n);
   if (from >= text_.size()) return;

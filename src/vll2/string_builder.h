@@ -33,6 +33,8 @@ class TVLLStringBuilder {
   void HtmlToTextFrom(int n);
   void TextToHtmlFrom(int n);
   void UnescapeFrom(int n);
+  // HtmlToTextFrom(n) followed by UnescapeFrom(n), in one pass.
+  void HtmlToTextAndUnescapeFrom(int n);
 
  private:
   std::string text_;

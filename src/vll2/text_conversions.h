@@ -26,5 +26,7 @@ void AppendUnescaped(std::string_view text, std::string& out);
 // `from` is at or past the end.
 void HtmlToTextInPlace(std::string& text, size_t from);
 void UnescapeInPlace(std::string& text, size_t from);
+// HtmlToTextInPlace followed by UnescapeInPlace, in one pass.
+void HtmlToTextAndUnescapeInPlace(std::string& text, size_t from);
 
 }  // namespace vellorax::vll2

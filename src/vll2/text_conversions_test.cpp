@@ -180,15 +180,19 @@ TEST(TextConversionsTest, AgreeWithACharacterByCharacterReading) {
       "<", ">", "&", ";", "\\", "/", "!", "-", " ", "\t", "\n", "n", "\"", "x", "#",
       "BR", "br", "p", "Font", "COMMENT", "TBODYX", "b", "amp", "AMP", "nbsp", "Auml", "#65",
       "#x4", "#1000", "<!--", "-->", "</", "\xE6", "\xC5", "\xA0", "\xD7", "text ", "a=\"1\"",
-      "<BR>", "&amp;", "\\n", "\\<", "\\\xF8", "<>", "&;"};
+      "<BR>", "&amp;", "\\n", "\\<", "\\\xF8", "<>", "&;", std::string(1, '\0'), "&#92;",
+      "&#x5C;", "&#110;", "<a\\n>", "&x\\;", "</div>", "<span class=label>", "\\\\",
+      "abcdefghijklmnopqrstuvwxyz0123456789 abcdefghij", "<tbody >", "< /p>"};
   unsigned seed = 1234;
   auto next = [&seed] {
     seed = seed * 1103515245u + 12345u;
     return (seed >> 16) & 0x7FFF;
   };
-  for (int i = 0; i < 4000; ++i) {
+  for (int i = 0; i < 6000; ++i) {
+    // Mostly field-sized texts, some long enough to span several windows.
     std::string text;
-    for (int k = static_cast<int>(next() % 24); k > 0; --k) text += pieces[next() % pieces.size()];
+    const unsigned count = i % 5 == 0 ? next() % 90 : next() % 24;
+    for (unsigned k = count; k > 0; --k) text += pieces[next() % pieces.size()];
     const std::string prefix = i % 3 == 0 ? "" : "kept <BR> &amp; \\n";
 
     const std::string to_text = Reference::HtmlToText(text);
@@ -222,8 +226,60 @@ TEST(TextConversionsTest, AgreeWithACharacterByCharacterReading) {
     ASSERT_EQ(builder.Text(), prefix + Reference::Unescape(to_text)) << text;
     builder.Clear();
     builder.Append(prefix + text);
+    builder.HtmlToTextAndUnescapeFrom(static_cast<int>(prefix.size()));
+    ASSERT_EQ(builder.Text(), prefix + Reference::Unescape(to_text)) << text;
+    s = prefix + text;
+    HtmlToTextAndUnescapeInPlace(s, prefix.size());
+    ASSERT_EQ(s, prefix + Reference::Unescape(to_text)) << text;
+    builder.Clear();
+    builder.Append(prefix + text);
     builder.TextToHtmlFrom(static_cast<int>(prefix.size()));
     ASSERT_EQ(builder.Text(), prefix + to_html) << text;
+  }
+}
+
+// Every byte value, alone and around markup, escapes and entities, at every
+// length near the 64-byte window edges: the one-pass conversion and unescape
+// equals the two passes read plainly.
+TEST(TextConversionsTest, OnePassEqualsConvertThenUnescape) {
+  const std::vector<std::string> tails = {"<BR>", "\\n", "\\", "&#92;", "&#92;n", "<b\\>",
+                                          "&q\\;", "&amp;", "</span>\\n", "<", "&"};
+  for (int code = 0; code < 256; ++code) {
+    for (const std::string& tail : tails) {
+      for (size_t fill : {0u, 1u, 15u, 16u, 55u, 62u, 63u, 64u, 65u, 127u, 128u, 200u}) {
+        std::string text(fill, static_cast<char>(code));
+        text += tail;
+        text += static_cast<char>(code);
+        const std::string expected = Reference::Unescape(Reference::HtmlToText(text));
+        std::string s = text;
+        HtmlToTextAndUnescapeInPlace(s, 0);
+        ASSERT_EQ(s, expected) << code << " " << tail << " " << fill;
+        s = text;
+        HtmlToTextInPlace(s, 0);
+        ASSERT_EQ(s, Reference::HtmlToText(text)) << code << " " << tail << " " << fill;
+      }
+    }
+  }
+}
+
+// Many unclosed "<" and "&" are kept as they are, one look-ahead each at
+// most (the search for a closer is not repeated from every one of them).
+TEST(TextConversionsTest, UnclosedMarkupIsKept) {
+  const struct {
+    std::string text, to_text, to_html;
+  } cases[] = {
+      {std::string(200000, '<'), std::string(200000, '<'), ""},
+      {std::string(200000, '&'), std::string(200000, '&'), ""},
+      {std::string(100000, '<') + ">", std::string(99999, '<') + "<>", ""},
+      {"&" + std::string(100, 'x'), "&" + std::string(100, 'x'), "&amp;" + std::string(100, 'x')},
+  };
+  for (const auto& c : cases) {
+    std::string s = c.text;
+    HtmlToTextAndUnescapeInPlace(s, 0);
+    EXPECT_EQ(s, c.to_text);
+    if (!c.to_html.empty()) {
+      EXPECT_EQ(TVLLScript::TextToHtml(c.text), c.to_html);
+    }
   }
 }
 
