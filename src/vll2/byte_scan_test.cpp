@@ -62,11 +62,15 @@ TEST(ByteScanTest, WindowMarksWhatAByteLoopFinds) {
       const char* begin = text.data();
       const char* end = begin + length;
       for (const char* base = begin; base != end; ++base) {
-        std::uint64_t expected = 0;
+        std::uint64_t expected = 0, high = 0;
         for (size_t i = 0; i < 64 && base + i != end; ++i) {
           if (base[i] == '<' || base[i] == '\0') expected |= std::uint64_t{1} << i;
+          if (base[i] == '&' || static_cast<unsigned char>(base[i]) >= 0x80) {
+            high |= std::uint64_t{1} << i;
+          }
         }
-        ASSERT_EQ((MarkWindow<'<', '\0'>(begin, base, end)), expected) << round << " " << length;
+        ASSERT_EQ((MarkWindow<false, '<', '\0'>(begin, base, end)), expected) << round << length;
+        ASSERT_EQ((MarkWindow<true, '&'>(begin, base, end)), high) << round << " " << length;
       }
     }
   }

@@ -113,17 +113,21 @@ bool IsComment(const char* begin, const char* end) {
   return begin != end && *begin == '!' && end[-1] == '-';
 }
 
-const char* Find(const char* from, const char* end, char c) {
-  const void* hit = std::memchr(from, c, static_cast<size_t>(end - from));
-  return hit == nullptr ? nullptr : static_cast<const char*>(hit);
-}
+// EncodeHtmlChar of every byte, worked out once, padded so that any entry
+// can be copied as a whole.
+struct EncodedChar {
+  char text[16];
+  size_t length;
+};
 
-// EncodeHtmlChar of every byte, worked out once.
-const std::array<std::string, 256>& EncodedChars() {
-  static const std::array<std::string, 256> table = [] {
-    std::array<std::string, 256> encoded;
+const std::array<EncodedChar, 256>& EncodedChars() {
+  static const std::array<EncodedChar, 256> table = [] {
+    std::array<EncodedChar, 256> encoded{};
     for (int code = 0; code < 256; ++code) {
-      encoded[static_cast<size_t>(code)] = TVLLCommon::EncodeHtmlChar(static_cast<char>(code));
+      const std::string text = TVLLCommon::EncodeHtmlChar(static_cast<char>(code));
+      EncodedChar& entry = encoded[static_cast<size_t>(code)];
+      entry.length = std::min(text.size(), sizeof entry.text);
+      std::memcpy(entry.text, text.data(), entry.length);
     }
     return encoded;
   }();
@@ -136,43 +140,6 @@ const std::array<std::string, 256>& EncodedChars() {
 [[gnu::noinline]] int DecodedEntity(std::string_view name) {
   const std::string decoded = TVLLCommon::DecodeHtmlEntity(name);
   return decoded == TVLLCommon::kErrorMarker ? -1 : static_cast<unsigned char>(decoded[0]);
-}
-
-// Moves `count` bytes from `from` to `to` as memmove does; short moves, the
-// common case, without a call.
-inline void MoveBytes(char* to, const char* from, size_t count) {
-  if (count > 16) {
-    std::memmove(to, from, count);
-  } else if (count >= 8) {
-    // Both loads come before both stores, so overlap does no harm.
-    std::uint64_t head, tail;
-    std::memcpy(&head, from, 8);
-    std::memcpy(&tail, from + count - 8, 8);
-    std::memcpy(to, &head, 8);
-    std::memcpy(to + count - 8, &tail, 8);
-  } else if (count >= 4) {
-    std::uint32_t head, tail;
-    std::memcpy(&head, from, 4);
-    std::memcpy(&tail, from + count - 4, 4);
-    std::memcpy(to, &head, 4);
-    std::memcpy(to + count - 4, &tail, 4);
-  } else if (count != 0) {
-    const char first = from[0], middle = from[count / 2], last = from[count - 1];
-    to[0] = first;
-    to[count / 2] = middle;
-    to[count - 1] = last;
-  }
-}
-
-// The first `c` in [from, end), or nullptr; once there is none from some
-// place on (`*none_from`), asking again from there or later costs nothing,
-// so that a text full of unclosed "<" or "&" still takes linear time.
-inline const char* FindRemembering(const char* from, const char* end, char c,
-                                   const char** none_from) {
-  if (from >= *none_from) return nullptr;
-  const char* hit = Find(from, end, c);
-  if (hit == nullptr) *none_from = from;
-  return hit;
 }
 
 // Where a conversion writes its result. With `kUnescape` every byte goes
@@ -213,6 +180,7 @@ class Sink {
         p = slash + 1;
       }
     } else {
+      if (FindByte(p, p + count, '\\') != nullptr) backslash_ = true;
       Run(p, count);
     }
   }
@@ -228,6 +196,8 @@ class Sink {
         pending_ = true;
         return;
       }
+    } else if (c == '\\') {
+      backslash_ = true;
     }
     *w_++ = c;
   }
@@ -242,6 +212,7 @@ class Sink {
       Byte('\\');
       Byte(c);
     } else {
+      backslash_ = true;
       w_[0] = '\\';
       w_[1] = c;
       w_ += 2;
@@ -250,9 +221,16 @@ class Sink {
 
   // Writes what is held back; returns the end of the result.
   char* Finish() {
-    if (kUnescape && pending_) *w_++ = '\\';
+    if (kUnescape && pending_) {
+      backslash_ = true;
+      *w_++ = '\\';
+    }
     return w_;
   }
+
+  // Whether a backslash has been written (false is certain, true may be
+  // too cautious).
+  bool Backslash() const { return backslash_; }
 
  private:
   // The character `c` escaped by a backslash: "n" is a line break.
@@ -262,16 +240,19 @@ class Sink {
       w_[1] = '\n';
       w_ += 2;
     } else {
+      if (c == '\\') backslash_ = true;
       *w_++ = c;
     }
   }
 
   char* w_;
   bool pending_ = false;
+  bool backslash_ = false;
 };
 
 // HtmlToText (followed by Unescape with `kUnescape`) of [in, in + n) written
-// at `out`; returns the length written.
+// at `out`; returns the length written, and in `backslash` whether the
+// result may hold a backslash.
 // REQUIRES: `out` has room for n bytes and is either `in`, a place before
 // `in` or outside the input.
 //
@@ -279,19 +260,19 @@ class Sink {
 // "<" and ">" of the window at `base` not yet passed, and the ordinary
 // bytes between them are copied in runs. A ">" outside markup is ordinary.
 template <bool kUnescape>
-size_t HtmlToTextRaw(const char* in, size_t n, char* out) {
+size_t HtmlToTextRaw(const char* in, size_t n, char* out, bool& backslash) {
   const char* const end = in + n;
   Sink<kUnescape> sink(out);
   const char* r = in;  // the first byte not yet converted
   const char* base = in;
-  std::uint64_t bits = n == 0 ? 0 : MarkWindow<'\\', '&', '<', '>'>(in, base, end);
+  std::uint64_t bits = n == 0 ? 0 : MarkWindow<false, '\\', '&', '<', '>'>(in, base, end);
   const char* no_gt = end;
   const char* no_semicolon = end;
   for (;;) {
     if (bits == 0) {
       if (end - base <= 64 || r == end) break;
       base = std::max(base + 64, r);
-      bits = MarkWindow<'\\', '&', '<', '>'>(in, base, end);
+      bits = MarkWindow<false, '\\', '&', '<', '>'>(in, base, end);
       continue;
     }
     const char* q = base + std::countr_zero(bits);
@@ -361,7 +342,9 @@ size_t HtmlToTextRaw(const char* in, size_t n, char* out) {
     bits = passed >= 64 ? 0 : bits & (~std::uint64_t{0} << passed);
   }
   sink.Run(r, static_cast<size_t>(end - r));
-  return static_cast<size_t>(sink.Finish() - out);
+  const char* written = sink.Finish();
+  backslash = sink.Backslash();
+  return static_cast<size_t>(written - out);
 }
 
 // Unescape of [in, in + n) written at `out`, as HtmlToTextRaw. A line
@@ -372,7 +355,7 @@ size_t UnescapeRaw(const char* in, size_t n, char* out) {
   const char* const end = in + n;
   char* w = out;
   for (;;) {
-    const char* slash = Find(r, end, '\\');
+    const char* slash = FindByte(r, end, '\\');
     if (slash == nullptr) slash = end;
     if (w != r) MoveBytes(w, r, static_cast<size_t>(slash - r));
     w += slash - r;
@@ -410,19 +393,24 @@ int HtmlTagNameKind(std::string_view name) {
 void AppendHtmlToText(std::string_view text, std::string& out) {
   const size_t old = out.size();
   out.resize(old + text.size());
-  out.resize(old + HtmlToTextRaw<false>(text.data(), text.size(), out.data() + old));
+  bool backslash;
+  out.resize(old + HtmlToTextRaw<false>(text.data(), text.size(), out.data() + old, backslash));
 }
 
-void HtmlToTextInPlace(std::string& text, size_t from) {
-  if (from >= text.size()) return;
+bool HtmlToTextInPlace(std::string& text, size_t from) {
+  if (from >= text.size()) return false;
   char* start = text.data() + from;
-  text.resize(from + HtmlToTextRaw<false>(start, text.size() - from, start));
+  bool backslash;
+  text.resize(from + HtmlToTextRaw<false>(start, text.size() - from, start, backslash));
+  return backslash;
 }
 
-void HtmlToTextAndUnescapeInPlace(std::string& text, size_t from) {
-  if (from >= text.size()) return;
+bool HtmlToTextAndUnescapeInPlace(std::string& text, size_t from) {
+  if (from >= text.size()) return false;
   char* start = text.data() + from;
-  text.resize(from + HtmlToTextRaw<true>(start, text.size() - from, start));
+  bool backslash;
+  text.resize(from + HtmlToTextRaw<true>(start, text.size() - from, start, backslash));
+  return backslash;
 }
 
 void AppendUnescaped(std::string_view text, std::string& out) {
@@ -439,100 +427,128 @@ void UnescapeInPlace(std::string& text, size_t from) {
 
 namespace {
 
-// Appends to a string through a raw pointer, growing the string only when a
-// write would not fit; Finish cuts it to what was written.
+// Writes through a raw pointer into `buffer` from `used` on, whose size
+// serves as its capacity and grows only when a write would not fit; the
+// bytes past what is written are left as they are.
 class Writer {
  public:
-  Writer(std::string& out, size_t expected) : out_(out) {
-    const size_t used = out_.size();
-    out_.resize(used + expected);
-    at_ = out_.data() + used;
+  Writer(std::string& buffer, size_t used, size_t expected) : buffer_(buffer) {
+    if (buffer_.size() < used + expected) buffer_.resize(used + expected);
+    at_ = buffer_.data() + used;
   }
   void Put(const char* p, size_t n) {
-    if (static_cast<size_t>(out_.data() + out_.size() - at_) < n) Grow(n);
-    std::memcpy(at_, p, n);
+    Room(n);
+    MoveBytes(at_, p, n);
     at_ += n;
   }
   void Put(std::string_view s) { Put(s.data(), s.size()); }
-  void Put(char c) { Put(&c, 1); }
-  void Finish() { out_.resize(static_cast<size_t>(at_ - out_.data())); }
+  void Put(char c) {
+    Room(1);
+    *at_++ = c;
+  }
+  void PutEncoded(char c) {
+    const EncodedChar& entry = EncodedChars()[static_cast<unsigned char>(c)];
+    Room(sizeof entry.text);
+    std::memcpy(at_, entry.text, sizeof entry.text);
+    at_ += entry.length;
+  }
+  size_t Used() const { return static_cast<size_t>(at_ - buffer_.data()); }
 
  private:
-  void Grow(size_t n) {
-    const size_t used = static_cast<size_t>(at_ - out_.data());
-    out_.resize(std::max(out_.size() * 2, used + n));
-    at_ = out_.data() + used;
+  void Room(size_t n) {
+    if (static_cast<size_t>(buffer_.data() + buffer_.size() - at_) < n) Grow(n);
+  }
+  [[gnu::noinline]] void Grow(size_t n) {
+    const size_t used = Used();
+    buffer_.resize(std::max(buffer_.size() * 2, used + n));
+    at_ = buffer_.data() + used;
   }
 
-  std::string& out_;
+  std::string& buffer_;
   char* at_;
 };
 
-}  // namespace
-
-void AppendTextToHtml(std::string_view text, std::string& out) {
-  const auto& encoded = EncodedChars();
-  Writer writer(out, 2 * text.size() + 16);
-  auto put_encoded = [&encoded, &writer](char c) {
-    writer.Put(encoded[static_cast<unsigned char>(c)]);
+// TextToHtml of `text` written by `writer`, looking at the text 64 bytes at
+// a time as HtmlToTextRaw does; the marks are of the bytes that are not
+// written as they are: "\\", "<", "&", "\"", ">" and those of code 128 or
+// above.
+void TextToHtmlRaw(std::string_view text, Writer& writer) {
+  const char* const in = text.data();
+  const char* const end = in + text.size();
+  const char* r = in;
+  const char* base = in;
+  auto marks = [in, end](const char* at) {
+    return MarkWindow<true, '\\', '<', '&', '"', '>'>(in, at, end);
   };
-  const char* r = text.data();
-  const char* const end = r + text.size();
-  while (r != end) {
-    // A run of characters that are written as they are.
-    const char* stop = FindFirstOf<true, '\\', '<', '&', '"', '>'>(r, end);
-    writer.Put(r, static_cast<size_t>(stop - r));
-    r = stop;
-    if (r == end) break;
-    const char c = *r;
+  std::uint64_t bits = text.empty() ? 0 : marks(base);
+  const char* no_gt = end;
+  const char* no_semicolon = end;
+  for (;;) {
+    if (bits == 0) {
+      if (end - base <= 64 || r == end) break;
+      base = std::max(base + 64, r);
+      bits = marks(base);
+      continue;
+    }
+    const char* q = base + std::countr_zero(bits);
+    bits &= bits - 1;
+    writer.Put(r, static_cast<size_t>(q - r));
+    const char c = *q;
+    r = q + 1;
     if (c == '\\') {
-      if (r + 1 == end) {
+      if (r == end) {
         writer.Put(c);
         break;
       }
-      const char next = r[1];
+      const char next = *r++;
       if (static_cast<unsigned char>(next) < 128 && next != '"' && next != '&' && next != '<' &&
           next != '>') {
-        writer.Put(r, 2);
+        writer.Put(q, 2);
       } else {
         // An escaped markup character or national letter is written as text.
-        put_encoded(next);
+        writer.PutEncoded(next);
       }
-      r += 2;
     } else if (c == '<') {
-      const char* close = Find(r + 1, end, '>');
+      // The closing ">" is the next one marked, or lies beyond the window.
+      const char* close = nullptr;
+      for (std::uint64_t rest = bits; rest != 0; rest &= rest - 1) {
+        const char* at = base + std::countr_zero(rest);
+        if (*at == '>') {
+          close = at;
+          break;
+        }
+      }
+      if (close == nullptr && end - base > 64) {
+        close = FindRemembering(base + 64, end, '>', &no_gt);
+      }
       if (close == nullptr) {
         writer.Put("&lt;");
-        ++r;
         continue;
       }
-      const char* content = r + 1;
-      const std::string_view markup(content, static_cast<size_t>(close - content));
+      const char* content = q + 1;
       r = close + 1;
-      if (markup.empty()) {
+      if (content == close) {
         writer.Put("&lt;&gt;");
-      } else if (markup.front() == '/' || IsComment(content, close) ||
-                 LeadingNameKind(text.data(), content, end) != 0) {
-        writer.Put(content - 1, markup.size() + 2);  // "<" + markup + ">" as written
+      } else if (*content == '/' || IsComment(content, close) ||
+                 LeadingNameKind(in, content, end) != 0) {
+        writer.Put(q, static_cast<size_t>(r - q));  // "<" + content + ">" as written
       } else {
         writer.Put("&lt;");
-        writer.Put(markup);
+        writer.Put(content, static_cast<size_t>(close - content));
         writer.Put("&gt;");
       }
     } else if (c == '&') {
-      const char* semicolon = Find(r + 1, end, ';');
+      const char* semicolon = FindRemembering(r, end, ';', &no_semicolon);
       if (semicolon == nullptr) {
         writer.Put("&amp;");
-        ++r;
         continue;
       }
-      const std::string_view name(r + 1, static_cast<size_t>(semicolon - r - 1));
-      const char* entity = r;
+      const std::string_view name(r, static_cast<size_t>(semicolon - r));
       r = semicolon + 1;
       if (name.empty()) {
         writer.Put("&amp;;");
-      } else if (TVLLCommon::DecodeHtmlEntity(name) != TVLLCommon::kErrorMarker) {
-        writer.Put(entity, name.size() + 2);  // a known entity as written
+      } else if (DecodedEntity(name) >= 0) {
+        writer.Put(q, name.size() + 2);  // a known entity as written
       } else {
         writer.Put("&amp;");
         writer.Put(name);
@@ -540,11 +556,28 @@ void AppendTextToHtml(std::string_view text, std::string& out) {
       }
     } else {
       // A double quote, ">" or a character of code 128 or above.
-      put_encoded(c);
-      ++r;
+      writer.PutEncoded(c);
     }
+    // Forget the marks passed.
+    const auto passed = static_cast<size_t>(r - base);
+    bits = passed >= 64 ? 0 : bits & (~std::uint64_t{0} << passed);
   }
-  writer.Finish();
+  writer.Put(r, static_cast<size_t>(end - r));
+}
+
+}  // namespace
+
+void AppendTextToHtml(std::string_view text, std::string& out) {
+  const size_t used = out.size();
+  Writer writer(out, used, text.size() + text.size() / 2 + 16);
+  TextToHtmlRaw(text, writer);
+  out.resize(writer.Used());
+}
+
+size_t TextToHtmlInto(std::string_view text, std::string& buffer) {
+  Writer writer(buffer, 0, 2 * text.size() + 16);
+  TextToHtmlRaw(text, writer);
+  return writer.Used();
 }
 
 }  // namespace vellorax::vll2

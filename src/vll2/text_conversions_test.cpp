@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -279,6 +280,58 @@ TEST(TextConversionsTest, UnclosedMarkupIsKept) {
     EXPECT_EQ(s, c.to_text);
     if (!c.to_html.empty()) {
       EXPECT_EQ(TVLLScript::TextToHtml(c.text), c.to_html);
+    }
+  }
+}
+
+// Seeded random sequences of appends, cuts and conversions at random marks:
+// the builder (which remembers where a conversion left no backslash, to
+// skip a needless unescape) always holds what plain strings give.
+TEST(TextConversionsTest, BuilderAgreesWithPlainStringsOverAnySequence) {
+  const std::vector<std::string> pieces = {"<div>", "a\\n", "\\", "n", "&#92;", "x", "</span>",
+                                           "\\\\", "&amp;", "\"", "\xE5", "<b>", " "};
+  unsigned seed = 4321;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  for (int round = 0; round < 300; ++round) {
+    TVLLStringBuilder builder;
+    std::string model;
+    for (int step = 0; step < 30; ++step) {
+      const int mark = static_cast<int>(next() % (model.size() + 2)) - 1;
+      const size_t from = mark <= 0 ? 0 : std::min(model.size(), static_cast<size_t>(mark));
+      const std::string head = model.substr(0, from), tail = model.substr(from);
+      switch (next() % 7) {
+        case 0:
+        case 1: {
+          const std::string& piece = pieces[next() % pieces.size()];
+          builder.Append(piece);
+          model += piece;
+          break;
+        }
+        case 2:
+          builder.Truncate(mark);
+          model = head;
+          break;
+        case 3:
+          builder.HtmlToTextFrom(mark);
+          model = head + Reference::HtmlToText(tail);
+          break;
+        case 4:
+          builder.TextToHtmlFrom(mark);
+          model = head + Reference::TextToHtml(tail);
+          break;
+        case 5:
+          builder.UnescapeFrom(mark);
+          model = head + Reference::Unescape(tail);
+          break;
+        default:
+          builder.HtmlToTextAndUnescapeFrom(mark);
+          model = head + Reference::Unescape(Reference::HtmlToText(tail));
+          break;
+      }
+      ASSERT_EQ(builder.Text(), model) << round << " " << step;
     }
   }
 }
