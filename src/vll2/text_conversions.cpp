@@ -81,7 +81,6 @@ inline int LeadingNameKind(const char* begin, const char* p, const char* limit) 
     // down, so that the bytes past it read as zero, which is no letter). A
     // byte is a letter when, with bit 5 set (lower case), it lies in "a".."z".
     constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
     std::uint64_t word;
     if (whole_word) {
       std::memcpy(&word, p, sizeof word);
@@ -89,12 +88,25 @@ inline int LeadingNameKind(const char* begin, const char* p, const char* limit) 
       std::memcpy(&word, limit - 8, sizeof word);
       word >>= 8 * (8 - (limit - p));
     }
+#if defined(__SSE2__)
+    // The letters are the bytes that, with bit 5 set, lie no more than 25
+    // above "a"; the bytes past the word are zero, which is none.
+    const __m128i folded = _mm_or_si128(_mm_cvtsi64_si128(static_cast<long long>(word)),
+                                        _mm_set1_epi8(0x20));
+    const __m128i above_a = _mm_sub_epi8(folded, _mm_set1_epi8('a'));
+    const __m128i letters =
+        _mm_cmpeq_epi8(_mm_min_epu8(above_a, _mm_set1_epi8(25)), above_a);
+    n = static_cast<size_t>(
+        std::countr_zero(~static_cast<unsigned>(_mm_movemask_epi8(letters))));
+#else
+    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
     const std::uint64_t lower = word | (kOnes * 0x20);
     const std::uint64_t low7 = lower & ~kHighs;
     const std::uint64_t at_least_a = low7 + kOnes * (0x80 - 'a');
     const std::uint64_t past_z = low7 + kOnes * (0x80 - 'z' - 1);
     const std::uint64_t letters = at_least_a & ~past_z & ~lower & kHighs;
     n = static_cast<size_t>(std::countr_zero(~letters & kHighs)) / 8;
+#endif
     if (n == 0 || n > kLongestTag) return 0;
     // Clearing bit 5 upper-cases an ASCII letter.
     key = word & ~(kOnes * 0x20) & ((std::uint64_t{1} << (8 * n)) - 1);
@@ -132,6 +144,19 @@ const std::array<EncodedChar, 256>& EncodedChars() {
     return encoded;
   }();
   return table;
+}
+
+// Whether HtmlToText keeps the markup with the (non-empty) content
+// [content, close) as written: it drops comments and recognised tags.
+// REQUIRES: begin <= content < close < end, all in one text; *close is ">".
+inline bool KeepsMarkup(const char* begin, const char* content, const char* close,
+                        const char* end) {
+  if (IsComment(content, close)) return false;
+  const char* name = content;
+  if (*name == '/') ++name;
+  while (name != close && IsBlank(*name)) ++name;
+  // The letters end at the ">" at the latest; reading on is harmless.
+  return LeadingNameKind(begin, name, end) == 0;
 }
 
 // The character DecodeHtmlEntity makes of `name`, or -1 when it makes none.
@@ -302,14 +327,8 @@ size_t HtmlToTextRaw(const char* in, size_t n, char* out, bool& backslash) {
         if (content == close) {
           sink.Byte('<');
           sink.Byte('>');
-        } else if (!IsComment(content, close)) {
-          const char* name = content;
-          if (*name == '/') ++name;
-          while (name != close && IsBlank(*name)) ++name;
-          // The letters end at the ">" at the latest; reading on is harmless.
-          if (LeadingNameKind(in, name, end) == 0) {
-            sink.Bytes(q, static_cast<size_t>(r - q));  // "<" + content + ">"
-          }
+        } else if (KeepsMarkup(in, content, close, end)) {
+          sink.Bytes(q, static_cast<size_t>(r - q));  // "<" + content + ">"
         }
       }
     } else if (c == '\\') {
