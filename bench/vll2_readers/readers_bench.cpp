@@ -177,7 +177,8 @@ const std::vector<std::string>& RecordFieldOutputs() {
       "<div><span class=label>ISBN: </span>978-82-28-80868-1</div>\r\n",
       "<div><span class=label>Other names: </span>\xC5kesson, Kari (illustrator); Berg, Jon "
       "(editor)</div>\r\n",
-      "<div><span class=label>Subjects: </span>Filosofi -- Nord-Norge; Romaner -- Danmark</div>\r\n",
+      "<div><span class=label>Subjects: </span>Filosofi -- Nord-Norge; Romaner -- "
+      "Danmark</div>\r\n",
       "<div><span class=label>Persons named: </span>2</div>\r\n",
       "<div class=id>No. 1000002</div>\r\n"};
   return fields;

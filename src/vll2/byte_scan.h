@@ -167,16 +167,24 @@ inline const char* FindRemembering(const char* from, const char* end, char c,
 }
 
 // Bit i set when base[i] is one of `kChars` (or, with `kHigh`, of code 0x80
-// or above), for i below 64 and below end - base. The bytes before `base` from `text_begin` on may be read (and
-// ignored) to finish a short last block.
+// or above), for i below 64 and below end - base. The bytes before `base`
+// from `text_begin` on may be read (and ignored) to finish a short last block.
 // REQUIRES: text_begin <= base < end, all in one text.
 template <bool kHigh, char... kChars>
-[[gnu::always_inline]] inline std::uint64_t MarkWindow(const char* text_begin, const char* base, const char* end) {
+[[gnu::always_inline]] inline std::uint64_t MarkWindow(const char* text_begin, const char* base,
+                                                       const char* end) {
   using namespace byte_scan_detail;
   const size_t length = end - base < 64 ? static_cast<size_t>(end - base) : 64;
   std::uint64_t marks = 0;
   size_t i = 0;
 #if defined(__SSE2__)
+  if (length == 64) {
+    // The common whole window, without a loop.
+    return std::uint64_t{BlockHits<kHigh, kChars...>(base)} |
+           std::uint64_t{BlockHits<kHigh, kChars...>(base + 16)} << 16 |
+           std::uint64_t{BlockHits<kHigh, kChars...>(base + 32)} << 32 |
+           std::uint64_t{BlockHits<kHigh, kChars...>(base + 48)} << 48;
+  }
   for (; i + 16 <= length; i += 16) {
     marks |= std::uint64_t{BlockHits<kHigh, kChars...>(base + i)} << i;
   }

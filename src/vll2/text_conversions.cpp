@@ -91,13 +91,11 @@ inline int LeadingNameKind(const char* begin, const char* p, const char* limit) 
 #if defined(__SSE2__)
     // The letters are the bytes that, with bit 5 set, lie no more than 25
     // above "a"; the bytes past the word are zero, which is none.
-    const __m128i folded = _mm_or_si128(_mm_cvtsi64_si128(static_cast<long long>(word)),
-                                        _mm_set1_epi8(0x20));
+    const __m128i folded =
+        _mm_or_si128(_mm_cvtsi64_si128(static_cast<long long>(word)), _mm_set1_epi8(0x20));
     const __m128i above_a = _mm_sub_epi8(folded, _mm_set1_epi8('a'));
-    const __m128i letters =
-        _mm_cmpeq_epi8(_mm_min_epu8(above_a, _mm_set1_epi8(25)), above_a);
-    n = static_cast<size_t>(
-        std::countr_zero(~static_cast<unsigned>(_mm_movemask_epi8(letters))));
+    const __m128i letters = _mm_cmpeq_epi8(_mm_min_epu8(above_a, _mm_set1_epi8(25)), above_a);
+    n = static_cast<size_t>(std::countr_zero(~static_cast<unsigned>(_mm_movemask_epi8(letters))));
 #else
     constexpr std::uint64_t kHighs = 0x8080808080808080ull;
     const std::uint64_t lower = word | (kOnes * 0x20);
