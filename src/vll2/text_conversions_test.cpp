@@ -241,7 +241,7 @@ TEST(TextConversionsTest, AgreeWithACharacterByCharacterReading) {
 
 // Every byte value, alone and around markup, escapes and entities, at every
 // length near the 64-byte window edges: the one-pass conversion and unescape
-// equals the two passes read plainly.
+// equals the two passes read plainly, and each conversion its plain reading.
 TEST(TextConversionsTest, OnePassEqualsConvertThenUnescape) {
   const std::vector<std::string> tails = {"<BR>", "\\n", "\\", "&#92;", "&#92;n", "<b\\>",
                                           "&q\\;", "&amp;", "</span>\\n", "<", "&"};
@@ -258,6 +258,7 @@ TEST(TextConversionsTest, OnePassEqualsConvertThenUnescape) {
         s = text;
         HtmlToTextInPlace(s, 0);
         ASSERT_EQ(s, Reference::HtmlToText(text)) << code << " " << tail << " " << fill;
+        ASSERT_EQ(TVLLScript::TextToHtml(text), Reference::TextToHtml(text)) << code << " " << fill;
       }
     }
   }
