@@ -1,11 +1,13 @@
-// FindFirstOf: the hot byte searches of the record navigator and the HTML
-// text conversions. Finds the first byte of a range that is one of a few
-// given characters (and, on request, any byte of 0x80 or above), sixteen
-// bytes at a time where the processor allows it, eight at a time otherwise.
-// Reads only inside [begin, end).
+// The hot byte searches of the record navigator and the HTML text
+// conversions. FindFirstOf finds the first byte of a range that is one of a
+// few given characters (and, on request, any byte of 0x80 or above), sixteen
+// bytes at a time where the processor allows it, eight at a time otherwise;
+// ForEachOf visits every such byte; MarkWindow notes where each of a few
+// characters lies in 64 bytes at once. All read only inside their text.
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -119,6 +121,92 @@ void ForEachOf(const char* begin, const char* end, Visit&& visit) {
     for (; bits != 0; bits &= bits - 1) visit(p + (std::countr_zero(bits) >> shift));
     p += width;
   }
+}
+
+// The first `c` in [from, end), or nullptr.
+inline const char* FindByte(const char* from, const char* end, char c) {
+  const void* hit = std::memchr(from, c, static_cast<size_t>(end - from));
+  return hit == nullptr ? nullptr : static_cast<const char*>(hit);
+}
+
+// Moves `count` bytes from `from` to `to` as memmove does; short moves, the
+// common case, without a call.
+inline void MoveBytes(char* to, const char* from, size_t count) {
+  if (count > 16) {
+    std::memmove(to, from, count);
+  } else if (count >= 8) {
+    // Both loads come before both stores, so overlap does no harm.
+    std::uint64_t head, tail;
+    std::memcpy(&head, from, 8);
+    std::memcpy(&tail, from + count - 8, 8);
+    std::memcpy(to, &head, 8);
+    std::memcpy(to + count - 8, &tail, 8);
+  } else if (count >= 4) {
+    std::uint32_t head, tail;
+    std::memcpy(&head, from, 4);
+    std::memcpy(&tail, from + count - 4, 4);
+    std::memcpy(to, &head, 4);
+    std::memcpy(to + count - 4, &tail, 4);
+  } else if (count != 0) {
+    const char first = from[0], middle = from[count / 2], last = from[count - 1];
+    to[0] = first;
+    to[count / 2] = middle;
+    to[count - 1] = last;
+  }
+}
+
+// The first `c` in [from, end), or nullptr; once there is none from some
+// place on (`*none_from`), asking again from there or later costs nothing,
+// so that a text full of unclosed "<" or "&" still takes linear time.
+inline const char* FindRemembering(const char* from, const char* end, char c,
+                                   const char** none_from) {
+  if (from >= *none_from) return nullptr;
+  const char* hit = FindByte(from, end, c);
+  if (hit == nullptr) *none_from = from;
+  return hit;
+}
+
+// Bit i set when base[i] is one of `kChars` (or, with `kHigh`, of code 0x80
+// or above), for i below 64 and below end - base. The bytes before `base`
+// from `text_begin` on may be read (and ignored) to finish a short last block.
+// REQUIRES: text_begin <= base < end, all in one text.
+template <bool kHigh, char... kChars>
+[[gnu::always_inline]] inline std::uint64_t MarkWindow(const char* text_begin, const char* base,
+                                                       const char* end) {
+  using namespace byte_scan_detail;
+  const size_t length = end - base < 64 ? static_cast<size_t>(end - base) : 64;
+  std::uint64_t marks = 0;
+  size_t i = 0;
+#if defined(__SSE2__)
+  if (length == 64) {
+    // The common whole window, without a loop.
+    return std::uint64_t{BlockHits<kHigh, kChars...>(base)} |
+           std::uint64_t{BlockHits<kHigh, kChars...>(base + 16)} << 16 |
+           std::uint64_t{BlockHits<kHigh, kChars...>(base + 32)} << 32 |
+           std::uint64_t{BlockHits<kHigh, kChars...>(base + 48)} << 48;
+  }
+  for (; i + 16 <= length; i += 16) {
+    marks |= std::uint64_t{BlockHits<kHigh, kChars...>(base + i)} << i;
+  }
+  if (i == length) return marks;
+  // Fewer than 16 bytes are left and they run to `end`.
+  const auto rest = static_cast<unsigned>(length - i);
+  unsigned bits;
+  if (end - text_begin >= 16) {
+    bits = BlockHits<kHigh, kChars...>(end - 16) >> (16 - rest);
+  } else {
+    char block[16] = {};
+    std::memcpy(block, base + i, rest);
+    bits = BlockHits<kHigh, kChars...>(block) & ((1u << rest) - 1);
+  }
+  marks |= std::uint64_t{bits} << i;
+#else
+  (void)text_begin;
+  for (; i < length; ++i) {
+    if (IsWanted<kHigh, kChars...>(base[i])) marks |= std::uint64_t{1} << i;
+  }
+#endif
+  return marks;
 }
 
 }  // namespace vellorax::vll2

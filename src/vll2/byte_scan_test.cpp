@@ -44,5 +44,37 @@ TEST(ByteScanTest, FindsWhatAByteLoopFinds) {
   }
 }
 
+// Windows at every start over texts of every length up to 80 (short texts
+// take the copied last block, longer ones the shifted one): the marks are
+// exactly the wanted bytes of the window, NULs among them.
+TEST(ByteScanTest, WindowMarksWhatAByteLoopFinds) {
+  unsigned seed = 7;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  const std::string alphabet = std::string("ab<>&\\\xFF", 7) + '\0';
+  for (int round = 0; round < 40; ++round) {
+    for (size_t length = 1; length <= 80; ++length) {
+      // Kept in its own allocation so that the sanitizer sees any read past it.
+      std::vector<char> text(length);
+      for (char& c : text) c = alphabet[next() % alphabet.size()];
+      const char* begin = text.data();
+      const char* end = begin + length;
+      for (const char* base = begin; base != end; ++base) {
+        std::uint64_t expected = 0, high = 0;
+        for (size_t i = 0; i < 64 && base + i != end; ++i) {
+          if (base[i] == '<' || base[i] == '\0') expected |= std::uint64_t{1} << i;
+          if (base[i] == '&' || static_cast<unsigned char>(base[i]) >= 0x80) {
+            high |= std::uint64_t{1} << i;
+          }
+        }
+        ASSERT_EQ((MarkWindow<false, '<', '\0'>(begin, base, end)), expected) << round << length;
+        ASSERT_EQ((MarkWindow<true, '&'>(begin, base, end)), high) << round << " " << length;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vellorax::vll2

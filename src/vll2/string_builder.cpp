@@ -19,19 +19,32 @@ size_t Offset(int n) {
 }  // namespace
 
 void TVLLStringBuilder::HtmlToTextFrom(int n) {
-  HtmlToTextInPlace(text_, Offset(n));
+  const size_t from = Offset(n);
+  no_backslash_from_ = HtmlToTextInPlace(text_, from) ? kUnknown : from;
+}
+
+void TVLLStringBuilder::HtmlToTextAndUnescapeFrom(int n) {
+  const size_t from = Offset(n);
+  no_backslash_from_ = HtmlToTextAndUnescapeInPlace(text_, from) ? kUnknown : from;
 }
 
 void TVLLStringBuilder::TextToHtmlFrom(int n) {
   const size_t from = Offset(n);
   if (from >= text_.size()) return;
-  scratch_.assign(text_, from);
+  const std::string_view input = std::string_view(text_).substr(from);
+  const size_t length = TextToHtmlInto(input, scratch_);
+  // The conversion writes no backslash of its own.
+  const bool backslash = input.find('\\') != std::string_view::npos;
   text_.resize(from);
-  AppendTextToHtml(scratch_, text_);
+  text_.append(scratch_.data(), length);
+  no_backslash_from_ = backslash ? kUnknown : from;
 }
 
 void TVLLStringBuilder::UnescapeFrom(int n) {
-  UnescapeInPlace(text_, Offset(n));
+  const size_t from = Offset(n);
+  if (from >= no_backslash_from_) return;
+  UnescapeInPlace(text_, from);
+  no_backslash_from_ = kUnknown;
 }
 
 }  // namespace vellorax::vll2

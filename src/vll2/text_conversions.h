@@ -21,10 +21,21 @@ void AppendHtmlToText(std::string_view text, std::string& out);
 void AppendTextToHtml(std::string_view text, std::string& out);
 void AppendUnescaped(std::string_view text, std::string& out);
 
+// TextToHtml of `text` written at the start of `buffer`, whose size is taken
+// as room to write in (it grows when that is too little and never shrinks, so
+// that a buffer kept for the next call needs no fresh memory); returns the
+// length written.
+// REQUIRES: `text` does not point into `buffer`.
+size_t TextToHtmlInto(std::string_view text, std::string& buffer);
+
 // Convert the characters of `text` from the 0-based byte `from` on, in
 // place (neither result is ever longer than its input). Nothing happens when
-// `from` is at or past the end.
-void HtmlToTextInPlace(std::string& text, size_t from);
+// `from` is at or past the end. The two HTML-to-text forms return false when
+// the converted characters certainly hold no backslash, so that unescaping
+// them would change nothing.
+bool HtmlToTextInPlace(std::string& text, size_t from);
 void UnescapeInPlace(std::string& text, size_t from);
+// HtmlToTextInPlace followed by UnescapeInPlace, in one pass.
+bool HtmlToTextAndUnescapeInPlace(std::string& text, size_t from);
 
 }  // namespace vellorax::vll2

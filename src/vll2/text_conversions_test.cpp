@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -180,15 +181,19 @@ TEST(TextConversionsTest, AgreeWithACharacterByCharacterReading) {
       "<", ">", "&", ";", "\\", "/", "!", "-", " ", "\t", "\n", "n", "\"", "x", "#",
       "BR", "br", "p", "Font", "COMMENT", "TBODYX", "b", "amp", "AMP", "nbsp", "Auml", "#65",
       "#x4", "#1000", "<!--", "-->", "</", "\xE6", "\xC5", "\xA0", "\xD7", "text ", "a=\"1\"",
-      "<BR>", "&amp;", "\\n", "\\<", "\\\xF8", "<>", "&;"};
+      "<BR>", "&amp;", "\\n", "\\<", "\\\xF8", "<>", "&;", std::string(1, '\0'), "&#92;",
+      "&#x5C;", "&#110;", "<a\\n>", "&x\\;", "</div>", "<span class=label>", "\\\\",
+      "abcdefghijklmnopqrstuvwxyz0123456789 abcdefghij", "<tbody >", "< /p>"};
   unsigned seed = 1234;
   auto next = [&seed] {
     seed = seed * 1103515245u + 12345u;
     return (seed >> 16) & 0x7FFF;
   };
-  for (int i = 0; i < 4000; ++i) {
+  for (int i = 0; i < 6000; ++i) {
+    // Mostly field-sized texts, some long enough to span several windows.
     std::string text;
-    for (int k = static_cast<int>(next() % 24); k > 0; --k) text += pieces[next() % pieces.size()];
+    const unsigned count = i % 5 == 0 ? next() % 90 : next() % 24;
+    for (unsigned k = count; k > 0; --k) text += pieces[next() % pieces.size()];
     const std::string prefix = i % 3 == 0 ? "" : "kept <BR> &amp; \\n";
 
     const std::string to_text = Reference::HtmlToText(text);
@@ -222,8 +227,113 @@ TEST(TextConversionsTest, AgreeWithACharacterByCharacterReading) {
     ASSERT_EQ(builder.Text(), prefix + Reference::Unescape(to_text)) << text;
     builder.Clear();
     builder.Append(prefix + text);
+    builder.HtmlToTextAndUnescapeFrom(static_cast<int>(prefix.size()));
+    ASSERT_EQ(builder.Text(), prefix + Reference::Unescape(to_text)) << text;
+    s = prefix + text;
+    HtmlToTextAndUnescapeInPlace(s, prefix.size());
+    ASSERT_EQ(s, prefix + Reference::Unescape(to_text)) << text;
+    builder.Clear();
+    builder.Append(prefix + text);
     builder.TextToHtmlFrom(static_cast<int>(prefix.size()));
     ASSERT_EQ(builder.Text(), prefix + to_html) << text;
+  }
+}
+
+// Every byte value, alone and around markup, escapes and entities, at every
+// length near the 64-byte window edges: the one-pass conversion and unescape
+// equals the two passes read plainly, and each conversion its plain reading.
+TEST(TextConversionsTest, OnePassEqualsConvertThenUnescape) {
+  const std::vector<std::string> tails = {"<BR>", "\\n", "\\", "&#92;", "&#92;n", "<b\\>",
+                                          "&q\\;", "&amp;", "</span>\\n", "<", "&"};
+  for (int code = 0; code < 256; ++code) {
+    for (const std::string& tail : tails) {
+      for (size_t fill : {0u, 1u, 15u, 16u, 55u, 62u, 63u, 64u, 65u, 127u, 128u, 200u}) {
+        std::string text(fill, static_cast<char>(code));
+        text += tail;
+        text += static_cast<char>(code);
+        const std::string expected = Reference::Unescape(Reference::HtmlToText(text));
+        std::string s = text;
+        HtmlToTextAndUnescapeInPlace(s, 0);
+        ASSERT_EQ(s, expected) << code << " " << tail << " " << fill;
+        s = text;
+        HtmlToTextInPlace(s, 0);
+        ASSERT_EQ(s, Reference::HtmlToText(text)) << code << " " << tail << " " << fill;
+        ASSERT_EQ(TVLLScript::TextToHtml(text), Reference::TextToHtml(text)) << code << " " << fill;
+      }
+    }
+  }
+}
+
+// Many unclosed "<" and "&" are kept as they are, one look-ahead each at
+// most (the search for a closer is not repeated from every one of them).
+TEST(TextConversionsTest, UnclosedMarkupIsKept) {
+  const struct {
+    std::string text, to_text, to_html;
+  } cases[] = {
+      {std::string(200000, '<'), std::string(200000, '<'), ""},
+      {std::string(200000, '&'), std::string(200000, '&'), ""},
+      {std::string(100000, '<') + ">", std::string(99999, '<') + "<>", ""},
+      {"&" + std::string(100, 'x'), "&" + std::string(100, 'x'), "&amp;" + std::string(100, 'x')},
+  };
+  for (const auto& c : cases) {
+    std::string s = c.text;
+    HtmlToTextAndUnescapeInPlace(s, 0);
+    EXPECT_EQ(s, c.to_text);
+    if (!c.to_html.empty()) {
+      EXPECT_EQ(TVLLScript::TextToHtml(c.text), c.to_html);
+    }
+  }
+}
+
+// Seeded random sequences of appends, cuts and conversions at random marks:
+// the builder (which remembers where a conversion left no backslash, to
+// skip a needless unescape) always holds what plain strings give.
+TEST(TextConversionsTest, BuilderAgreesWithPlainStringsOverAnySequence) {
+  const std::vector<std::string> pieces = {"<div>", "a\\n", "\\", "n", "&#92;", "x", "</span>",
+                                           "\\\\", "&amp;", "\"", "\xE5", "<b>", " "};
+  unsigned seed = 4321;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  for (int round = 0; round < 300; ++round) {
+    TVLLStringBuilder builder;
+    std::string model;
+    for (int step = 0; step < 30; ++step) {
+      const int mark = static_cast<int>(next() % (model.size() + 2)) - 1;
+      const size_t from = mark <= 0 ? 0 : std::min(model.size(), static_cast<size_t>(mark));
+      const std::string head = model.substr(0, from), tail = model.substr(from);
+      switch (next() % 7) {
+        case 0:
+        case 1: {
+          const std::string& piece = pieces[next() % pieces.size()];
+          builder.Append(piece);
+          model += piece;
+          break;
+        }
+        case 2:
+          builder.Truncate(mark);
+          model = head;
+          break;
+        case 3:
+          builder.HtmlToTextFrom(mark);
+          model = head + Reference::HtmlToText(tail);
+          break;
+        case 4:
+          builder.TextToHtmlFrom(mark);
+          model = head + Reference::TextToHtml(tail);
+          break;
+        case 5:
+          builder.UnescapeFrom(mark);
+          model = head + Reference::Unescape(tail);
+          break;
+        default:
+          builder.HtmlToTextAndUnescapeFrom(mark);
+          model = head + Reference::Unescape(Reference::HtmlToText(tail));
+          break;
+      }
+      ASSERT_EQ(builder.Text(), model) << round << " " << step;
+    }
   }
 }
 
