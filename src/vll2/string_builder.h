@@ -37,8 +37,12 @@ class TVLLStringBuilder {
   }
   void Reserve(size_t n) { text_.reserve(n); }
   // The characters themselves, for rewriting them in place (followed by
-  // Truncate when the text shrinks).
-  char* MutableData() { return text_.data(); }
+  // Truncate when the text shrinks). Forgets what conversions found, as the
+  // rewrite may put a backslash anywhere.
+  char* MutableData() {
+    no_backslash_from_ = kUnknown;
+    return text_.data();
+  }
 
   // Convert the characters after the first `n` (all when n <= 0, none when
   // n >= Length) in place, as TVLLScript::HtmlToText, TVLLScript::TextToHtml

@@ -154,10 +154,10 @@ TVLLStatus TVLLTagCommand::DoExecute() {
   // Converted where it stands; unescaping changes only backslash pairs.
   if (Context().Html()) {
     Output().TextToHtmlFrom(s);
+    Output().UnescapeFrom(s);
   } else {
-    Output().HtmlToTextFrom(s);
+    Output().HtmlToTextAndUnescapeFrom(s);
   }
-  Output().UnescapeFrom(s);
   return status;
 }
 
