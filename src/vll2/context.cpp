@@ -21,6 +21,40 @@ const TVLLMarc& TVLLContext::RecordIndex(const TVLLString& record) {
   return *record_index_;
 }
 
+void TVLLContext::ResetForRun(TVLLWorkSpace* work_space, std::string_view record) {
+  if (TVLLString* kept = PrepareRun(work_space)) {
+    kept->Assign(record);
+  } else {
+    objects_.SetObject("marc", std::make_unique<TVLLString>(std::string(record)));
+  }
+}
+
+void TVLLContext::ResetForRun(TVLLWorkSpace* work_space, std::string&& record) {
+  if (TVLLString* kept = PrepareRun(work_space)) {
+    kept->SetValue(std::move(record));
+  } else {
+    objects_.SetObject("marc", std::make_unique<TVLLString>(std::move(record)));
+  }
+}
+
+TVLLString* TVLLContext::PrepareRun(TVLLWorkSpace* work_space) {
+  output_.Clear();
+  work_space_ = work_space;
+  language_.clear();
+  html_ = false;
+  ClearError();
+  depth_ = 0;
+  levels_entered_ = 0;
+  aborted_ = false;
+  marc_known_ = false;
+  index_source_ = nullptr;
+  TVLLString* kept = objects_.Count() == 1 && objects_.Name(0) == "marc"
+                         ? AsText(objects_.Object(0))
+                         : nullptr;
+  if (kept == nullptr) objects_.Clear();
+  return kept;
+}
+
 TVLLObject* TVLLContext::GetObject(std::string_view name) const {
   return objects_.Find(name);
 }

@@ -36,6 +36,12 @@ class TVLLContext {
     return objects_;
   }
   void SetObject(std::string_view name, std::unique_ptr<TVLLObject> obj);
+  // Makes the context what a fresh one is, with only the text value `record`
+  // under "marc" (reusing the memory of the last run's record where it can),
+  // for a run on `work_space`.
+  void ResetForRun(TVLLWorkSpace* work_space, std::string_view record);
+  // The same, taking over `record`.
+  void ResetForRun(TVLLWorkSpace* work_space, std::string&& record);
   // Looks in Objects only; nullptr when absent.
   TVLLObject* GetObject(std::string_view name) const;
   // GetObject("marc"), the record every tag and count command asks for,
@@ -92,6 +98,9 @@ class TVLLContext {
   bool Aborted() const { return aborted_; }
 
  private:
+  // ResetForRun but the record: the kept "marc" text value, or null (the
+  // objects are then emptied).
+  TVLLString* PrepareRun(TVLLWorkSpace* work_space);
   // The limits of EnterLevel: records why the level is refused; false.
   bool RefuseLevel(std::string_view where, std::string_view detail);
 

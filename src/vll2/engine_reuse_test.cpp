@@ -113,6 +113,30 @@ TEST(EngineReuseTest, FailuresAreReportedOnEveryRun) {
   }
 }
 
+// Records of one length in turn, given as engine text: the kept record copy
+// reuses its memory, and nothing read from one record may serve the next.
+TEST(EngineReuseTest, RecordsOfOneLengthFollowingEachOther) {
+  TVLL2W engine;
+  Define(engine, false);
+  const std::string records[] = {
+      "*001  $a1\n*24510$aFirst$bone\n*7001 $aAnna$4aut\n^",
+      "*001  $a2\n*24500$aOther$btwo\n*7001 $aBera$4ill\n^",
+      "*001  $a3\n*7001 $aCarl$4edt\n*24510$aThird$bsix\n^",
+  };
+  for (int round = 0; round < 2; ++round) {
+    for (const std::string& record : records) {
+      ASSERT_EQ(record.size(), records[0].size());
+      TVLL2W fresh;
+      Define(fresh, false);
+      for (const char* run : kRuns) {
+        EXPECT_EQ(engine.Execute(run, record, false), fresh.Execute(run, record, false))
+            << run << " " << record;
+      }
+    }
+  }
+  EXPECT_EQ(engine.Execute("self", records[1], false), "Bera (illustrator)");
+}
+
 TEST(EngineReuseTest, ARegistrationMadeBetweenRunsIsUsedAtOnce) {
   TVLL2W engine;
   Define(engine, false);

@@ -125,10 +125,23 @@ void TVLL2W::AddDefinitionLines(std::string_view AName, const std::string& type,
 
 std::string TVLL2W::Execute(std::string_view AName, std::string_view ARecord, bool AFix) {
   try {
-    TVLLContext context;
-    context.SetWorkSpace(work_space_.get());
-    context.SetObject("marc", std::make_unique<TVLLString>(AFix ? common::RepairRecordText(ARecord)
-                                                                : std::string(ARecord)));
+    // The kept context when no run holds it (a run of this engine calling it
+    // again gets a fresh one); given back however the run ends.
+    std::unique_ptr<TVLLContext> owned =
+        spare_context_ ? std::move(spare_context_) : std::make_unique<TVLLContext>();
+    struct GiveBack {
+      std::unique_ptr<TVLLContext>& spare;
+      std::unique_ptr<TVLLContext>& owned;
+      ~GiveBack() {
+        if (!spare) spare = std::move(owned);
+      }
+    } give_back{spare_context_, owned};
+    TVLLContext& context = *owned;
+    if (AFix) {
+      context.ResetForRun(work_space_.get(), common::RepairRecordText(ARecord));
+    } else {
+      context.ResetForRun(work_space_.get(), ARecord);
+    }
     context.SetHtml(html_);
     // A display is mostly a few hundred bytes: no regrowing on the way there.
     context.Output().Reserve(1024);

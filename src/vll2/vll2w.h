@@ -11,6 +11,7 @@
 
 namespace vellorax::vll2 {
 
+class TVLLContext;
 class TVLLWorkSpace;
 
 // A failure that leaves the engine; what() is the exact message.
@@ -51,6 +52,10 @@ class TVLL2W {
                           std::string_view ACommand);
 
   std::unique_ptr<TVLLWorkSpace> work_space_;
+  // The context of the last run, made ready for the next one so that its
+  // memory (record copy, record index) serves record after record; taken
+  // while a run uses it.
+  std::unique_ptr<TVLLContext> spare_context_;
   bool debug_ = false;
   bool html_ = false;
 };

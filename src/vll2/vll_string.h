@@ -39,6 +39,11 @@ class TVLLString : public TVLLObject {
     value_ = std::move(value);
     ++changes_;
   }
+  // SetValue with a copy of `value`, reusing the memory held.
+  void Assign(std::string_view value) {
+    value_.assign(value);
+    ++changes_;
+  }
   // How often SetValue was called: lets a reader keep what it derived.
   unsigned Changes() const { return changes_; }
 
