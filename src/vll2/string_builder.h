@@ -12,6 +12,7 @@ namespace vellorax::vll2 {
 class TVLLStringBuilder {
  public:
   void Append(std::string_view s) {
+    if (s.empty()) return;
     text_.append(s);
     no_backslash_from_ = kUnknown;
   }

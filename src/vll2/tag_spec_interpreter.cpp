@@ -43,6 +43,7 @@ std::string ErrorInScript(std::string_view text) {
 }  // namespace
 
 void TVLLTagCommand::WritePending() {
+  if (pending_.empty()) return;
   const TVLLConvertedText* known = pending_.known();
   if (note_written_ && known != nullptr && !known->unchanged) {
     NoteWritten(Output().Length(), pending_.view(), known);
