@@ -334,6 +334,26 @@ void TVLLTagCommand::_EvalParams(const TVLLTagCall& call, TVLLParams& result) {
       result[i] = call.trimmed[i];
       continue;
     }
+    const std::vector<TVLLTagOp>& ops = level->Ops();
+    if (ops.size() == 1 && ops[0].kind == Kind::kSubfield) {
+      // A lone subfield reference ("$4"), the usual parameter: what running
+      // its level would write, read from the navigator without writing it.
+      result[i] = call.trimmed[i];
+      TVLLNestingGuard guard(Context(), kWhereProcess, "_Process");
+      if (!guard.Entered()) continue;
+      last_code_ = ' ';
+      if (marc_ == nullptr) continue;
+      const TVLLTagOp& op = ops[0];
+      last_code_ = op.code;
+      if (!marc_->FindFirstSubfield(op.code)) continue;
+      if (op.start != 0 && op.count != 0) {
+        const std::string part = marc_->SubfieldPart(op.start, op.count);
+        if (!part.empty()) result[i] = TVLLCommon::TrimControl(part);
+      } else if (const std::string_view value = marc_->SubfieldView(); !value.empty()) {
+        result[i] = TVLLCommon::TrimControl(value);
+      }
+      continue;
+    }
     TVLLPendingText saved;
     saved.swap(pending_);
     const int m = Output().Length();

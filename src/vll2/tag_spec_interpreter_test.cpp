@@ -141,6 +141,27 @@ TEST_F(TagSpecTest, CallParametersAreEvaluatedAndTrimmed) {
   EXPECT_EQ(Run("#t(041)", record).output, "[nor]");
 }
 
+// A parameter that is one subfield reference is read straight from the
+// navigator; it must give what the same reference run as a block gives,
+// including where the walk through the field's subfields stands afterwards.
+TEST_F(TagSpecTest, LoneSubfieldParametersEqualTheirBlocks) {
+  constexpr std::string_view record = "*24510$a Main $aSecond$bSub\n$4aut\n^";
+  const char* params[] = {"$a", "$b", "$4", "$?"};
+  for (const char* param : params) {
+    const std::string tail = ", >)|$a|$b|$a}";
+    ws_.AddTagSpec("245", "{#txt(<, " + std::string(param) + tail);
+    const CallResult lone = Run("#t(245)", record);
+    ws_.AddTagSpec("245", "{#txt(<, {" + std::string(param) + "}" + tail);
+    const CallResult block = Run("#t(245)", record);
+    EXPECT_EQ(lone.output, block.output) << param;
+    EXPECT_EQ(lone.status, block.status) << param;
+    EXPECT_NE(lone.output.find('|'), std::string::npos) << param << ": " << lone.output;
+  }
+  // One that finds nothing stays as its own text, as a block would.
+  ws_.AddTagSpec("245", "{#txt(<, $x, >)|$a}");
+  EXPECT_EQ(Run("#t(245)", record).output, "<$x>| Main ");
+}
+
 TEST_F(TagSpecTest, SyntaxErrorsRecordTheLevelText) {
   const char* specs[] = {
       "$a ?",         // conditional without condition
