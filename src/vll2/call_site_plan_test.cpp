@@ -128,6 +128,21 @@ TEST_F(CallSitePlanTest, ASpecificationChangedBetweenRunsIsUsedAtOnce) {
   EXPECT_EQ(RunScript("#t(<, 24510, >)"), "0|<Sub Main>");
 }
 
+// A named specification is remembered where it is used, and followed when
+// it is registered again or its text changes.
+TEST_F(CallSitePlanTest, ANamedSpecificationChangedBetweenRunsIsUsedAtOnce) {
+  ws_.AddTagSpec("&n", "{$a}");
+  ws_.AddTagSpec("24510", "{[&n]}");
+  const std::string script = "#t(, 24510, )";
+  EXPECT_EQ(RunScript(script), "0|[Main]");
+  EXPECT_EQ(RunScript(script), "0|[Main]");
+  ws_.AddTagSpec("&n", "{$b}");
+  EXPECT_EQ(RunScript(script), "0|[Sub]");
+  const TVLLNamedObjectList& specs = ws_.TagSpecs();
+  AsText(specs.Object(specs.IndexOf("&n")))->SetValue("{$a $b}");
+  EXPECT_EQ(RunScript(script), "0|[Main Sub]");
+}
+
 TEST_F(CallSitePlanTest, AKeyAddedToTheDefaultTextGroupIsUsedAtOnce) {
   const std::string script = "#count(, 700, )#t(, 2451, )";
   EXPECT_EQ(RunScript(script), "0|2Main |2 2");

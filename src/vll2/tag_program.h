@@ -24,7 +24,9 @@
 namespace vellorax::vll2 {
 
 class TVLLScript;
+class TVLLString;
 class TVLLTagLevel;
+class TVLLWorkSpace;
 
 // A text-group reference as read ("%group.key.language%" and shorter forms)
 // and its own text, which is written between "?" when no text is found.
@@ -98,6 +100,16 @@ struct TVLLTagOp {
   std::unique_ptr<TVLLTagCondition> condition;
   // kLiteral, and kQuoted written as it stands: `text` converted.
   std::unique_ptr<TVLLConvertedText> as_text;
+  // kNamedSpec: what the name found last time, right while the workspace's
+  // registrations (CommandsVersion) and the specification's text are as then.
+  struct NamedFound {
+    const TVLLWorkSpace* work_space = nullptr;
+    std::uint64_t version = 0;
+    const TVLLString* source = nullptr;
+    unsigned source_changes = 0;
+    const TVLLTagLevel* level = nullptr;
+  };
+  mutable NamedFound named;
 };
 
 // "operand [operator operand]" of a conditional, as read.

@@ -200,10 +200,25 @@ bool TVLLTagCommand::_Ampersand(const TVLLTagOp& op) {
     pending_.AppendStable(Context().Html() ? op.text : op.alt);
     return true;
   }
-  std::shared_ptr<const TVLLTagLevel> hold;
-  const TVLLTagLevel* named = WorkSpace() ? WorkSpace()->GetTagProgram(op.text, hold) : nullptr;
-  // The pending text may keep views of its literals: it lives for the run.
-  if (hold) run_holds_.push_back(std::move(hold));
+  const TVLLTagLevel* named = nullptr;
+  const TVLLWorkSpace* ws = WorkSpace();
+  TVLLTagOp::NamedFound& found = op.named;
+  if (ws != nullptr && found.work_space == ws && found.version == ws->CommandsVersion() &&
+      found.source != nullptr && found.source->Changes() == found.source_changes) {
+    named = found.level;
+  } else if (ws != nullptr) {
+    std::shared_ptr<const TVLLTagLevel> hold;
+    const TVLLString* source = nullptr;
+    named = ws->GetTagProgram(op.text, hold, &source);
+    if (hold) {
+      // Read anew for this run: the pending text may keep views of its
+      // literals, so it lives for the run.
+      run_holds_.push_back(std::move(hold));
+      found = {};
+    } else {
+      found = {ws, ws->CommandsVersion(), source, source ? source->Changes() : 0u, named};
+    }
+  }
   if (!named) {
     WriteRaw("?&");
     WriteRaw(op.text);
