@@ -66,9 +66,17 @@ TVLLStatus TVLLTagCommand::_Process(const TVLLTagLevel& level) {
   if (!guard.Entered()) return kStatusSyntax;
 
   last_code_ = ' ';
+  const std::vector<TVLLTagOp>& ops = level.Ops();
+  if (ops.size() == 1 && ops[0].kind == Kind::kBlock) {
+    // A registered specification is one block: the loop below would run it
+    // and then write what it left pending.
+    const TVLLStatus status = _Process(*ops[0].level);
+    WritePending();
+    return status;
+  }
   TVLLStatus status = kStatusOk;
   bool ok = true;
-  for (const TVLLTagOp& op : level.Ops()) {
+  for (const TVLLTagOp& op : ops) {
     if (status != kStatusOk || !ok) break;
     switch (op.kind) {
       case Kind::kLiteral:
