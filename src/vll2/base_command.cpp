@@ -33,6 +33,7 @@ std::unique_ptr<TVLLBaseCommand> TVLLBaseCommand::Clone() const {
 }
 
 std::unique_ptr<TVLLBaseCommand> TVLLBaseCommand::TakeClone() const {
+  if (ready_clone_) return std::move(ready_clone_);
   if (spare_clones_.empty()) return Clone();
   std::unique_ptr<TVLLBaseCommand> clone = std::move(spare_clones_.back());
   spare_clones_.pop_back();
@@ -40,6 +41,10 @@ std::unique_ptr<TVLLBaseCommand> TVLLBaseCommand::TakeClone() const {
 }
 
 void TVLLBaseCommand::ReturnClone(std::unique_ptr<TVLLBaseCommand> clone) const {
+  if (!ready_clone_) {
+    ready_clone_ = std::move(clone);
+    return;
+  }
   // A few are enough: more are in use at once only while a command calls itself.
   if (spare_clones_.size() < kSpareClones) spare_clones_.push_back(std::move(clone));
 }
