@@ -1,11 +1,11 @@
 #include "vll2/marc.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <utility>
-#include <vector>
 
 #include "common/strings.h"
 #include "vll2/byte_scan.h"
@@ -24,8 +24,19 @@ inline bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+// The ASCII letters and digits, looked up rather than compared in the
+// index pass.
+constexpr std::array<bool, 256> kAsciiAlnum = [] {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 256; ++c) {
+    table[static_cast<size_t>(c)] =
+        (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  }
+  return table;
+}();
+
 inline bool IsAsciiAlnum(char c) {
-  return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  return kAsciiAlnum[static_cast<unsigned char>(c)];
 }
 
 inline int Size(std::string_view text) {
@@ -70,63 +81,7 @@ std::string Part(std::string_view s, int start, int count) {
   return common::Copy(s, start, count);
 }
 
-// A list of positions kept on the stack while a record has few of them.
-class PositionList {
- public:
-  void Add(int p) {
-    if (size_ < kStack) {
-      stack_[size_++] = p;
-      return;
-    }
-    if (heap_.empty()) heap_.assign(stack_, stack_ + kStack);
-    heap_.push_back(p);
-    ++size_;
-  }
-  int size() const { return size_; }
-  // REQUIRES: no Add after the first call.
-  const int* data() const { return size_ <= kStack ? stack_ : heap_.data(); }
-
- private:
-  static constexpr int kStack = 512;
-  int stack_[kStack];
-  std::vector<int> heap_;
-  int size_ = 0;
-};
-
 }  // namespace
-
-struct TVLLMarc::Index {
-  struct Field {
-    int pos;
-    int chain_begin;  // its subfields: chain[chain_begin, chain_end)
-    int chain_end;
-    std::uint64_t tag;  // PackTag
-  };
-  struct Subfield {
-    int pos;
-    // Position just after the data: the first line break, subfield start or
-    // field start after the first data character (or length + 1).
-    int data_end;
-    char code;  // the character after the "$", or '\0' at the end of the text
-  };
-  // Slot 0 stands for position 1, where the first search starts whether or
-  // not a field starts there; then every other position where IsFieldStart
-  // holds, in order.
-  std::vector<Field> fields;
-  // For each field the subfields that FindFirstSubfield("?") and
-  // FindNextSubfield would visit, in order.
-  std::vector<Subfield> chain;
-  // Fields from which a next field is still looked for (MayHaveNextField);
-  // they come first, so this is a count.
-  int reachable = 0;
-
-  // Start of the first field after position `f`, or length + 1.
-  int FieldEnd(int f, int length) const {
-    const auto after = std::upper_bound(fields.begin(), fields.end(), f,
-                                        [](int p, const Field& field) { return p < field.pos; });
-    return after == fields.end() ? length + 1 : after->pos;
-  }
-};
 
 TVLLMarc::TVLLMarc(std::string text) : owned_(std::move(text)), text_(owned_) {}
 
@@ -160,8 +115,17 @@ bool TVLLMarc::TagMatches(std::string_view text, int f, std::string_view pattern
   return true;
 }
 
-inline TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
+TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
   Pattern compiled;
+  // The usual pattern, three tag digits, without the general loop.
+  if (pattern.size() == 3 && IsDigit(pattern[0]) && IsDigit(pattern[1]) && IsDigit(pattern[2])) {
+    compiled.mask = 0xFFFFFF | (std::uint64_t{0x7} << 40);
+    compiled.value = static_cast<unsigned char>(pattern[0]) |
+                     (std::uint64_t{static_cast<unsigned char>(pattern[1])} << 8) |
+                     (std::uint64_t{static_cast<unsigned char>(pattern[2])} << 16) |
+                     (std::uint64_t{0x7} << 40);
+    return compiled;
+  }
   // Bit i: character i must exist (and, unless it is "?", equal).
   std::uint64_t needed = 0;
   const size_t n = std::min<size_t>(pattern.size(), 5);
@@ -179,101 +143,115 @@ inline TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
   return compiled;
 }
 
+void TVLLMarc::Reset(std::string_view text) {
+  owned_.clear();
+  text_ = text;
+  pattern_ = {};
+  field_ = 0;
+  field_slot_ = 0;
+  code_ = '\0';
+  subfield_ = 0;
+  subfield_slot_ = -1;
+  indexed_ = false;
+  // An index another navigator still reads stays as it is.
+  if (index_ && index_.use_count() > 1) index_.reset();
+}
+
 void TVLLMarc::ShareIndex(const TVLLMarc& other) {
   if (other.text_.data() != text_.data() || other.text_.size() != text_.size()) return;
   other.GetIndex();
   index_ = other.index_;
+  indexed_ = true;
 }
 
 const TVLLMarc::Index& TVLLMarc::BuildIndex() const {
-  auto index = std::make_shared<Index>();
-  const int length = Size(text_);
-  if (length == 0) {
-    index_ = std::move(index);
-    return *index_;
-  }
-  const char* data = text_.data();
-  auto& fields = index->fields;
+  // Only an index no other navigator reads is filled again.
+  if (!index_ || index_.use_count() > 1) index_ = std::make_shared<Index>();
+  FillIndex(text_, *index_);
+  indexed_ = true;
+  return *index_;
+}
+
+// One pass over the line breaks, "*" and "$" of the text. Fields and the
+// subfields of each are found in order as the walks of FindNextTag and
+// FindNextSubfield find them. A subfield's data stays open until the first
+// end after its first data character: a line break, a field start, a "$"
+// that starts a subfield wherever it stands, or the "$" right after the
+// indicators of the subfield's own field.
+void TVLLMarc::FillIndex(std::string_view text, Index& index) {
+  auto& fields = index.fields;
+  auto& chain = index.chain;
+  fields.clear();
+  chain.clear();
+  index.reachable = 0;
+  const int length = Size(text);
+  if (length == 0) return;
   fields.reserve(static_cast<size_t>(length / 32 + 4));
-  // Every "$" after position 1 that starts a subfield wherever it stands,
-  // and every line break.
-  PositionList sub_list;
-  PositionList break_list;
-  // Until the chains are made, chain_begin holds the number of such "$"
-  // before the field.
-  fields.push_back({1, 0, 0, PackTag(text_, 1)});
-  // Only a "*" can start a field and only a "$" a subfield.
+  chain.reserve(static_cast<size_t>(length / 12 + 4));
+  fields.push_back({PackTag(text, 1), 1, 0, 0});
+  int f = 1;         // the field being walked
+  int last = 1;      // its last subfield so far, or f
+  size_t open = 0;   // chain[0, open) have their data end
+  // Ends the data of the open subfields that an end at `e` ends.
+  auto end_data = [&chain, &open](int e) {
+    for (; open < chain.size() && chain[open].pos + 3 <= e; ++open) {
+      Subfield& sub = chain[open];
+      if (sub.data_length == 0) sub.data_length = e - sub.pos - 2;
+    }
+  };
+  const char* data = text.data();
   ForEachOf<'*', '$', '\n', '\r'>(data + 1, data + length, [&](const char* hit) {
     const int p = static_cast<int>(hit - data) + 1;
     if (*hit == '$') {
-      if (IsLaterSubfieldStart(text_, p)) sub_list.Add(p);
+      if (IsLaterSubfieldStart(text, p)) {
+        end_data(p);
+      } else if (p == f + 6) {
+        // A subfield start of this field only: ends only this field's data
+        // (that of subfields inside its tag and indicators).
+        for (size_t k = chain.size(); k > open && chain[k - 1].pos > f; --k) {
+          Subfield& sub = chain[k - 1];
+          if (sub.pos + 3 <= p && sub.data_length == 0) sub.data_length = p - sub.pos - 2;
+        }
+      } else {
+        return;
+      }
+      // No further subfield is looked for within two characters of the end.
+      if (last + 2 < length) {
+        chain.push_back({p, std::min(p + 1, length), 0, At(text, p + 1)});
+        last = p;
+      }
     } else if (*hit != '*') {
-      break_list.Add(p);
-    } else if (IsFieldStart(text_, p)) {
-      fields.push_back({p, sub_list.size(), 0, PackTag(text_, p)});
+      end_data(p);
+    } else if (IsFieldStart(text, p)) {
+      end_data(p);
+      fields.back().chain_end = static_cast<int>(chain.size());
+      fields.push_back({PackTag(text, p), p, static_cast<int>(chain.size()), 0});
+      f = last = p;
     }
   });
-  const int* subs = sub_list.data();
-  const int subs_count = sub_list.size();
-  const int* breaks = break_list.data();
-  const int breaks_count = break_list.size();
-  int b = 0;  // the first line break not before the current data
-  while (index->reachable < static_cast<int>(fields.size()) &&
-         MayHaveNextField(text_, fields[index->reachable].pos)) {
-    ++index->reachable;
+  fields.back().chain_end = static_cast<int>(chain.size());
+  // The rest runs to the end of the text.
+  for (; open < chain.size(); ++open) {
+    Subfield& sub = chain[open];
+    if (sub.data_length == 0) sub.data_length = std::max(0, length - sub.pos - 1);
   }
-
-  // Walk each field's subfields as NextSubfield does, once for all codes.
-  auto& chain = index->chain;
-  chain.reserve(static_cast<size_t>(subs_count) + fields.size());
-  for (size_t i = 0; i < fields.size(); ++i) {
-    const int f = fields[i].pos;
-    const bool last = i + 1 == fields.size();
-    const int field_end = last ? length + 1 : fields[i + 1].pos;
-    int k = fields[i].chain_begin;
-    const int k_end = last ? subs_count : fields[i + 1].chain_begin;
-    // The "$" right after the indicators starts a subfield whatever follows.
-    const int first = f + 6;
-    const bool first_is_dollar = At(text_, first) == '$';
-    fields[i].chain_begin = static_cast<int>(chain.size());
-    // s >= f >= 1 throughout.
-    for (int s = f; s + 2 < length;) {
-      while (k < k_end && subs[k] <= s) ++k;
-      int next = k < k_end ? subs[k] : field_end;
-      if (first_is_dollar && first > s && first < next) next = first;
-      // A field start comes first: the field ends.
-      if (next >= field_end) break;
-      s = next;
-      // The data's end is looked for from its second character on: up to a
-      // field start (at the field's end unless that comes too early), a
-      // subfield start by either rule, or a line break.
-      int data_end = field_end >= s + 3 ? field_end : index->FieldEnd(s + 2, length);
-      int g = k;
-      while (g < subs_count && subs[g] < s + 3) ++g;
-      if (g < subs_count) data_end = std::min(data_end, subs[g]);
-      if (first_is_dollar && first >= s + 3) data_end = std::min(data_end, first);
-      while (b < breaks_count && breaks[b] < s + 3) ++b;
-      if (b < breaks_count) data_end = std::min(data_end, breaks[b]);
-      chain.push_back({s, data_end, At(text_, s + 1)});
-    }
-    fields[i].chain_end = static_cast<int>(chain.size());
+  int reachable = static_cast<int>(fields.size());
+  while (reachable > 0 && !MayHaveNextField(text, fields[static_cast<size_t>(reachable - 1)].pos)) {
+    --reachable;
   }
-  index_ = std::move(index);
-  return *index_;
+  index.reachable = reachable;
 }
 
 inline TVLLMarc::Found TVLLMarc::MatchingFieldAfter(const Found& from,
                                                    const Pattern& pattern) const {
   if (!MayHaveNextField(text_, from.pos)) return {};
   const Index& index = GetIndex();
-  const auto& fields = index.fields;
+  const Field* fields = index.fields.data();
   // The next field is looked for only from fields with more than 16
   // characters after them, so the walk ends one past the reachable ones.
-  const size_t limit = std::min(fields.size(), static_cast<size_t>(index.reachable) + 1);
-  for (size_t slot = static_cast<size_t>(from.slot) + 1; slot < limit; ++slot) {
-    if ((fields[slot].tag & pattern.mask) == pattern.value) {
-      return {fields[slot].pos, static_cast<int>(slot)};
-    }
+  const int limit = std::min(static_cast<int>(index.fields.size()), index.reachable + 1);
+  for (int slot = from.slot + 1; slot < limit; ++slot) {
+    if ((fields[slot].tag & pattern.mask) == pattern.value) return {fields[slot].pos, slot};
   }
   return {};
 }
@@ -306,45 +284,6 @@ bool TVLLMarc::FindNextTag() {
   return field_ != 0;
 }
 
-inline int TVLLMarc::MatchingSubfield(int slot, int k, char code) const {
-  const Index& index = GetIndex();
-  const int k_end = index.fields[static_cast<size_t>(slot)].chain_end;
-  if (code == '?') return k < k_end ? k : -1;
-  for (; k < k_end; ++k) {
-    if (index.chain[static_cast<size_t>(k)].code == code) return k;
-  }
-  return -1;
-}
-
-bool TVLLMarc::FindFirstSubfield(char code) {
-  code_ = code;
-  subfield_ = 0;
-  if (field_ == 0) return false;
-  const Index& index = GetIndex();
-  const int first = index.fields[static_cast<size_t>(field_slot_)].chain_begin;
-  subfield_slot_ = MatchingSubfield(field_slot_, first, code);
-  if (subfield_slot_ >= 0) subfield_ = index.chain[static_cast<size_t>(subfield_slot_)].pos;
-  return subfield_ != 0;
-}
-
-bool TVLLMarc::FindNextSubfield() {
-  if (field_ == 0 || subfield_ == 0) return false;
-  subfield_slot_ = MatchingSubfield(field_slot_, subfield_slot_ + 1, code_);
-  subfield_ = subfield_slot_ < 0 ? 0 : GetIndex().chain[static_cast<size_t>(subfield_slot_)].pos;
-  return subfield_ != 0;
-}
-
-inline std::string_view TVLLMarc::SubfieldViewAt(int k) const {
-  const Index::Subfield& sub = GetIndex().chain[static_cast<size_t>(k)];
-  if (sub.pos + 2 > Size(text_)) return {};
-  return text_.substr(static_cast<size_t>(sub.pos + 1),
-                      static_cast<size_t>(sub.data_end - sub.pos - 2));
-}
-
-std::string_view TVLLMarc::SubfieldView() const {
-  return subfield_ == 0 ? std::string_view() : SubfieldViewAt(subfield_slot_);
-}
-
 std::string TVLLMarc::SubfieldPart(int start, int count) const {
   return Part(SubfieldView(), start, count);
 }
@@ -363,8 +302,8 @@ std::string_view TVLLMarc::ValueViewByPath(std::string_view path) const {
   }
   const Found found = FirstField(Compile(pattern));
   if (found.pos == 0) return {};
-  const int k = MatchingSubfield(
-      found.slot, GetIndex().fields[static_cast<size_t>(found.slot)].chain_begin, code);
+  const Field& field = index_->fields[static_cast<size_t>(found.slot)];
+  const int k = MatchingSubfield(field.chain_begin, field.chain_end, code);
   return k < 0 ? std::string_view() : SubfieldViewAt(k);
 }
 

@@ -23,6 +23,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "vll2/vll_string.h"
 
@@ -41,6 +42,12 @@ class TVLLMarc : public TVLLObject {
 
   std::string_view Text() const { return text_; }
 
+  // Turns this navigator into a fresh one over the borrowed `text` (as if
+  // made anew with BorrowText), keeping the memory of its record index for
+  // the next record when no other navigator shares that index.
+  // REQUIRES: as for the borrowing constructor.
+  void Reset(std::string_view text);
+
   // Shares the record index of `other` (built now if need be) when it reads
   // the very same text, so that navigators made one after another over one
   // record scan it only once; the index is not copied. Otherwise does
@@ -57,15 +64,15 @@ class TVLLMarc : public TVLLObject {
   bool FindNextTag();
   // Stores `code` ("?" for any) and makes the first subfield of the current
   // field with that code current. False without a current field.
-  bool FindFirstSubfield(char code);
+  inline bool FindFirstSubfield(char code);
   // The next subfield of the stored code after the current one, in the
   // current field.
-  bool FindNextSubfield();
+  inline bool FindNextSubfield();
 
   // Data of the current subfield (after "$" and code) up to the next
   // subfield, field or line break; empty without a current subfield.
   std::string SubfieldText() const { return std::string(SubfieldView()); }
-  std::string_view SubfieldView() const;
+  inline std::string_view SubfieldView() const;
   // `count` characters of SubfieldText from the 1-based `start`.
   std::string SubfieldPart(int start, int count) const;
 
@@ -87,7 +94,6 @@ class TVLLMarc : public TVLLObject {
   static bool TagMatches(std::string_view text, int f, std::string_view pattern);
 
  private:
-  struct Index;
   // A tag pattern as one masked comparison of the packed tag and indicators
   // (see PackTag in marc.cpp).
   struct Pattern {
@@ -100,19 +106,54 @@ class TVLLMarc : public TVLLObject {
     int pos = 0;
     int slot = 0;
   };
+  // One field of the index.
+  struct Field {
+    std::uint64_t tag;  // PackTag
+    int pos;
+    int chain_begin;  // its subfields: chain[chain_begin, chain_end)
+    int chain_end;
+  };
+  // One subfield that a walk through its field visits.
+  struct Subfield {
+    int pos;
+    // Its data, 0-based in the text: up to the first line break, subfield
+    // start or field start after the first data character.
+    int data;
+    int data_length;  // 0 until the pass that builds the index finds the end
+    char code;        // the character after the "$", or '\0' at the end of the text
+  };
+  // Every field of the text with the subfields a walk through it finds,
+  // worked out in one pass on first use so that the many searches of one
+  // display do not rescan the record.
+  struct Index {
+    // Slot 0 stands for position 1, where the first search starts whether or
+    // not a field starts there; then every other position where IsFieldStart
+    // holds, in order.
+    std::vector<Field> fields;
+    // For each field in turn the subfields that FindFirstSubfield("?") and
+    // FindNextSubfield would visit, in order.
+    std::vector<Subfield> chain;
+    // Fields from which a next field is still looked for (16 or more
+    // characters after them); they come first, so this is a count.
+    int reachable = 0;
+  };
 
   static Pattern Compile(std::string_view pattern);
-  const Index& GetIndex() const { return index_ ? *index_ : BuildIndex(); }
+  const Index& GetIndex() const { return indexed_ ? *index_ : BuildIndex(); }
   const Index& BuildIndex() const;
+  // Fills `index` for `text` in one pass.
+  static void FillIndex(std::string_view text, Index& index);
   // The first field from the start of the record that matches `pattern`.
   Found FirstField(const Pattern& pattern) const;
   // The first field after `from` that matches `pattern`; pos 0 when none.
   Found MatchingFieldAfter(const Found& from, const Pattern& pattern) const;
-  // Slot in the subfield chain of the field at `slot` of the first subfield
-  // from chain slot `k` on that matches `code`; -1 when none is left.
-  int MatchingSubfield(int slot, int k, char code) const;
+  // The first of chain[k, end) that matches `code`; -1 when none.
+  int MatchingSubfield(int k, int end, char code) const;
   // Data of the subfield at chain slot `k`.
-  std::string_view SubfieldViewAt(int k) const;
+  std::string_view SubfieldViewAt(int k) const {
+    const Subfield& sub = index_->chain[static_cast<size_t>(k)];
+    return std::string_view(text_.data() + sub.data, static_cast<size_t>(sub.data_length));
+  }
 
   std::string owned_;
   std::string_view text_;
@@ -123,11 +164,44 @@ class TVLLMarc : public TVLLObject {
   int subfield_ = 0;
   int subfield_slot_ = -1;  // chain slot of the current subfield
 
-  // Every field of the text with the subfields a walk through it finds,
-  // worked out in one pass on first use so that the many searches of one
-  // display do not rescan the record; shared by navigators over the same
-  // text (ShareIndex).
-  mutable std::shared_ptr<const Index> index_;
+  // Built on first use; shared by navigators over the same text
+  // (ShareIndex). A navigator that holds the only reference may refill it
+  // for another text (Reset); `indexed_` says whether it describes text_.
+  mutable std::shared_ptr<Index> index_;
+  mutable bool indexed_ = false;
 };
+
+inline int TVLLMarc::MatchingSubfield(int k, int end, char code) const {
+  if (code == '?') return k < end ? k : -1;
+  const Subfield* chain = index_->chain.data();
+  for (; k < end; ++k) {
+    if (chain[k].code == code) return k;
+  }
+  return -1;
+}
+
+inline bool TVLLMarc::FindFirstSubfield(char code) {
+  code_ = code;
+  subfield_ = 0;
+  if (field_ == 0) return false;
+  // A current field means the index is built.
+  const Field& field = index_->fields[static_cast<size_t>(field_slot_)];
+  subfield_slot_ = MatchingSubfield(field.chain_begin, field.chain_end, code);
+  if (subfield_slot_ < 0) return false;
+  subfield_ = index_->chain[static_cast<size_t>(subfield_slot_)].pos;
+  return true;
+}
+
+inline bool TVLLMarc::FindNextSubfield() {
+  if (field_ == 0 || subfield_ == 0) return false;
+  const Field& field = index_->fields[static_cast<size_t>(field_slot_)];
+  subfield_slot_ = MatchingSubfield(subfield_slot_ + 1, field.chain_end, code_);
+  subfield_ = subfield_slot_ < 0 ? 0 : index_->chain[static_cast<size_t>(subfield_slot_)].pos;
+  return subfield_ != 0;
+}
+
+inline std::string_view TVLLMarc::SubfieldView() const {
+  return subfield_ == 0 ? std::string_view() : SubfieldViewAt(subfield_slot_);
+}
 
 }  // namespace vellorax::vll2
