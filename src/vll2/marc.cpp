@@ -5,6 +5,8 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <utility>
 
 #include "common/strings.h"
@@ -59,7 +61,7 @@ inline bool IsLaterSubfieldStart(std::string_view text, int p) {
 // The five characters after position `f` (tag and indicators) packed one per
 // byte, lowest byte first, with bit 40 + i set when character i exists.
 // A tag pattern then matches with one masked comparison (see Compile).
-std::uint64_t PackTag(std::string_view text, int f) {
+inline std::uint64_t PackTag(std::string_view text, int f) {
   if (std::endian::native == std::endian::little && f >= 1 && f + 5 <= Size(text)) {
     std::uint32_t low;
     std::memcpy(&low, text.data() + f, sizeof low);
@@ -115,7 +117,7 @@ bool TVLLMarc::TagMatches(std::string_view text, int f, std::string_view pattern
   return true;
 }
 
-TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
+inline TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
   Pattern compiled;
   // The usual pattern, three tag digits, without the general loop.
   if (pattern.size() == 3 && IsDigit(pattern[0]) && IsDigit(pattern[1]) && IsDigit(pattern[2])) {
@@ -172,6 +174,28 @@ const TVLLMarc::Index& TVLLMarc::BuildIndex() const {
   return *index_;
 }
 
+namespace {
+
+// Replaces `array` by one of at least `need` entries (and twice the old
+// room), keeping the first `used`; new room is left uninitialised.
+template <typename T>
+[[gnu::noinline]] T* Enlarge(std::unique_ptr<T[]>& array, int& room, int need, int used) {
+  const int grown = std::max(need, 2 * room);
+  auto bigger = std::make_unique_for_overwrite<T[]>(static_cast<size_t>(grown));
+  if (used > 0) std::memcpy(bigger.get(), array.get(), sizeof(T) * static_cast<size_t>(used));
+  array = std::move(bigger);
+  room = grown;
+  return array.get();
+}
+
+// Room for at least `need` entries in `array`, keeping the first `used`.
+template <typename T>
+inline T* Grow(std::unique_ptr<T[]>& array, int& room, int need, int used) {
+  return need <= room ? array.get() : Enlarge(array, room, need, used);
+}
+
+}  // namespace
+
 // One pass over the line breaks, "*" and "$" of the text. Fields and the
 // subfields of each are found in order as the walks of FindNextTag and
 // FindNextSubfield find them. A subfield's data stays open until the first
@@ -179,36 +203,41 @@ const TVLLMarc::Index& TVLLMarc::BuildIndex() const {
 // that starts a subfield wherever it stands, or the "$" right after the
 // indicators of the subfield's own field.
 void TVLLMarc::FillIndex(std::string_view text, Index& index) {
-  auto& fields = index.fields;
-  auto& chain = index.chain;
-  fields.clear();
-  chain.clear();
-  index.reachable = 0;
+  index.field_count = 0;
+  index.walk_end = 0;
   const int length = Size(text);
   if (length == 0) return;
-  fields.reserve(static_cast<size_t>(length / 32 + 4));
-  chain.reserve(static_cast<size_t>(length / 12 + 4));
-  fields.push_back({PackTag(text, 1), 1, 0, 0});
-  int f = 1;         // the field being walked
-  int last = 1;      // its last subfield so far, or f
-  size_t open = 0;   // chain[0, open) have their data end
-  // Ends the data of the open subfields that an end at `e` ends.
-  auto end_data = [&chain, &open](int e) {
-    for (; open < chain.size() && chain[open].pos + 3 <= e; ++open) {
-      Subfield& sub = chain[open];
-      if (sub.data_length == 0) sub.data_length = e - sub.pos - 2;
-    }
-  };
+  // The pass appends through raw pointers, growing the room by doubling.
+  Field* fields = Grow(index.fields, index.field_room, length / 16 + 8, 0);
+  Subfield* chain = Grow(index.chain, index.chain_room, length / 8 + 8, 0);
+  int field_count = 1;
+  int chain_count = 0;
+  std::uint64_t codes = 0;  // of the field being walked
+  fields[0] = {PackTag(text, 1), 0, 1, 0, 0};
   const char* data = text.data();
+  int f = 1;     // the field being walked
+  int last = 1;  // its last subfield so far, or f
+  int open = 0;  // chain[0, open) have their data end
+  // chain[open].pos + 3: no end before it ends any data.
+  int first_end = std::numeric_limits<int>::max();
+  auto end_data = [&](int e) {
+    if (e < first_end) return;
+    for (; open < chain_count && chain[open].pos + 3 <= e; ++open) {
+      if (chain[open].data_length == 0) chain[open].data_length = e - chain[open].pos - 2;
+    }
+    first_end = open < chain_count ? chain[open].pos + 3 : std::numeric_limits<int>::max();
+  };
+  // Every hit p is 2..length, so data[p - 2] is the character before it.
   ForEachOf<'*', '$', '\n', '\r'>(data + 1, data + length, [&](const char* hit) {
     const int p = static_cast<int>(hit - data) + 1;
+    const char before = data[p - 2];
     if (*hit == '$') {
-      if (IsLaterSubfieldStart(text, p)) {
+      if (before != '\\' && p + 1 < length && IsAsciiAlnum(data[p])) {
         end_data(p);
       } else if (p == f + 6) {
         // A subfield start of this field only: ends only this field's data
         // (that of subfields inside its tag and indicators).
-        for (size_t k = chain.size(); k > open && chain[k - 1].pos > f; --k) {
+        for (int k = chain_count; k > open && chain[k - 1].pos > f; --k) {
           Subfield& sub = chain[k - 1];
           if (sub.pos + 3 <= p && sub.data_length == 0) sub.data_length = p - sub.pos - 2;
         }
@@ -217,40 +246,48 @@ void TVLLMarc::FillIndex(std::string_view text, Index& index) {
       }
       // No further subfield is looked for within two characters of the end.
       if (last + 2 < length) {
-        chain.push_back({p, std::min(p + 1, length), 0, At(text, p + 1)});
+        chain = Grow(index.chain, index.chain_room, chain_count + 1, chain_count);
+        if (open == chain_count) first_end = p + 3;
+        const char code = p < length ? data[p] : '\0';
+        chain[chain_count++] = {p, std::min(p + 1, length), 0, code};
+        codes |= std::uint64_t{1} << (code & 63);
         last = p;
       }
     } else if (*hit != '*') {
       end_data(p);
-    } else if (IsFieldStart(text, p)) {
+    } else if (before == '\n' || before == '\r' ||
+               (before != '\\' && p + 7 < length && IsDigit(data[p]) && IsDigit(data[p + 1]) &&
+                IsDigit(data[p + 2]) && data[p + 5] == '$')) {
       end_data(p);
-      fields.back().chain_end = static_cast<int>(chain.size());
-      fields.push_back({PackTag(text, p), p, static_cast<int>(chain.size()), 0});
+      fields = Grow(index.fields, index.field_room, field_count + 1, field_count);
+      fields[field_count - 1].chain_end = chain_count;
+      fields[field_count - 1].codes = codes;
+      fields[field_count++] = {PackTag(text, p), 0, p, chain_count, 0};
       f = last = p;
+      codes = 0;
     }
   });
-  fields.back().chain_end = static_cast<int>(chain.size());
+  fields[field_count - 1].chain_end = chain_count;
+  fields[field_count - 1].codes = codes;
   // The rest runs to the end of the text.
-  for (; open < chain.size(); ++open) {
+  for (; open < chain_count; ++open) {
     Subfield& sub = chain[open];
     if (sub.data_length == 0) sub.data_length = std::max(0, length - sub.pos - 1);
   }
-  int reachable = static_cast<int>(fields.size());
-  while (reachable > 0 && !MayHaveNextField(text, fields[static_cast<size_t>(reachable - 1)].pos)) {
-    --reachable;
-  }
-  index.reachable = reachable;
+  // A next field is looked for only from fields with more than 16
+  // characters after them, so walks end one past the last of those.
+  int reachable = field_count;
+  while (reachable > 0 && !MayHaveNextField(text, fields[reachable - 1].pos)) --reachable;
+  index.field_count = field_count;
+  index.walk_end = std::min(field_count, reachable + 1);
 }
 
 inline TVLLMarc::Found TVLLMarc::MatchingFieldAfter(const Found& from,
                                                    const Pattern& pattern) const {
   if (!MayHaveNextField(text_, from.pos)) return {};
   const Index& index = GetIndex();
-  const Field* fields = index.fields.data();
-  // The next field is looked for only from fields with more than 16
-  // characters after them, so the walk ends one past the reachable ones.
-  const int limit = std::min(static_cast<int>(index.fields.size()), index.reachable + 1);
-  for (int slot = from.slot + 1; slot < limit; ++slot) {
+  const Field* fields = index.fields.get();
+  for (int slot = from.slot + 1; slot < index.walk_end; ++slot) {
     if ((fields[slot].tag & pattern.mask) == pattern.value) return {fields[slot].pos, slot};
   }
   return {};
@@ -302,7 +339,7 @@ std::string_view TVLLMarc::ValueViewByPath(std::string_view path) const {
   }
   const Found found = FirstField(Compile(pattern));
   if (found.pos == 0) return {};
-  const Field& field = index_->fields[static_cast<size_t>(found.slot)];
+  const Field& field = index_->fields[found.slot];
   const int k = MatchingSubfield(field.chain_begin, field.chain_end, code);
   return k < 0 ? std::string_view() : SubfieldViewAt(k);
 }

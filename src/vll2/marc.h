@@ -108,7 +108,8 @@ class TVLLMarc : public TVLLObject {
   };
   // One field of the index.
   struct Field {
-    std::uint64_t tag;  // PackTag
+    std::uint64_t tag;    // PackTag
+    std::uint64_t codes;  // bit (code & 63) set for the code of each subfield
     int pos;
     int chain_begin;  // its subfields: chain[chain_begin, chain_end)
     int chain_end;
@@ -124,18 +125,22 @@ class TVLLMarc : public TVLLObject {
   };
   // Every field of the text with the subfields a walk through it finds,
   // worked out in one pass on first use so that the many searches of one
-  // display do not rescan the record.
+  // display do not rescan the record. Its memory is kept when it is filled
+  // again for another record.
   struct Index {
-    // Slot 0 stands for position 1, where the first search starts whether or
-    // not a field starts there; then every other position where IsFieldStart
-    // holds, in order.
-    std::vector<Field> fields;
+    // fields[0, field_count): slot 0 stands for position 1, where the first
+    // search starts whether or not a field starts there; then every other
+    // position where IsFieldStart holds, in order.
+    std::unique_ptr<Field[]> fields;
+    int field_room = 0;
+    int field_count = 0;
     // For each field in turn the subfields that FindFirstSubfield("?") and
     // FindNextSubfield would visit, in order.
-    std::vector<Subfield> chain;
-    // Fields from which a next field is still looked for (16 or more
-    // characters after them); they come first, so this is a count.
-    int reachable = 0;
+    std::unique_ptr<Subfield[]> chain;
+    int chain_room = 0;
+    // Walks for a next field end before this slot: it is one past the last
+    // field with more than 16 characters after it.
+    int walk_end = 0;
   };
 
   static Pattern Compile(std::string_view pattern);
@@ -149,9 +154,10 @@ class TVLLMarc : public TVLLObject {
   Found MatchingFieldAfter(const Found& from, const Pattern& pattern) const;
   // The first of chain[k, end) that matches `code`; -1 when none.
   int MatchingSubfield(int k, int end, char code) const;
+
   // Data of the subfield at chain slot `k`.
   std::string_view SubfieldViewAt(int k) const {
-    const Subfield& sub = index_->chain[static_cast<size_t>(k)];
+    const Subfield& sub = index_->chain[k];
     return std::string_view(text_.data() + sub.data, static_cast<size_t>(sub.data_length));
   }
 
@@ -173,7 +179,7 @@ class TVLLMarc : public TVLLObject {
 
 inline int TVLLMarc::MatchingSubfield(int k, int end, char code) const {
   if (code == '?') return k < end ? k : -1;
-  const Subfield* chain = index_->chain.data();
+  const Subfield* chain = index_->chain.get();
   for (; k < end; ++k) {
     if (chain[k].code == code) return k;
   }
@@ -185,18 +191,19 @@ inline bool TVLLMarc::FindFirstSubfield(char code) {
   subfield_ = 0;
   if (field_ == 0) return false;
   // A current field means the index is built.
-  const Field& field = index_->fields[static_cast<size_t>(field_slot_)];
+  const Field& field = index_->fields[field_slot_];
+  if (code != '?' && ((field.codes >> (code & 63)) & 1) == 0) return false;
   subfield_slot_ = MatchingSubfield(field.chain_begin, field.chain_end, code);
   if (subfield_slot_ < 0) return false;
-  subfield_ = index_->chain[static_cast<size_t>(subfield_slot_)].pos;
+  subfield_ = index_->chain[subfield_slot_].pos;
   return true;
 }
 
 inline bool TVLLMarc::FindNextSubfield() {
   if (field_ == 0 || subfield_ == 0) return false;
-  const Field& field = index_->fields[static_cast<size_t>(field_slot_)];
+  const Field& field = index_->fields[field_slot_];
   subfield_slot_ = MatchingSubfield(subfield_slot_ + 1, field.chain_end, code_);
-  subfield_ = subfield_slot_ < 0 ? 0 : index_->chain[static_cast<size_t>(subfield_slot_)].pos;
+  subfield_ = subfield_slot_ < 0 ? 0 : index_->chain[subfield_slot_].pos;
   return subfield_ != 0;
 }
 
