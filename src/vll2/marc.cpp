@@ -9,8 +9,11 @@
 #include <memory>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/strings.h"
-#include "vll2/byte_scan.h"
 
 namespace vellorax::vll2 {
 
@@ -196,6 +199,56 @@ inline T* Grow(std::unique_ptr<T[]>& array, int& room, int need, int used) {
 
 }  // namespace
 
+namespace {
+
+// The "$", "*" and line-break (LF, CR) bytes among positions at + 1 ...
+// at + n of the text (0-based offsets at ... at + n - 1), bit i for
+// position at + 1 + i. n is 1..16; reads only inside the text.
+struct Marks {
+  unsigned dollars;
+  unsigned stars;
+  unsigned breaks;
+};
+
+inline Marks MarksAt(const char* data, int at, int n, int length) {
+#if defined(__SSE2__)
+  if (length >= 16) {
+    // A short last run is read as the 16 bytes that end the text.
+    const int from = at + 16 <= length ? at : length - 16;
+    const int skip = at - from;
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
+    const auto bits = [skip](__m128i hits) {
+      return static_cast<unsigned>(_mm_movemask_epi8(hits)) >> skip;
+    };
+    return {bits(_mm_cmpeq_epi8(block, _mm_set1_epi8('$'))),
+            bits(_mm_cmpeq_epi8(block, _mm_set1_epi8('*'))),
+            bits(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n')),
+                              _mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))))};
+  }
+#endif
+  Marks marks{0, 0, 0};
+  for (int i = 0; i < n; ++i) {
+    const char c = data[at + i];
+    marks.dollars |= unsigned{c == '$'} << i;
+    marks.stars |= unsigned{c == '*'} << i;
+    marks.breaks |= unsigned{c == '\n' || c == '\r'} << i;
+  }
+  return marks;
+}
+
+}  // namespace
+
+// Ends at `e` the data of every open subfield whose data an end at `e` ends
+// (see FillIndex). REQUIRES: e >= first_end.
+[[gnu::always_inline]] inline void TVLLMarc::EndData(Subfield* chain, int count, int& open,
+                                                     int& first_end, int e) {
+  do {
+    if (chain[open].data_length == 0) chain[open].data_length = e - chain[open].pos - 2;
+    ++open;
+  } while (open < count && chain[open].pos + 3 <= e);
+  first_end = open < count ? chain[open].pos + 3 : std::numeric_limits<int>::max();
+}
+
 // One pass over the line breaks, "*" and "$" of the text. Fields and the
 // subfields of each are found in order as the walks of FindNextTag and
 // FindNextSubfield find them. A subfield's data stays open until the first
@@ -220,53 +273,53 @@ void TVLLMarc::FillIndex(std::string_view text, Index& index) {
   int open = 0;  // chain[0, open) have their data end
   // chain[open].pos + 3: no end before it ends any data.
   int first_end = std::numeric_limits<int>::max();
-  auto end_data = [&](int e) {
-    if (e < first_end) return;
-    for (; open < chain_count && chain[open].pos + 3 <= e; ++open) {
-      if (chain[open].data_length == 0) chain[open].data_length = e - chain[open].pos - 2;
-    }
-    first_end = open < chain_count ? chain[open].pos + 3 : std::numeric_limits<int>::max();
-  };
-  // Every hit p is 2..length, so data[p - 2] is the character before it.
-  ForEachOf<'*', '$', '\n', '\r'>(data + 1, data + length, [&](const char* hit) {
-    const int p = static_cast<int>(hit - data) + 1;
-    const char before = data[p - 2];
-    if (*hit == '$') {
-      if (before != '\\' && p + 1 < length && IsAsciiAlnum(data[p])) {
-        end_data(p);
-      } else if (p == f + 6) {
-        // A subfield start of this field only: ends only this field's data
-        // (that of subfields inside its tag and indicators).
-        for (int k = chain_count; k > open && chain[k - 1].pos > f; --k) {
-          Subfield& sub = chain[k - 1];
-          if (sub.pos + 3 <= p && sub.data_length == 0) sub.data_length = p - sub.pos - 2;
+  // Positions 2 ... length in runs of 16; every mark p has data[p - 2]
+  // before it.
+  for (int at = 1; at < length; at += 16) {
+    const Marks marks = MarksAt(data, at, std::min(16, length - at), length);
+    for (unsigned all = marks.dollars | marks.stars | marks.breaks; all != 0; all &= all - 1) {
+      const int i = std::countr_zero(all);
+      const int p = at + i + 1;
+      if ((marks.breaks >> i) & 1) {
+        if (p >= first_end) EndData(chain, chain_count, open, first_end, p);
+        continue;
+      }
+      const char before = data[p - 2];
+      if ((marks.dollars >> i) & 1) {
+        if (before != '\\' && p + 1 < length && IsAsciiAlnum(data[p])) {
+          if (p >= first_end) EndData(chain, chain_count, open, first_end, p);
+        } else if (p == f + 6) {
+          // A subfield start of this field only: ends only this field's
+          // data (that of subfields inside its tag and indicators).
+          for (int k = chain_count; k > open && chain[k - 1].pos > f; --k) {
+            Subfield& sub = chain[k - 1];
+            if (sub.pos + 3 <= p && sub.data_length == 0) sub.data_length = p - sub.pos - 2;
+          }
+        } else {
+          continue;
         }
-      } else {
-        return;
+        // No further subfield is looked for within two characters of the end.
+        if (last + 2 < length) {
+          chain = Grow(index.chain, index.chain_room, chain_count + 1, chain_count);
+          if (open == chain_count) first_end = p + 3;
+          const char code = p < length ? data[p] : '\0';
+          chain[chain_count++] = {p, std::min(p + 1, length), 0, code};
+          codes |= std::uint64_t{1} << (code & 63);
+          last = p;
+        }
+      } else if (before == '\n' || before == '\r' ||
+                 (before != '\\' && p + 7 < length && IsDigit(data[p]) && IsDigit(data[p + 1]) &&
+                  IsDigit(data[p + 2]) && data[p + 5] == '$')) {
+        if (p >= first_end) EndData(chain, chain_count, open, first_end, p);
+        fields = Grow(index.fields, index.field_room, field_count + 1, field_count);
+        fields[field_count - 1].chain_end = chain_count;
+        fields[field_count - 1].codes = codes;
+        fields[field_count++] = {PackTag(text, p), 0, p, chain_count, 0};
+        f = last = p;
+        codes = 0;
       }
-      // No further subfield is looked for within two characters of the end.
-      if (last + 2 < length) {
-        chain = Grow(index.chain, index.chain_room, chain_count + 1, chain_count);
-        if (open == chain_count) first_end = p + 3;
-        const char code = p < length ? data[p] : '\0';
-        chain[chain_count++] = {p, std::min(p + 1, length), 0, code};
-        codes |= std::uint64_t{1} << (code & 63);
-        last = p;
-      }
-    } else if (*hit != '*') {
-      end_data(p);
-    } else if (before == '\n' || before == '\r' ||
-               (before != '\\' && p + 7 < length && IsDigit(data[p]) && IsDigit(data[p + 1]) &&
-                IsDigit(data[p + 2]) && data[p + 5] == '$')) {
-      end_data(p);
-      fields = Grow(index.fields, index.field_room, field_count + 1, field_count);
-      fields[field_count - 1].chain_end = chain_count;
-      fields[field_count - 1].codes = codes;
-      fields[field_count++] = {PackTag(text, p), 0, p, chain_count, 0};
-      f = last = p;
-      codes = 0;
     }
-  });
+  }
   fields[field_count - 1].chain_end = chain_count;
   fields[field_count - 1].codes = codes;
   // The rest runs to the end of the text.

@@ -148,6 +148,7 @@ class TVLLMarc : public TVLLObject {
   const Index& BuildIndex() const;
   // Fills `index` for `text` in one pass.
   static void FillIndex(std::string_view text, Index& index);
+  static void EndData(Subfield* chain, int count, int& open, int& first_end, int e);
   // The first field from the start of the record that matches `pattern`.
   Found FirstField(const Pattern& pattern) const;
   // The first field after `from` that matches `pattern`; pos 0 when none.
