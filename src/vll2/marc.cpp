@@ -276,6 +276,9 @@ void TVLLMarc::FillIndex(std::string_view text, Index& index) {
   // Positions 2 ... length in runs of 16; every mark p has data[p - 2]
   // before it.
   for (int at = 1; at < length; at += 16) {
+    // Room for every mark of the run, so that appends need no check.
+    chain = Grow(index.chain, index.chain_room, chain_count + 16, chain_count);
+    fields = Grow(index.fields, index.field_room, field_count + 16, field_count);
     const Marks marks = MarksAt(data, at, std::min(16, length - at), length);
     for (unsigned all = marks.dollars | marks.stars | marks.breaks; all != 0; all &= all - 1) {
       const int i = std::countr_zero(all);
@@ -286,23 +289,25 @@ void TVLLMarc::FillIndex(std::string_view text, Index& index) {
       }
       const char before = data[p - 2];
       if ((marks.dollars >> i) & 1) {
+        char code;
         if (before != '\\' && p + 1 < length && IsAsciiAlnum(data[p])) {
+          // A subfield start wherever it stands (the usual case).
           if (p >= first_end) EndData(chain, chain_count, open, first_end, p);
+          code = data[p];
         } else if (p == f + 6) {
-          // A subfield start of this field only: ends only this field's
-          // data (that of subfields inside its tag and indicators).
+          // The subfield start right after the indicators: ends only this
+          // field's data (that of subfields inside its tag and indicators).
           for (int k = chain_count; k > open && chain[k - 1].pos > f; --k) {
             Subfield& sub = chain[k - 1];
             if (sub.pos + 3 <= p && sub.data_length == 0) sub.data_length = p - sub.pos - 2;
           }
+          code = p < length ? data[p] : '\0';
         } else {
           continue;
         }
         // No further subfield is looked for within two characters of the end.
         if (last + 2 < length) {
-          chain = Grow(index.chain, index.chain_room, chain_count + 1, chain_count);
           if (open == chain_count) first_end = p + 3;
-          const char code = p < length ? data[p] : '\0';
           chain[chain_count++] = {p, std::min(p + 1, length), 0, code};
           codes |= std::uint64_t{1} << (code & 63);
           last = p;
@@ -311,7 +316,6 @@ void TVLLMarc::FillIndex(std::string_view text, Index& index) {
                  (before != '\\' && p + 7 < length && IsDigit(data[p]) && IsDigit(data[p + 1]) &&
                   IsDigit(data[p + 2]) && data[p + 5] == '$')) {
         if (p >= first_end) EndData(chain, chain_count, open, first_end, p);
-        fields = Grow(index.fields, index.field_room, field_count + 1, field_count);
         fields[field_count - 1].chain_end = chain_count;
         fields[field_count - 1].codes = codes;
         fields[field_count++] = {PackTag(text, p), 0, p, chain_count, 0};
