@@ -197,10 +197,6 @@ inline T* Grow(std::unique_ptr<T[]>& array, int& room, int need, int used) {
   return need <= room ? array.get() : Enlarge(array, room, need, used);
 }
 
-}  // namespace
-
-namespace {
-
 // The "$", "*" and line-break (LF, CR) bytes among positions at + 1 ...
 // at + n of the text (0-based offsets at ... at + n - 1), bit i for
 // position at + 1 + i. n is 1..16; reads only inside the text.

@@ -23,7 +23,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "vll2/vll_string.h"
 
@@ -148,6 +147,8 @@ class TVLLMarc : public TVLLObject {
   const Index& BuildIndex() const;
   // Fills `index` for `text` in one pass.
   static void FillIndex(std::string_view text, Index& index);
+  // In that pass: ends at `e` the data of the open subfields chain[open, ...)
+  // that an end at `e` ends, and moves `open` and `first_end` past them.
   static void EndData(Subfield* chain, int count, int& open, int& first_end, int e);
   // The first field from the start of the record that matches `pattern`.
   Found FirstField(const Pattern& pattern) const;
