@@ -162,13 +162,6 @@ void TVLLMarc::Reset(std::string_view text) {
   if (index_ && index_.use_count() > 1) index_.reset();
 }
 
-void TVLLMarc::ShareIndex(const TVLLMarc& other) {
-  if (other.text_.data() != text_.data() || other.text_.size() != text_.size()) return;
-  other.GetIndex();
-  index_ = other.index_;
-  indexed_ = true;
-}
-
 const TVLLMarc::Index& TVLLMarc::BuildIndex() const {
   // Only an index no other navigator reads is filled again.
   if (!index_ || index_.use_count() > 1) index_ = std::make_shared<Index>();

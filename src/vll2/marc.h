@@ -51,7 +51,7 @@ class TVLLMarc : public TVLLObject {
   // the very same text, so that navigators made one after another over one
   // record scan it only once; the index is not copied. Otherwise does
   // nothing.
-  void ShareIndex(const TVLLMarc& other);
+  inline void ShareIndex(const TVLLMarc& other);
   // Position of the "*" of the current field / "$" of the current subfield.
   int FieldPosition() const { return field_; }
   int SubfieldPosition() const { return subfield_; }
@@ -178,6 +178,13 @@ class TVLLMarc : public TVLLObject {
   mutable std::shared_ptr<Index> index_;
   mutable bool indexed_ = false;
 };
+
+inline void TVLLMarc::ShareIndex(const TVLLMarc& other) {
+  if (other.text_.data() != text_.data() || other.text_.size() != text_.size()) return;
+  other.GetIndex();
+  index_ = other.index_;
+  indexed_ = true;
+}
 
 inline int TVLLMarc::MatchingSubfield(int k, int end, char code) const {
   if (code == '?') return k < end ? k : -1;
