@@ -120,34 +120,6 @@ bool TVLLMarc::TagMatches(std::string_view text, int f, std::string_view pattern
   return true;
 }
 
-inline TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
-  Pattern compiled;
-  // The usual pattern, three tag digits, without the general loop.
-  if (pattern.size() == 3 && IsDigit(pattern[0]) && IsDigit(pattern[1]) && IsDigit(pattern[2])) {
-    compiled.mask = 0xFFFFFF | (std::uint64_t{0x7} << 40);
-    compiled.value = static_cast<unsigned char>(pattern[0]) |
-                     (std::uint64_t{static_cast<unsigned char>(pattern[1])} << 8) |
-                     (std::uint64_t{static_cast<unsigned char>(pattern[2])} << 16) |
-                     (std::uint64_t{0x7} << 40);
-    return compiled;
-  }
-  // Bit i: character i must exist (and, unless it is "?", equal).
-  std::uint64_t needed = 0;
-  const size_t n = std::min<size_t>(pattern.size(), 5);
-  for (size_t i = 0; i < n; ++i) {
-    const char want = pattern[i];
-    if (want == ':') break;
-    needed |= std::uint64_t{1} << i;
-    if (want == '?') continue;
-    const unsigned shift = 8 * static_cast<unsigned>(i);
-    compiled.mask |= std::uint64_t{0xFF} << shift;
-    compiled.value |= std::uint64_t{static_cast<unsigned char>(want == '_' ? ' ' : want)} << shift;
-  }
-  compiled.mask |= needed << 40;
-  compiled.value |= needed << 40;
-  return compiled;
-}
-
 void TVLLMarc::Reset(std::string_view text) {
   owned_.clear();
   text_ = text;
@@ -326,45 +298,6 @@ void TVLLMarc::FillIndex(std::string_view text, Index& index) {
   while (reachable > 0 && !MayHaveNextField(text, fields[reachable - 1].pos)) --reachable;
   index.field_count = field_count;
   index.walk_end = std::min(field_count, reachable + 1);
-}
-
-inline TVLLMarc::Found TVLLMarc::MatchingFieldAfter(const Found& from,
-                                                   const Pattern& pattern) const {
-  if (!MayHaveNextField(text_, from.pos)) return {};
-  const Index& index = GetIndex();
-  const Field* fields = index.fields.get();
-  for (int slot = from.slot + 1; slot < index.walk_end; ++slot) {
-    if ((fields[slot].tag & pattern.mask) == pattern.value) return {fields[slot].pos, slot};
-  }
-  return {};
-}
-
-inline TVLLMarc::Found TVLLMarc::FirstField(const Pattern& pattern) const {
-  // The record is expected to begin with a field at position 1.
-  if (Size(text_) <= 1) return {};
-  const Found first{1, 0};
-  if ((GetIndex().fields[0].tag & pattern.mask) == pattern.value) return first;
-  const Found found = MatchingFieldAfter(first, pattern);
-  // A "*" as the very last character is too late to be a field.
-  return found.pos < Size(text_) ? found : Found{};
-}
-
-bool TVLLMarc::FindFirstTag(std::string_view pattern) {
-  pattern_ = Compile(pattern);
-  const Found found = FirstField(pattern_);
-  field_ = found.pos;
-  field_slot_ = found.slot;
-  subfield_ = 0;
-  return field_ != 0;
-}
-
-bool TVLLMarc::FindNextTag() {
-  if (field_ == 0) return false;
-  const Found found = MatchingFieldAfter({field_, field_slot_}, pattern_);
-  field_ = found.pos;
-  field_slot_ = found.slot;
-  subfield_ = 0;
-  return field_ != 0;
 }
 
 std::string TVLLMarc::SubfieldPart(int start, int count) const {

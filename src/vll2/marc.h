@@ -19,6 +19,7 @@
 // Positions are 1-based; 0 means none. Not thread-safe; cheap to make.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -58,9 +59,9 @@ class TVLLMarc : public TVLLObject {
 
   // Stores `pattern` and makes the first matching field current. False (and
   // no current field) when none matches.
-  bool FindFirstTag(std::string_view pattern);
+  inline bool FindFirstTag(std::string_view pattern);
   // The next field after the current one that matches the stored pattern.
-  bool FindNextTag();
+  inline bool FindNextTag();
   // Stores `code` ("?" for any) and makes the first subfield of the current
   // field with that code current. False without a current field.
   inline bool FindFirstSubfield(char code);
@@ -143,6 +144,12 @@ class TVLLMarc : public TVLLObject {
   };
 
   static Pattern Compile(std::string_view pattern);
+  static bool IsTagDigit(char c) { return c >= '0' && c <= '9'; }
+  // Whether a field after the one at `p` is looked for at all: not when 16
+  // or fewer characters follow its "*".
+  bool MayHaveFieldAfter(int p) const {
+    return p >= 1 && p + 16 < static_cast<int>(text_.size());
+  }
   const Index& GetIndex() const { return indexed_ ? *index_ : BuildIndex(); }
   const Index& BuildIndex() const;
   // Fills `index` for `text` in one pass.
@@ -178,6 +185,74 @@ class TVLLMarc : public TVLLObject {
   mutable std::shared_ptr<Index> index_;
   mutable bool indexed_ = false;
 };
+
+inline TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
+  Pattern compiled;
+  // The usual pattern, three tag digits, without the general loop.
+  if (pattern.size() == 3 && IsTagDigit(pattern[0]) && IsTagDigit(pattern[1]) &&
+      IsTagDigit(pattern[2])) {
+    compiled.mask = 0xFFFFFF | (std::uint64_t{0x7} << 40);
+    compiled.value = static_cast<unsigned char>(pattern[0]) |
+                     (std::uint64_t{static_cast<unsigned char>(pattern[1])} << 8) |
+                     (std::uint64_t{static_cast<unsigned char>(pattern[2])} << 16) |
+                     (std::uint64_t{0x7} << 40);
+    return compiled;
+  }
+  // Bit i: character i must exist (and, unless it is "?", equal).
+  std::uint64_t needed = 0;
+  const size_t n = std::min<size_t>(pattern.size(), 5);
+  for (size_t i = 0; i < n; ++i) {
+    const char want = pattern[i];
+    if (want == ':') break;
+    needed |= std::uint64_t{1} << i;
+    if (want == '?') continue;
+    const unsigned shift = 8 * static_cast<unsigned>(i);
+    compiled.mask |= std::uint64_t{0xFF} << shift;
+    compiled.value |= std::uint64_t{static_cast<unsigned char>(want == '_' ? ' ' : want)} << shift;
+  }
+  compiled.mask |= needed << 40;
+  compiled.value |= needed << 40;
+  return compiled;
+}
+
+inline TVLLMarc::Found TVLLMarc::MatchingFieldAfter(const Found& from,
+                                                   const Pattern& pattern) const {
+  if (!MayHaveFieldAfter(from.pos)) return {};
+  const Index& index = GetIndex();
+  const Field* fields = index.fields.get();
+  for (int slot = from.slot + 1; slot < index.walk_end; ++slot) {
+    if ((fields[slot].tag & pattern.mask) == pattern.value) return {fields[slot].pos, slot};
+  }
+  return {};
+}
+
+inline TVLLMarc::Found TVLLMarc::FirstField(const Pattern& pattern) const {
+  // The record is expected to begin with a field at position 1.
+  if (static_cast<int>(text_.size()) <= 1) return {};
+  const Found first{1, 0};
+  if ((GetIndex().fields[0].tag & pattern.mask) == pattern.value) return first;
+  const Found found = MatchingFieldAfter(first, pattern);
+  // A "*" as the very last character is too late to be a field.
+  return found.pos < static_cast<int>(text_.size()) ? found : Found{};
+}
+
+inline bool TVLLMarc::FindFirstTag(std::string_view pattern) {
+  pattern_ = Compile(pattern);
+  const Found found = FirstField(pattern_);
+  field_ = found.pos;
+  field_slot_ = found.slot;
+  subfield_ = 0;
+  return field_ != 0;
+}
+
+inline bool TVLLMarc::FindNextTag() {
+  if (field_ == 0) return false;
+  const Found found = MatchingFieldAfter({field_, field_slot_}, pattern_);
+  field_ = found.pos;
+  field_slot_ = found.slot;
+  subfield_ = 0;
+  return field_ != 0;
+}
 
 inline void TVLLMarc::ShareIndex(const TVLLMarc& other) {
   if (other.text_.data() != text_.data() || other.text_.size() != text_.size()) return;
