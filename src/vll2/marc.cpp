@@ -1,14 +1,19 @@
 #include "vll2/marc.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <utility>
-#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "common/strings.h"
-#include "vll2/byte_scan.h"
 
 namespace vellorax::vll2 {
 
@@ -24,8 +29,19 @@ inline bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+// The ASCII letters and digits, looked up rather than compared in the
+// index pass.
+constexpr std::array<bool, 256> kAsciiAlnum = [] {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 256; ++c) {
+    table[static_cast<size_t>(c)] =
+        (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  }
+  return table;
+}();
+
 inline bool IsAsciiAlnum(char c) {
-  return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  return kAsciiAlnum[static_cast<unsigned char>(c)];
 }
 
 inline int Size(std::string_view text) {
@@ -48,7 +64,7 @@ inline bool IsLaterSubfieldStart(std::string_view text, int p) {
 // The five characters after position `f` (tag and indicators) packed one per
 // byte, lowest byte first, with bit 40 + i set when character i exists.
 // A tag pattern then matches with one masked comparison (see Compile).
-std::uint64_t PackTag(std::string_view text, int f) {
+inline std::uint64_t PackTag(std::string_view text, int f) {
   if (std::endian::native == std::endian::little && f >= 1 && f + 5 <= Size(text)) {
     std::uint32_t low;
     std::memcpy(&low, text.data() + f, sizeof low);
@@ -70,63 +86,7 @@ std::string Part(std::string_view s, int start, int count) {
   return common::Copy(s, start, count);
 }
 
-// A list of positions kept on the stack while a record has few of them.
-class PositionList {
- public:
-  void Add(int p) {
-    if (size_ < kStack) {
-      stack_[size_++] = p;
-      return;
-    }
-    if (heap_.empty()) heap_.assign(stack_, stack_ + kStack);
-    heap_.push_back(p);
-    ++size_;
-  }
-  int size() const { return size_; }
-  // REQUIRES: no Add after the first call.
-  const int* data() const { return size_ <= kStack ? stack_ : heap_.data(); }
-
- private:
-  static constexpr int kStack = 512;
-  int stack_[kStack];
-  std::vector<int> heap_;
-  int size_ = 0;
-};
-
 }  // namespace
-
-struct TVLLMarc::Index {
-  struct Field {
-    int pos;
-    int chain_begin;  // its subfields: chain[chain_begin, chain_end)
-    int chain_end;
-    std::uint64_t tag;  // PackTag
-  };
-  struct Subfield {
-    int pos;
-    // Position just after the data: the first line break, subfield start or
-    // field start after the first data character (or length + 1).
-    int data_end;
-    char code;  // the character after the "$", or '\0' at the end of the text
-  };
-  // Slot 0 stands for position 1, where the first search starts whether or
-  // not a field starts there; then every other position where IsFieldStart
-  // holds, in order.
-  std::vector<Field> fields;
-  // For each field the subfields that FindFirstSubfield("?") and
-  // FindNextSubfield would visit, in order.
-  std::vector<Subfield> chain;
-  // Fields from which a next field is still looked for (MayHaveNextField);
-  // they come first, so this is a count.
-  int reachable = 0;
-
-  // Start of the first field after position `f`, or length + 1.
-  int FieldEnd(int f, int length) const {
-    const auto after = std::upper_bound(fields.begin(), fields.end(), f,
-                                        [](int p, const Field& field) { return p < field.pos; });
-    return after == fields.end() ? length + 1 : after->pos;
-  }
-};
 
 TVLLMarc::TVLLMarc(std::string text) : owned_(std::move(text)), text_(owned_) {}
 
@@ -160,189 +120,184 @@ bool TVLLMarc::TagMatches(std::string_view text, int f, std::string_view pattern
   return true;
 }
 
-inline TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
-  Pattern compiled;
-  // Bit i: character i must exist (and, unless it is "?", equal).
-  std::uint64_t needed = 0;
-  const size_t n = std::min<size_t>(pattern.size(), 5);
-  for (size_t i = 0; i < n; ++i) {
-    const char want = pattern[i];
-    if (want == ':') break;
-    needed |= std::uint64_t{1} << i;
-    if (want == '?') continue;
-    const unsigned shift = 8 * static_cast<unsigned>(i);
-    compiled.mask |= std::uint64_t{0xFF} << shift;
-    compiled.value |= std::uint64_t{static_cast<unsigned char>(want == '_' ? ' ' : want)} << shift;
-  }
-  compiled.mask |= needed << 40;
-  compiled.value |= needed << 40;
-  return compiled;
-}
-
-void TVLLMarc::ShareIndex(const TVLLMarc& other) {
-  if (other.text_.data() != text_.data() || other.text_.size() != text_.size()) return;
-  other.GetIndex();
-  index_ = other.index_;
+void TVLLMarc::Reset(std::string_view text) {
+  owned_.clear();
+  text_ = text;
+  pattern_ = {};
+  field_ = 0;
+  field_slot_ = 0;
+  code_ = '\0';
+  subfield_ = 0;
+  subfield_slot_ = -1;
+  indexed_ = false;
+  // An index another navigator still reads stays as it is.
+  if (index_ && index_.use_count() > 1) index_.reset();
 }
 
 const TVLLMarc::Index& TVLLMarc::BuildIndex() const {
-  auto index = std::make_shared<Index>();
-  const int length = Size(text_);
-  if (length == 0) {
-    index_ = std::move(index);
-    return *index_;
-  }
-  const char* data = text_.data();
-  auto& fields = index->fields;
-  fields.reserve(static_cast<size_t>(length / 32 + 4));
-  // Every "$" after position 1 that starts a subfield wherever it stands,
-  // and every line break.
-  PositionList sub_list;
-  PositionList break_list;
-  // Until the chains are made, chain_begin holds the number of such "$"
-  // before the field.
-  fields.push_back({1, 0, 0, PackTag(text_, 1)});
-  // Only a "*" can start a field and only a "$" a subfield.
-  ForEachOf<'*', '$', '\n', '\r'>(data + 1, data + length, [&](const char* hit) {
-    const int p = static_cast<int>(hit - data) + 1;
-    if (*hit == '$') {
-      if (IsLaterSubfieldStart(text_, p)) sub_list.Add(p);
-    } else if (*hit != '*') {
-      break_list.Add(p);
-    } else if (IsFieldStart(text_, p)) {
-      fields.push_back({p, sub_list.size(), 0, PackTag(text_, p)});
-    }
-  });
-  const int* subs = sub_list.data();
-  const int subs_count = sub_list.size();
-  const int* breaks = break_list.data();
-  const int breaks_count = break_list.size();
-  int b = 0;  // the first line break not before the current data
-  while (index->reachable < static_cast<int>(fields.size()) &&
-         MayHaveNextField(text_, fields[index->reachable].pos)) {
-    ++index->reachable;
-  }
-
-  // Walk each field's subfields as NextSubfield does, once for all codes.
-  auto& chain = index->chain;
-  chain.reserve(static_cast<size_t>(subs_count) + fields.size());
-  for (size_t i = 0; i < fields.size(); ++i) {
-    const int f = fields[i].pos;
-    const bool last = i + 1 == fields.size();
-    const int field_end = last ? length + 1 : fields[i + 1].pos;
-    int k = fields[i].chain_begin;
-    const int k_end = last ? subs_count : fields[i + 1].chain_begin;
-    // The "$" right after the indicators starts a subfield whatever follows.
-    const int first = f + 6;
-    const bool first_is_dollar = At(text_, first) == '$';
-    fields[i].chain_begin = static_cast<int>(chain.size());
-    // s >= f >= 1 throughout.
-    for (int s = f; s + 2 < length;) {
-      while (k < k_end && subs[k] <= s) ++k;
-      int next = k < k_end ? subs[k] : field_end;
-      if (first_is_dollar && first > s && first < next) next = first;
-      // A field start comes first: the field ends.
-      if (next >= field_end) break;
-      s = next;
-      // The data's end is looked for from its second character on: up to a
-      // field start (at the field's end unless that comes too early), a
-      // subfield start by either rule, or a line break.
-      int data_end = field_end >= s + 3 ? field_end : index->FieldEnd(s + 2, length);
-      int g = k;
-      while (g < subs_count && subs[g] < s + 3) ++g;
-      if (g < subs_count) data_end = std::min(data_end, subs[g]);
-      if (first_is_dollar && first >= s + 3) data_end = std::min(data_end, first);
-      while (b < breaks_count && breaks[b] < s + 3) ++b;
-      if (b < breaks_count) data_end = std::min(data_end, breaks[b]);
-      chain.push_back({s, data_end, At(text_, s + 1)});
-    }
-    fields[i].chain_end = static_cast<int>(chain.size());
-  }
-  index_ = std::move(index);
+  // Only an index no other navigator reads is filled again.
+  if (!index_ || index_.use_count() > 1) index_ = std::make_shared<Index>();
+  FillIndex(text_, *index_);
+  indexed_ = true;
   return *index_;
 }
 
-inline TVLLMarc::Found TVLLMarc::MatchingFieldAfter(const Found& from,
-                                                   const Pattern& pattern) const {
-  if (!MayHaveNextField(text_, from.pos)) return {};
-  const Index& index = GetIndex();
-  const auto& fields = index.fields;
-  // The next field is looked for only from fields with more than 16
-  // characters after them, so the walk ends one past the reachable ones.
-  const size_t limit = std::min(fields.size(), static_cast<size_t>(index.reachable) + 1);
-  for (size_t slot = static_cast<size_t>(from.slot) + 1; slot < limit; ++slot) {
-    if ((fields[slot].tag & pattern.mask) == pattern.value) {
-      return {fields[slot].pos, static_cast<int>(slot)};
+namespace {
+
+// Replaces `array` by one of at least `need` entries (and twice the old
+// room), keeping the first `used`; new room is left uninitialised.
+template <typename T>
+[[gnu::noinline]] T* Enlarge(std::unique_ptr<T[]>& array, int& room, int need, int used) {
+  const int grown = std::max(need, 2 * room);
+  auto bigger = std::make_unique_for_overwrite<T[]>(static_cast<size_t>(grown));
+  if (used > 0) std::memcpy(bigger.get(), array.get(), sizeof(T) * static_cast<size_t>(used));
+  array = std::move(bigger);
+  room = grown;
+  return array.get();
+}
+
+// Room for at least `need` entries in `array`, keeping the first `used`.
+template <typename T>
+inline T* Grow(std::unique_ptr<T[]>& array, int& room, int need, int used) {
+  return need <= room ? array.get() : Enlarge(array, room, need, used);
+}
+
+// The "$", "*" and line-break (LF, CR) bytes among positions at + 1 ...
+// at + n of the text (0-based offsets at ... at + n - 1), bit i for
+// position at + 1 + i. n is 1..16; reads only inside the text.
+struct Marks {
+  unsigned dollars;
+  unsigned stars;
+  unsigned breaks;
+};
+
+inline Marks MarksAt(const char* data, int at, int n, int length) {
+#if defined(__SSE2__)
+  if (length >= 16) {
+    // A short last run is read as the 16 bytes that end the text.
+    const int from = at + 16 <= length ? at : length - 16;
+    const int skip = at - from;
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
+    const auto bits = [skip](__m128i hits) {
+      return static_cast<unsigned>(_mm_movemask_epi8(hits)) >> skip;
+    };
+    return {bits(_mm_cmpeq_epi8(block, _mm_set1_epi8('$'))),
+            bits(_mm_cmpeq_epi8(block, _mm_set1_epi8('*'))),
+            bits(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n')),
+                              _mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))))};
+  }
+#endif
+  Marks marks{0, 0, 0};
+  for (int i = 0; i < n; ++i) {
+    const char c = data[at + i];
+    marks.dollars |= unsigned{c == '$'} << i;
+    marks.stars |= unsigned{c == '*'} << i;
+    marks.breaks |= unsigned{c == '\n' || c == '\r'} << i;
+  }
+  return marks;
+}
+
+}  // namespace
+
+// Ends at `e` the data of every open subfield whose data an end at `e` ends
+// (see FillIndex). REQUIRES: e >= first_end.
+[[gnu::always_inline]] inline void TVLLMarc::EndData(Subfield* chain, int count, int& open,
+                                                     int& first_end, int e) {
+  do {
+    if (chain[open].data_length == 0) chain[open].data_length = e - chain[open].pos - 2;
+    ++open;
+  } while (open < count && chain[open].pos + 3 <= e);
+  first_end = open < count ? chain[open].pos + 3 : std::numeric_limits<int>::max();
+}
+
+// One pass over the line breaks, "*" and "$" of the text. Fields and the
+// subfields of each are found in order as the walks of FindNextTag and
+// FindNextSubfield find them. A subfield's data stays open until the first
+// end after its first data character: a line break, a field start, a "$"
+// that starts a subfield wherever it stands, or the "$" right after the
+// indicators of the subfield's own field.
+void TVLLMarc::FillIndex(std::string_view text, Index& index) {
+  index.field_count = 0;
+  index.walk_end = 0;
+  const int length = Size(text);
+  if (length == 0) return;
+  // The pass appends through raw pointers, growing the room by doubling.
+  Field* fields = Grow(index.fields, index.field_room, length / 16 + 8, 0);
+  Subfield* chain = Grow(index.chain, index.chain_room, length / 8 + 8, 0);
+  int field_count = 1;
+  int chain_count = 0;
+  std::uint64_t codes = 0;  // of the field being walked
+  fields[0] = {PackTag(text, 1), 0, 1, 0, 0};
+  const char* data = text.data();
+  int f = 1;     // the field being walked
+  int last = 1;  // its last subfield so far, or f
+  int open = 0;  // chain[0, open) have their data end
+  // chain[open].pos + 3: no end before it ends any data.
+  int first_end = std::numeric_limits<int>::max();
+  // Positions 2 ... length in runs of 16; every mark p has data[p - 2]
+  // before it.
+  for (int at = 1; at < length; at += 16) {
+    // Room for every mark of the run, so that appends need no check.
+    chain = Grow(index.chain, index.chain_room, chain_count + 16, chain_count);
+    fields = Grow(index.fields, index.field_room, field_count + 16, field_count);
+    const Marks marks = MarksAt(data, at, std::min(16, length - at), length);
+    for (unsigned all = marks.dollars | marks.stars | marks.breaks; all != 0; all &= all - 1) {
+      const int i = std::countr_zero(all);
+      const int p = at + i + 1;
+      if ((marks.breaks >> i) & 1) {
+        if (p >= first_end) EndData(chain, chain_count, open, first_end, p);
+        continue;
+      }
+      const char before = data[p - 2];
+      if ((marks.dollars >> i) & 1) {
+        char code;
+        if (before != '\\' && p + 1 < length && IsAsciiAlnum(data[p])) {
+          // A subfield start wherever it stands (the usual case).
+          if (p >= first_end) EndData(chain, chain_count, open, first_end, p);
+          code = data[p];
+        } else if (p == f + 6) {
+          // The subfield start right after the indicators: ends only this
+          // field's data (that of subfields inside its tag and indicators).
+          for (int k = chain_count; k > open && chain[k - 1].pos > f; --k) {
+            Subfield& sub = chain[k - 1];
+            if (sub.pos + 3 <= p && sub.data_length == 0) sub.data_length = p - sub.pos - 2;
+          }
+          code = p < length ? data[p] : '\0';
+        } else {
+          continue;
+        }
+        // No further subfield is looked for within two characters of the end.
+        if (last + 2 < length) {
+          if (open == chain_count) first_end = p + 3;
+          chain[chain_count++] = {p, std::min(p + 1, length), 0, code};
+          codes |= std::uint64_t{1} << (code & 63);
+          last = p;
+        }
+      } else if (before == '\n' || before == '\r' ||
+                 (before != '\\' && p + 7 < length && IsDigit(data[p]) && IsDigit(data[p + 1]) &&
+                  IsDigit(data[p + 2]) && data[p + 5] == '$')) {
+        if (p >= first_end) EndData(chain, chain_count, open, first_end, p);
+        fields[field_count - 1].chain_end = chain_count;
+        fields[field_count - 1].codes = codes;
+        fields[field_count++] = {PackTag(text, p), 0, p, chain_count, 0};
+        f = last = p;
+        codes = 0;
+      }
     }
   }
-  return {};
-}
-
-inline TVLLMarc::Found TVLLMarc::FirstField(const Pattern& pattern) const {
-  // The record is expected to begin with a field at position 1.
-  if (Size(text_) <= 1) return {};
-  const Found first{1, 0};
-  if ((GetIndex().fields[0].tag & pattern.mask) == pattern.value) return first;
-  const Found found = MatchingFieldAfter(first, pattern);
-  // A "*" as the very last character is too late to be a field.
-  return found.pos < Size(text_) ? found : Found{};
-}
-
-bool TVLLMarc::FindFirstTag(std::string_view pattern) {
-  pattern_ = Compile(pattern);
-  const Found found = FirstField(pattern_);
-  field_ = found.pos;
-  field_slot_ = found.slot;
-  subfield_ = 0;
-  return field_ != 0;
-}
-
-bool TVLLMarc::FindNextTag() {
-  if (field_ == 0) return false;
-  const Found found = MatchingFieldAfter({field_, field_slot_}, pattern_);
-  field_ = found.pos;
-  field_slot_ = found.slot;
-  subfield_ = 0;
-  return field_ != 0;
-}
-
-inline int TVLLMarc::MatchingSubfield(int slot, int k, char code) const {
-  const Index& index = GetIndex();
-  const int k_end = index.fields[static_cast<size_t>(slot)].chain_end;
-  if (code == '?') return k < k_end ? k : -1;
-  for (; k < k_end; ++k) {
-    if (index.chain[static_cast<size_t>(k)].code == code) return k;
+  fields[field_count - 1].chain_end = chain_count;
+  fields[field_count - 1].codes = codes;
+  // The rest runs to the end of the text.
+  for (; open < chain_count; ++open) {
+    Subfield& sub = chain[open];
+    if (sub.data_length == 0) sub.data_length = std::max(0, length - sub.pos - 1);
   }
-  return -1;
-}
-
-bool TVLLMarc::FindFirstSubfield(char code) {
-  code_ = code;
-  subfield_ = 0;
-  if (field_ == 0) return false;
-  const Index& index = GetIndex();
-  const int first = index.fields[static_cast<size_t>(field_slot_)].chain_begin;
-  subfield_slot_ = MatchingSubfield(field_slot_, first, code);
-  if (subfield_slot_ >= 0) subfield_ = index.chain[static_cast<size_t>(subfield_slot_)].pos;
-  return subfield_ != 0;
-}
-
-bool TVLLMarc::FindNextSubfield() {
-  if (field_ == 0 || subfield_ == 0) return false;
-  subfield_slot_ = MatchingSubfield(field_slot_, subfield_slot_ + 1, code_);
-  subfield_ = subfield_slot_ < 0 ? 0 : GetIndex().chain[static_cast<size_t>(subfield_slot_)].pos;
-  return subfield_ != 0;
-}
-
-inline std::string_view TVLLMarc::SubfieldViewAt(int k) const {
-  const Index::Subfield& sub = GetIndex().chain[static_cast<size_t>(k)];
-  if (sub.pos + 2 > Size(text_)) return {};
-  return text_.substr(static_cast<size_t>(sub.pos + 1),
-                      static_cast<size_t>(sub.data_end - sub.pos - 2));
-}
-
-std::string_view TVLLMarc::SubfieldView() const {
-  return subfield_ == 0 ? std::string_view() : SubfieldViewAt(subfield_slot_);
+  // A next field is looked for only from fields with more than 16
+  // characters after them, so walks end one past the last of those.
+  int reachable = field_count;
+  while (reachable > 0 && !MayHaveNextField(text, fields[reachable - 1].pos)) --reachable;
+  index.field_count = field_count;
+  index.walk_end = std::min(field_count, reachable + 1);
 }
 
 std::string TVLLMarc::SubfieldPart(int start, int count) const {
@@ -363,8 +318,8 @@ std::string_view TVLLMarc::ValueViewByPath(std::string_view path) const {
   }
   const Found found = FirstField(Compile(pattern));
   if (found.pos == 0) return {};
-  const int k = MatchingSubfield(
-      found.slot, GetIndex().fields[static_cast<size_t>(found.slot)].chain_begin, code);
+  const Field& field = index_->fields[found.slot];
+  const int k = MatchingSubfield(field.chain_begin, field.chain_end, code);
   return k < 0 ? std::string_view() : SubfieldViewAt(k);
 }
 

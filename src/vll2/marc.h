@@ -19,6 +19,7 @@
 // Positions are 1-based; 0 means none. Not thread-safe; cheap to make.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -41,31 +42,37 @@ class TVLLMarc : public TVLLObject {
 
   std::string_view Text() const { return text_; }
 
+  // Turns this navigator into a fresh one over the borrowed `text` (as if
+  // made anew with BorrowText), keeping the memory of its record index for
+  // the next record when no other navigator shares that index.
+  // REQUIRES: as for the borrowing constructor.
+  void Reset(std::string_view text);
+
   // Shares the record index of `other` (built now if need be) when it reads
   // the very same text, so that navigators made one after another over one
   // record scan it only once; the index is not copied. Otherwise does
   // nothing.
-  void ShareIndex(const TVLLMarc& other);
+  inline void ShareIndex(const TVLLMarc& other);
   // Position of the "*" of the current field / "$" of the current subfield.
   int FieldPosition() const { return field_; }
   int SubfieldPosition() const { return subfield_; }
 
   // Stores `pattern` and makes the first matching field current. False (and
   // no current field) when none matches.
-  bool FindFirstTag(std::string_view pattern);
+  inline bool FindFirstTag(std::string_view pattern);
   // The next field after the current one that matches the stored pattern.
-  bool FindNextTag();
+  inline bool FindNextTag();
   // Stores `code` ("?" for any) and makes the first subfield of the current
   // field with that code current. False without a current field.
-  bool FindFirstSubfield(char code);
+  inline bool FindFirstSubfield(char code);
   // The next subfield of the stored code after the current one, in the
   // current field.
-  bool FindNextSubfield();
+  inline bool FindNextSubfield();
 
   // Data of the current subfield (after "$" and code) up to the next
   // subfield, field or line break; empty without a current subfield.
   std::string SubfieldText() const { return std::string(SubfieldView()); }
-  std::string_view SubfieldView() const;
+  inline std::string_view SubfieldView() const;
   // `count` characters of SubfieldText from the 1-based `start`.
   std::string SubfieldPart(int start, int count) const;
 
@@ -87,7 +94,6 @@ class TVLLMarc : public TVLLObject {
   static bool TagMatches(std::string_view text, int f, std::string_view pattern);
 
  private:
-  struct Index;
   // A tag pattern as one masked comparison of the packed tag and indicators
   // (see PackTag in marc.cpp).
   struct Pattern {
@@ -100,19 +106,69 @@ class TVLLMarc : public TVLLObject {
     int pos = 0;
     int slot = 0;
   };
+  // One field of the index.
+  struct Field {
+    std::uint64_t tag;    // PackTag
+    std::uint64_t codes;  // bit (code & 63) set for the code of each subfield
+    int pos;
+    int chain_begin;  // its subfields: chain[chain_begin, chain_end)
+    int chain_end;
+  };
+  // One subfield that a walk through its field visits.
+  struct Subfield {
+    int pos;
+    // Its data, 0-based in the text: up to the first line break, subfield
+    // start or field start after the first data character.
+    int data;
+    int data_length;  // 0 until the pass that builds the index finds the end
+    char code;        // the character after the "$", or '\0' at the end of the text
+  };
+  // Every field of the text with the subfields a walk through it finds,
+  // worked out in one pass on first use so that the many searches of one
+  // display do not rescan the record. Its memory is kept when it is filled
+  // again for another record.
+  struct Index {
+    // fields[0, field_count): slot 0 stands for position 1, where the first
+    // search starts whether or not a field starts there; then every other
+    // position where IsFieldStart holds, in order.
+    std::unique_ptr<Field[]> fields;
+    int field_room = 0;
+    int field_count = 0;
+    // For each field in turn the subfields that FindFirstSubfield("?") and
+    // FindNextSubfield would visit, in order.
+    std::unique_ptr<Subfield[]> chain;
+    int chain_room = 0;
+    // Walks for a next field end before this slot: it is one past the last
+    // field with more than 16 characters after it.
+    int walk_end = 0;
+  };
 
   static Pattern Compile(std::string_view pattern);
-  const Index& GetIndex() const { return index_ ? *index_ : BuildIndex(); }
+  static bool IsTagDigit(char c) { return c >= '0' && c <= '9'; }
+  // Whether a field after the one at `p` is looked for at all: not when 16
+  // or fewer characters follow its "*".
+  bool MayHaveFieldAfter(int p) const {
+    return p >= 1 && p + 16 < static_cast<int>(text_.size());
+  }
+  const Index& GetIndex() const { return indexed_ ? *index_ : BuildIndex(); }
   const Index& BuildIndex() const;
+  // Fills `index` for `text` in one pass.
+  static void FillIndex(std::string_view text, Index& index);
+  // In that pass: ends at `e` the data of the open subfields chain[open, ...)
+  // that an end at `e` ends, and moves `open` and `first_end` past them.
+  static void EndData(Subfield* chain, int count, int& open, int& first_end, int e);
   // The first field from the start of the record that matches `pattern`.
   Found FirstField(const Pattern& pattern) const;
   // The first field after `from` that matches `pattern`; pos 0 when none.
   Found MatchingFieldAfter(const Found& from, const Pattern& pattern) const;
-  // Slot in the subfield chain of the field at `slot` of the first subfield
-  // from chain slot `k` on that matches `code`; -1 when none is left.
-  int MatchingSubfield(int slot, int k, char code) const;
+  // The first of chain[k, end) that matches `code`; -1 when none.
+  int MatchingSubfield(int k, int end, char code) const;
+
   // Data of the subfield at chain slot `k`.
-  std::string_view SubfieldViewAt(int k) const;
+  std::string_view SubfieldViewAt(int k) const {
+    const Subfield& sub = index_->chain[k];
+    return std::string_view(text_.data() + sub.data, static_cast<size_t>(sub.data_length));
+  }
 
   std::string owned_;
   std::string_view text_;
@@ -123,11 +179,120 @@ class TVLLMarc : public TVLLObject {
   int subfield_ = 0;
   int subfield_slot_ = -1;  // chain slot of the current subfield
 
-  // Every field of the text with the subfields a walk through it finds,
-  // worked out in one pass on first use so that the many searches of one
-  // display do not rescan the record; shared by navigators over the same
-  // text (ShareIndex).
-  mutable std::shared_ptr<const Index> index_;
+  // Built on first use; shared by navigators over the same text
+  // (ShareIndex). A navigator that holds the only reference may refill it
+  // for another text (Reset); `indexed_` says whether it describes text_.
+  mutable std::shared_ptr<Index> index_;
+  mutable bool indexed_ = false;
 };
+
+inline TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
+  Pattern compiled;
+  // The usual pattern, three tag digits, without the general loop.
+  if (pattern.size() == 3 && IsTagDigit(pattern[0]) && IsTagDigit(pattern[1]) &&
+      IsTagDigit(pattern[2])) {
+    compiled.mask = 0xFFFFFF | (std::uint64_t{0x7} << 40);
+    compiled.value = static_cast<unsigned char>(pattern[0]) |
+                     (std::uint64_t{static_cast<unsigned char>(pattern[1])} << 8) |
+                     (std::uint64_t{static_cast<unsigned char>(pattern[2])} << 16) |
+                     (std::uint64_t{0x7} << 40);
+    return compiled;
+  }
+  // Bit i: character i must exist (and, unless it is "?", equal).
+  std::uint64_t needed = 0;
+  const size_t n = std::min<size_t>(pattern.size(), 5);
+  for (size_t i = 0; i < n; ++i) {
+    const char want = pattern[i];
+    if (want == ':') break;
+    needed |= std::uint64_t{1} << i;
+    if (want == '?') continue;
+    const unsigned shift = 8 * static_cast<unsigned>(i);
+    compiled.mask |= std::uint64_t{0xFF} << shift;
+    compiled.value |= std::uint64_t{static_cast<unsigned char>(want == '_' ? ' ' : want)} << shift;
+  }
+  compiled.mask |= needed << 40;
+  compiled.value |= needed << 40;
+  return compiled;
+}
+
+inline TVLLMarc::Found TVLLMarc::MatchingFieldAfter(const Found& from,
+                                                   const Pattern& pattern) const {
+  if (!MayHaveFieldAfter(from.pos)) return {};
+  const Index& index = GetIndex();
+  const Field* fields = index.fields.get();
+  for (int slot = from.slot + 1; slot < index.walk_end; ++slot) {
+    if ((fields[slot].tag & pattern.mask) == pattern.value) return {fields[slot].pos, slot};
+  }
+  return {};
+}
+
+inline TVLLMarc::Found TVLLMarc::FirstField(const Pattern& pattern) const {
+  // The record is expected to begin with a field at position 1.
+  if (static_cast<int>(text_.size()) <= 1) return {};
+  const Found first{1, 0};
+  if ((GetIndex().fields[0].tag & pattern.mask) == pattern.value) return first;
+  const Found found = MatchingFieldAfter(first, pattern);
+  // A "*" as the very last character is too late to be a field.
+  return found.pos < static_cast<int>(text_.size()) ? found : Found{};
+}
+
+inline bool TVLLMarc::FindFirstTag(std::string_view pattern) {
+  pattern_ = Compile(pattern);
+  const Found found = FirstField(pattern_);
+  field_ = found.pos;
+  field_slot_ = found.slot;
+  subfield_ = 0;
+  return field_ != 0;
+}
+
+inline bool TVLLMarc::FindNextTag() {
+  if (field_ == 0) return false;
+  const Found found = MatchingFieldAfter({field_, field_slot_}, pattern_);
+  field_ = found.pos;
+  field_slot_ = found.slot;
+  subfield_ = 0;
+  return field_ != 0;
+}
+
+inline void TVLLMarc::ShareIndex(const TVLLMarc& other) {
+  if (other.text_.data() != text_.data() || other.text_.size() != text_.size()) return;
+  other.GetIndex();
+  index_ = other.index_;
+  indexed_ = true;
+}
+
+inline int TVLLMarc::MatchingSubfield(int k, int end, char code) const {
+  if (code == '?') return k < end ? k : -1;
+  const Subfield* chain = index_->chain.get();
+  for (; k < end; ++k) {
+    if (chain[k].code == code) return k;
+  }
+  return -1;
+}
+
+inline bool TVLLMarc::FindFirstSubfield(char code) {
+  code_ = code;
+  subfield_ = 0;
+  if (field_ == 0) return false;
+  // A current field means the index is built.
+  const Field& field = index_->fields[field_slot_];
+  if (code != '?' && ((field.codes >> (code & 63)) & 1) == 0) return false;
+  subfield_slot_ = MatchingSubfield(field.chain_begin, field.chain_end, code);
+  if (subfield_slot_ < 0) return false;
+  subfield_ = index_->chain[subfield_slot_].pos;
+  return true;
+}
+
+inline bool TVLLMarc::FindNextSubfield() {
+  if (field_ == 0 || subfield_ == 0) return false;
+  const Field& field = index_->fields[field_slot_];
+  subfield_slot_ = MatchingSubfield(subfield_slot_ + 1, field.chain_end, code_);
+  subfield_ = subfield_slot_ < 0 ? 0 : index_->chain[subfield_slot_].pos;
+  return subfield_ != 0;
+}
+
+inline std::string_view TVLLMarc::SubfieldView() const {
+  return subfield_ == 0 ? std::string_view() : SubfieldViewAt(subfield_slot_);
+}
 
 }  // namespace vellorax::vll2

@@ -15,6 +15,12 @@ const std::string kBook = std::string(
     "*24510$aSult :\n$broman /\n$cKnut Hamsun\n*260  $aOslo :\n$bGyldendal,\n$c1990\n"
     "*650 0$aNorsk litteratur\n*7001 $aAndersen, Per\n*7001 $aBerg, Kari\n$eill.\n^") + '\0';
 
+// Subfield codes "q" and "1" (and "a" and "!") share a bit of a field's
+// code set; inline subfields, CR LF and a field shape inside data.
+const std::string kOddCodes =
+    "*001  $a1\r\n*1001 $aPer$qPeder$1x\n$4aut\n*7001 $1y$qz\\$qw\n*650 0$aA*650 0$aB\n"
+    "*245!!$!x$a\n";
+
 // Every value of `code` in the fields matching `pattern`, "|"-joined per
 // field and ";"-joined between fields.
 std::string Walk(std::string_view record, std::string_view pattern, char code) {
@@ -308,10 +314,8 @@ class ReferenceNavigator {
 };
 
 // `index_from`, when given, lends its field index to the walking navigator.
-std::string IndexedWalk(const std::string& record, std::string_view pattern, char code,
-                        const TVLLMarc* index_from = nullptr) {
-  TVLLMarc marc(std::string_view(record), TVLLMarc::BorrowText{});
-  if (index_from != nullptr) marc.ShareIndex(*index_from);
+// The same listing as ReferenceNavigator::Walk, from `marc`.
+std::string WalkWith(TVLLMarc& marc, std::string_view pattern, char code) {
   std::string out;
   for (bool f = marc.FindFirstTag(pattern); f; f = marc.FindNextTag()) {
     out += "[" + std::to_string(marc.FieldPosition()) + "]";
@@ -321,6 +325,13 @@ std::string IndexedWalk(const std::string& record, std::string_view pattern, cha
     }
   }
   return out;
+}
+
+std::string IndexedWalk(const std::string& record, std::string_view pattern, char code,
+                        const TVLLMarc* index_from = nullptr) {
+  TVLLMarc marc(std::string_view(record), TVLLMarc::BorrowText{});
+  if (index_from != nullptr) marc.ShareIndex(*index_from);
+  return WalkWith(marc, pattern, code);
 }
 
 // Every prefix of a record, odd fragments and seeded random edits: the
@@ -338,10 +349,14 @@ TEST(TVLLMarcTest, AgreesWithACharacterByCharacterReadingOnDamagedRecords) {
     seed = seed * 1103515245u + 12345u;
     return (seed >> 16) & 0x7FFF;
   };
-  const std::string inserts = "*$\\\n\r 0123456789ab_:?";
+  const std::string inserts = "*$\\\n\r 0123456789abq_:?";
   for (int i = 0; i < 3000; ++i) {
-    // Every fourth record is three books long, for many fields and subfields.
-    const std::string source = i % 4 == 0 ? kBook + kBook + kBook : kBook;
+    // Every fourth record is three books long, for many fields and subfields;
+    // another fourth has codes that share a bit of a field's code set,
+    // inline subfields, CR LF line ends and a field start inside data.
+    const std::string source = i % 4 == 0   ? kBook + kBook + kBook
+                               : i % 4 == 1 ? kOddCodes + kBook
+                                            : kBook;
     std::string record = source.substr(0, next() % (source.size() + 1));
     for (int e = static_cast<int>(next() % 12); e > 0 && !record.empty(); --e) {
       const size_t at = next() % record.size();
@@ -353,9 +368,10 @@ TEST(TVLLMarcTest, AgreesWithACharacterByCharacterReadingOnDamagedRecords) {
   for (const std::string& record : records) {
     const ReferenceNavigator reference(record);
     const TVLLMarc lender(std::string_view(record), TVLLMarc::BorrowText{});
-    for (const char* pattern :
-         {"", "245", "7", "?????", "2:", "0", "24510", "_", "1001_", "??_?:"}) {
-      for (const char code : {'a', 'b', '?', '*', '$'}) {
+    for (const char* pattern : {"", "245", "700", "650", "001", "7", "?????", "2:", "0", "24510",
+                                "_", "1001_", "??_?:"}) {
+      // "q" and "1" share a bit of a field's code set.
+      for (const char code : {'a', 'b', 'q', '1', '?', '*', '$'}) {
         const std::string expected = reference.Walk(pattern, code);
         ASSERT_EQ(IndexedWalk(record, pattern, code), expected)
             << "record: " << record << "\npattern " << pattern << " $" << code;
@@ -393,6 +409,95 @@ TEST(MarcShareIndexTest, SharedIndexFindsTheSameFields) {
   elsewhere.ShareIndex(source);
   EXPECT_EQ(fields(elsewhere, "245"), std::vector<int>{1});
   EXPECT_TRUE(fields(elsewhere, "700").empty());
+}
+
+TEST(TVLLMarcTest, SubfieldCodesThatShareABit) {
+  struct Case { std::string pattern; char code; std::string expected; };
+  const Case cases[] = {
+      {"001", 'a', "1"},          // CR LF ends the data
+      {"100", 'q', "Peder"},      {"100", '1', "x"},  {"100", '4', "aut"},
+      {"700", '1', "y"},          {"700", 'q', "z\\$qw"},  // protected "$q" stays text
+      {"650", 'a', "A;B"},        // a field shape inside data starts a field
+      {"245", '!', "x"},          // any code right after the indicators
+      {"245", 'a', "\n"},         // "a" shares the bit of "!"; its data runs to the end
+      {"245", 'A', ""},           {"100", 'Q', ""},  {"700", 'a', ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Walk(kOddCodes, c.pattern, c.code), c.expected) << c.pattern << " $" << c.code;
+  }
+}
+
+TEST(TVLLMarcTest, ManyFieldsAndSubfieldsOutgrowTheFirstIndexRoom) {
+  std::string record, every, last;
+  for (int field = 0; field < 40; ++field) {
+    record += "*500  ";
+    for (int sub = 0; sub < 60; ++sub) {
+      const std::string value = std::to_string(field * 100 + sub);
+      record += "$a" + value + (sub % 2 == 0 ? "\n" : "");
+      if (field == 39) last += (last.empty() ? "" : "|") + value;
+    }
+    record += "\n";
+  }
+  record += "^";
+  TVLLMarc marc(record);
+  int fields = 0;
+  for (bool f = marc.FindFirstTag("500"); f; f = marc.FindNextTag()) ++fields;
+  EXPECT_EQ(fields, 40);
+  std::string found;
+  ASSERT_TRUE(marc.FindFirstTag("500"));
+  for (int i = 1; i < 40; ++i) ASSERT_TRUE(marc.FindNextTag());
+  for (bool s = marc.FindFirstSubfield('a'); s; s = marc.FindNextSubfield()) {
+    found += (found.empty() ? "" : "|") + marc.SubfieldText();
+  }
+  EXPECT_EQ(found, last);
+  EXPECT_EQ(ReferenceNavigator(record).Walk("500", 'a'), IndexedWalk(record, "500", 'a'));
+}
+
+// A navigator reset onto one record after another reads each as a new one
+// would; a navigator that shares its index keeps reading its own record.
+TEST(TVLLMarcTest, ResetReadsTheNextRecordAsANewNavigator) {
+  const std::string triple = kBook + kBook + kBook;
+  const std::string records[] = {kBook, kOddCodes, "", "*", triple, kBook.substr(0, 40),
+                                 kOddCodes + kBook};
+  const std::string* previous = &records[0];
+  TVLLMarc reused(std::string_view(*previous), TVLLMarc::BorrowText{});
+  for (int round = 0; round < 2; ++round) {
+    for (const std::string& record : records) {
+      TVLLMarc sharer(std::string_view(*previous), TVLLMarc::BorrowText{});
+      sharer.ShareIndex(reused);
+      reused.Reset(record);
+      EXPECT_EQ(reused.FieldPosition(), 0);
+      EXPECT_EQ(reused.SubfieldView(), "");
+      for (const char* pattern : {"245", "7", "?????", "650"}) {
+        for (const char code : {'a', 'q', '?'}) {
+          TVLLMarc fresh(std::string_view(record), TVLLMarc::BorrowText{});
+          EXPECT_EQ(WalkWith(reused, pattern, code), WalkWith(fresh, pattern, code))
+              << round << " " << record << " " << pattern << " $" << code;
+        }
+      }
+      EXPECT_EQ(reused.ValueByPath("100$a"), TVLLMarc(record).ValueByPath("100$a"));
+      TVLLMarc own(std::string_view(*previous), TVLLMarc::BorrowText{});
+      EXPECT_EQ(WalkWith(sharer, "7", '?'), WalkWith(own, "7", '?')) << record;
+      previous = &record;
+    }
+  }
+}
+
+// A navigator with an index of its own keeps it (and its place) when asked
+// to share another's.
+TEST(MarcShareIndexTest, AnIndexOfItsOwnStays) {
+  TVLLMarc walking(std::string_view(kBook), TVLLMarc::BorrowText{});
+  ASSERT_TRUE(walking.FindFirstTag("700"));
+  ASSERT_TRUE(walking.FindNextTag());
+  ASSERT_TRUE(walking.FindFirstSubfield('e'));
+  TVLLMarc other(std::string_view(kBook), TVLLMarc::BorrowText{});
+  ASSERT_TRUE(other.FindFirstTag("245"));
+  ASSERT_TRUE(other.FindFirstSubfield('c'));
+  walking.ShareIndex(other);
+  EXPECT_EQ(walking.SubfieldView(), "ill.");
+  EXPECT_FALSE(walking.FindNextSubfield());
+  EXPECT_FALSE(walking.FindNextTag());
+  EXPECT_EQ(other.SubfieldView(), "Knut Hamsun");
 }
 
 }  // namespace
