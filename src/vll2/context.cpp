@@ -15,7 +15,12 @@ const TVLLMarc& TVLLContext::RecordIndex(const TVLLString& record) {
   const std::string_view text = record.Value();
   if (index_source_ != &record || !record_index_ || record_index_->Text().data() != text.data() ||
       record_index_->Text().size() != text.size()) {
-    record_index_.emplace(text, TVLLMarc::BorrowText{});
+    // A kept navigator keeps the memory of its index for the new record.
+    if (record_index_) {
+      record_index_->Reset(text);
+    } else {
+      record_index_.emplace(text, TVLLMarc::BorrowText{});
+    }
     index_source_ = &record;
   }
   return *record_index_;
