@@ -120,7 +120,7 @@ TVLLStatus TVLLCountCommand::DoExecute() {
     }
     TVLLMarc marc(text, TVLLMarc::BorrowText{});
     if (auto* value = AsText(record)) {
-      marc.ShareIndex(Context().RecordIndex(*value));
+      marc.BorrowIndex(Context().RecordIndex(*value));
     }
     if (marc.FindFirstTag(pattern)) {
       do {

@@ -139,6 +139,7 @@ const TVLLMarc::Index& TVLLMarc::BuildIndex() const {
   if (!index_ || index_.use_count() > 1) index_ = std::make_shared<Index>();
   FillIndex(text_, *index_);
   indexed_ = true;
+  view_ = index_.get();
   return *index_;
 }
 
@@ -318,7 +319,7 @@ std::string_view TVLLMarc::ValueViewByPath(std::string_view path) const {
   }
   const Found found = FirstField(Compile(pattern));
   if (found.pos == 0) return {};
-  const Field& field = index_->fields[found.slot];
+  const Field& field = view_->fields[found.slot];
   const int k = MatchingSubfield(field.chain_begin, field.chain_end, code);
   return k < 0 ? std::string_view() : SubfieldViewAt(k);
 }

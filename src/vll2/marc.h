@@ -53,6 +53,10 @@ class TVLLMarc : public TVLLObject {
   // record scan it only once; the index is not copied. Otherwise does
   // nothing.
   inline void ShareIndex(const TVLLMarc& other);
+  // ShareIndex without taking a share: the index stays `other`'s.
+  // REQUIRES: `other` outlives this navigator's searches and is not Reset
+  // meanwhile.
+  inline void BorrowIndex(const TVLLMarc& other);
   // Position of the "*" of the current field / "$" of the current subfield.
   int FieldPosition() const { return field_; }
   int SubfieldPosition() const { return subfield_; }
@@ -150,7 +154,7 @@ class TVLLMarc : public TVLLObject {
   bool MayHaveFieldAfter(int p) const {
     return p >= 1 && p + 16 < static_cast<int>(text_.size());
   }
-  const Index& GetIndex() const { return indexed_ ? *index_ : BuildIndex(); }
+  const Index& GetIndex() const { return indexed_ ? *view_ : BuildIndex(); }
   const Index& BuildIndex() const;
   // Fills `index` for `text` in one pass.
   static void FillIndex(std::string_view text, Index& index);
@@ -166,7 +170,7 @@ class TVLLMarc : public TVLLObject {
 
   // Data of the subfield at chain slot `k`.
   std::string_view SubfieldViewAt(int k) const {
-    const Subfield& sub = index_->chain[k];
+    const Subfield& sub = view_->chain[k];
     return std::string_view(text_.data() + sub.data, static_cast<size_t>(sub.data_length));
   }
 
@@ -184,6 +188,9 @@ class TVLLMarc : public TVLLObject {
   // for another text (Reset); `indexed_` says whether it describes text_.
   mutable std::shared_ptr<Index> index_;
   mutable bool indexed_ = false;
+  // The index read: index_, or one borrowed from another navigator
+  // (BorrowIndex). Valid while `indexed_`.
+  mutable const Index* view_ = nullptr;
 };
 
 inline TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
@@ -258,12 +265,19 @@ inline void TVLLMarc::ShareIndex(const TVLLMarc& other) {
   if (other.text_.data() != text_.data() || other.text_.size() != text_.size()) return;
   other.GetIndex();
   index_ = other.index_;
+  view_ = other.view_;
+  indexed_ = true;
+}
+
+inline void TVLLMarc::BorrowIndex(const TVLLMarc& other) {
+  if (other.text_.data() != text_.data() || other.text_.size() != text_.size()) return;
+  view_ = &other.GetIndex();
   indexed_ = true;
 }
 
 inline int TVLLMarc::MatchingSubfield(int k, int end, char code) const {
   if (code == '?') return k < end ? k : -1;
-  const Subfield* chain = index_->chain.get();
+  const Subfield* chain = view_->chain.get();
   for (; k < end; ++k) {
     if (chain[k].code == code) return k;
   }
@@ -275,19 +289,19 @@ inline bool TVLLMarc::FindFirstSubfield(char code) {
   subfield_ = 0;
   if (field_ == 0) return false;
   // A current field means the index is built.
-  const Field& field = index_->fields[field_slot_];
+  const Field& field = view_->fields[field_slot_];
   if (code != '?' && ((field.codes >> (code & 63)) & 1) == 0) return false;
   subfield_slot_ = MatchingSubfield(field.chain_begin, field.chain_end, code);
   if (subfield_slot_ < 0) return false;
-  subfield_ = index_->chain[subfield_slot_].pos;
+  subfield_ = view_->chain[subfield_slot_].pos;
   return true;
 }
 
 inline bool TVLLMarc::FindNextSubfield() {
   if (field_ == 0 || subfield_ == 0) return false;
-  const Field& field = index_->fields[field_slot_];
+  const Field& field = view_->fields[field_slot_];
   subfield_slot_ = MatchingSubfield(subfield_slot_ + 1, field.chain_end, code_);
-  subfield_ = subfield_slot_ < 0 ? 0 : index_->chain[subfield_slot_].pos;
+  subfield_ = subfield_slot_ < 0 ? 0 : view_->chain[subfield_slot_].pos;
   return subfield_ != 0;
 }
 

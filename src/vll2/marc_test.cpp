@@ -402,13 +402,30 @@ TEST(MarcShareIndexTest, SharedIndexFindsTheSameFields) {
     TVLLMarc own(std::string_view(kBook), TVLLMarc::BorrowText{});
     TVLLMarc shared(std::string_view(kBook), TVLLMarc::BorrowText{});
     shared.ShareIndex(source);
+    TVLLMarc borrowing(std::string_view(kBook), TVLLMarc::BorrowText{});
+    borrowing.BorrowIndex(source);
     EXPECT_EQ(fields(shared, pattern), fields(own, pattern)) << pattern;
+    EXPECT_EQ(fields(borrowing, pattern), fields(own, pattern)) << pattern;
   }
+  // Another text takes neither: it reads an index of its own.
   const std::string other = "*24510$aAnother title\n^";
   TVLLMarc elsewhere(std::string_view(other), TVLLMarc::BorrowText{});
   elsewhere.ShareIndex(source);
   EXPECT_EQ(fields(elsewhere, "245"), std::vector<int>{1});
   EXPECT_TRUE(fields(elsewhere, "700").empty());
+  TVLLMarc borrowing_elsewhere(std::string_view(other), TVLLMarc::BorrowText{});
+  borrowing_elsewhere.BorrowIndex(source);
+  EXPECT_EQ(fields(borrowing_elsewhere, "245"), std::vector<int>{1});
+  // A borrower that is Reset onto another record builds its own index and
+  // leaves the lender's alone.
+  TVLLMarc borrower(std::string_view(kBook), TVLLMarc::BorrowText{});
+  borrower.BorrowIndex(source);
+  borrower.Reset(other);
+  EXPECT_EQ(fields(borrower, "245"), std::vector<int>{1});
+  TVLLMarc own(std::string_view(kBook), TVLLMarc::BorrowText{});
+  TVLLMarc lender_view(std::string_view(kBook), TVLLMarc::BorrowText{});
+  lender_view.BorrowIndex(source);
+  EXPECT_EQ(fields(lender_view, "7??"), fields(own, "7??"));
 }
 
 TEST(TVLLMarcTest, SubfieldCodesThatShareABit) {

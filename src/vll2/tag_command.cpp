@@ -382,7 +382,7 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   TVLLObject* record = Context().MarcObject();
   if (auto* text = AsText(record)) {
     own_marc_.emplace(std::string_view(text->Value()), TVLLMarc::BorrowText{});
-    own_marc_->ShareIndex(Context().RecordIndex(*text));
+    own_marc_->BorrowIndex(Context().RecordIndex(*text));  // lives for the run
     marc_ = &*own_marc_;
     // No matching field: a frame that can have no other effect would only be
     // written and taken back again.
