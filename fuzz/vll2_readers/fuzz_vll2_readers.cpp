@@ -7,6 +7,7 @@
 // the navigator; the rest is the text.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "vll2/named_object_list.h"
 #include "vll2/script.h"
 #include "vll2/string_builder.h"
+#include "vll2/tag_program.h"
 #include "vll2/text_conversions.h"
 #include "vll2/vll_common.h"
 
@@ -72,10 +74,20 @@ void Navigate(std::string_view text, unsigned char choice) {
   }
   marc.ValueByPath("245$a");
   marc.ValueByPathPart("?????$?", 2, 5);
-  // A navigator on a shared index finds the same fields and subfields.
+  // A navigator on a shared or borrowed index, or one Reset onto this text
+  // from another record, finds the same fields and subfields.
   TVLLMarc own(text, TVLLMarc::BorrowText{});
   TVLLMarc shared(text, TVLLMarc::BorrowText{});
-  shared.ShareIndex(marc);
+  if (choice & 0x20) {
+    shared.BorrowIndex(marc);
+  } else if (choice & 0x40) {
+    static const std::string other = "*24510$aOther\n$bSub\n*7001 $aX\n^";
+    shared.Reset(other);
+    shared.FindFirstTag("7??");
+    shared.Reset(text);
+  } else {
+    shared.ShareIndex(marc);
+  }
   bool found = own.FindFirstTag(pattern);
   bool also = shared.FindFirstTag(pattern);
   for (;;) {
@@ -112,6 +124,23 @@ void ConvertInPlace(std::string_view text) {
   std::string out = prefix;
   vellorax::vll2::AppendUnescaped(text, out);
   if (out != prefix + unescaped) __builtin_trap();
+  builder.Clear();
+  builder.Append(prefix);
+  builder.Append(text);
+  builder.HtmlToTextAndUnescapeFrom(static_cast<int>(prefix.size()));
+  if (builder.Text() != prefix + TVLLScript::Unescape(to_text)) __builtin_trap();
+  // A text that stands alone converts apart from whatever follows it.
+  const std::unique_ptr<vellorax::vll2::TVLLConvertedText> alone =
+      vellorax::vll2::ConvertText(text);
+  if (alone->converted != TVLLScript::Unescape(to_text)) __builtin_trap();
+  if (alone->stands_alone) {
+    for (std::string_view next : {"x;y>z", "\\n", "&amp;<b>", ";>"}) {
+      const std::string joined = std::string(text) + std::string(next);
+      const std::string apart =
+          alone->converted + TVLLScript::Unescape(TVLLScript::HtmlToText(next));
+      if (TVLLScript::Unescape(TVLLScript::HtmlToText(joined)) != apart) __builtin_trap();
+    }
+  }
 }
 
 }  // namespace
