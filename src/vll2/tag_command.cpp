@@ -323,14 +323,16 @@ const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
 }
 
 bool TVLLTagCommand::ReadParameters(const CallPlan* plan, TVLLStatus& status) {
-  if (plan != nullptr) {
-    const CallParameters& c = plan->call;
+  auto use = [this](const CallParameters& c) {
     before_ = c.before;
     tag_pattern_ = c.pattern;
     mode_ = c.mode;
     separator_ = c.separator;
     after_ = c.after;
     spec_ = c.spec;
+  };
+  if (plan != nullptr) {
+    use(plan->call);
     max_count_ = plan->max_count;
     return true;
   }
@@ -340,13 +342,7 @@ bool TVLLTagCommand::ReadParameters(const CallPlan* plan, TVLLStatus& status) {
     status = kStatusWrongParams;
     return false;
   }
-  const CallParameters c = SplitParameters(*Parameters());
-  before_ = c.before;
-  tag_pattern_ = c.pattern;
-  mode_ = c.mode;
-  separator_ = c.separator;
-  after_ = c.after;
-  spec_ = c.spec;
+  use(SplitParameters(*Parameters()));
   max_count_ = TVLLScript::IsDigit(mode_[0]) ? LeadingNumber(mode_) : 0;
   if (tag_pattern_.empty()) {
     RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing tagspec:"), Name());
