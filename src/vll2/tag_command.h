@@ -8,6 +8,13 @@
 // tag_command.cpp; the interpreter of the tag specification language
 // (_Process and the element operations) in tag_spec_interpreter.cpp.
 //
+// A call whose parameter texts never change at its site (a script's own
+// calls) keeps a plan there: the parameters split, the frames classified and
+// converted for text mode, the tag specification found. In text mode a run
+// whose output is such frames and noted literals around text that holds
+// nothing to convert writes their converted forms instead of converting the
+// whole output; anything else is converted as a whole.
+//
 // A clone serves one run; its working fields are never shared.
 #pragma once
 
