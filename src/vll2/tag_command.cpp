@@ -113,7 +113,7 @@ CallParameters SplitParameters(const TVLLParams& p) {
 
 // What a call site's fixed parameters decide, kept there: the parameters
 // split, the frames classified and the tag specification found. Right while
-// the workspace's registrations and the specification's text are unchanged.
+// the workspace's registrations and the tag spec's text are unchanged.
 struct TVLLTagCommand::CallPlan : TVLLCallSiteData {
   const TVLLWorkSpace* work_space = nullptr;
   std::uint64_t version = 0;
@@ -368,7 +368,7 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   fields_formatted_ = 0;
   fields_written_ = 0;
   TVLLStatus status = kStatusWrongParams;
-  // Kept for the run: the plan holds the specification it found.
+  // Kept for the run: the plan holds the tag spec it found.
   plan_ = PlanForSite();
   note_written_ = plan_ != nullptr && !Context().Html();
   if (!ReadParameters(plan_, status)) return status;

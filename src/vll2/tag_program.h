@@ -101,7 +101,7 @@ struct TVLLTagOp {
   // kLiteral, and kQuoted written as it stands: `text` converted.
   std::unique_ptr<TVLLConvertedText> as_text;
   // kNamedSpec: what the name found last time, right while the workspace's
-  // registrations (CommandsVersion) and the specification's text are as then.
+  // registrations (CommandsVersion) and the tag spec's text are as then.
   struct NamedFound {
     const TVLLWorkSpace* work_space = nullptr;
     std::uint64_t version = 0;
