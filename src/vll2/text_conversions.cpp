@@ -273,6 +273,19 @@ class Sink {
   bool backslash_ = false;
 };
 
+// The ">" that closes markup opened at a marked "<" of the 64-byte window at
+// `base` whose later marks are `bits`: the next one marked, or else the first
+// beyond the window (remembering in `no_gt` where none is left); null when
+// there is none.
+inline const char* ClosingGt(const char* base, std::uint64_t bits, const char* end,
+                             const char** no_gt) {
+  for (std::uint64_t rest = bits; rest != 0; rest &= rest - 1) {
+    const char* at = base + std::countr_zero(rest);
+    if (*at == '>') return at;
+  }
+  return end - base > 64 ? FindRemembering(base + 64, end, '>', no_gt) : nullptr;
+}
+
 // HtmlToText (followed by Unescape with `kUnescape`) of [in, in + n) written
 // at `out`; returns the length written, and in `backslash` whether the
 // result may hold a backslash.
@@ -304,18 +317,7 @@ size_t HtmlToTextRaw(const char* in, size_t n, char* out, bool& backslash) {
     if (c == '>') continue;
     sink.Run(r, static_cast<size_t>(q - r));
     if (c == '<') {
-      // The closing ">" is the next one marked, or lies beyond the window.
-      const char* close = nullptr;
-      for (std::uint64_t rest = bits; rest != 0; rest &= rest - 1) {
-        const char* at = base + std::countr_zero(rest);
-        if (*at == '>') {
-          close = at;
-          break;
-        }
-      }
-      if (close == nullptr && end - base > 64) {
-        close = FindRemembering(base + 64, end, '>', &no_gt);
-      }
+      const char* close = ClosingGt(base, bits, end, &no_gt);
       if (close == nullptr) {
         sink.Byte('<');
         r = q + 1;
@@ -526,18 +528,7 @@ void TextToHtmlRaw(std::string_view text, Writer& writer) {
         writer.PutEncoded(next);
       }
     } else if (c == '<') {
-      // The closing ">" is the next one marked, or lies beyond the window.
-      const char* close = nullptr;
-      for (std::uint64_t rest = bits; rest != 0; rest &= rest - 1) {
-        const char* at = base + std::countr_zero(rest);
-        if (*at == '>') {
-          close = at;
-          break;
-        }
-      }
-      if (close == nullptr && end - base > 64) {
-        close = FindRemembering(base + 64, end, '>', &no_gt);
-      }
+      const char* close = ClosingGt(base, bits, end, &no_gt);
       if (close == nullptr) {
         writer.Put("&lt;");
         continue;

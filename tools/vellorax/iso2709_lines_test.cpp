@@ -12,29 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "iso2709_test_records.h"
 #include "record_input.h"
 #include "yaz_lines.h"
 
 namespace vellorax::tool {
 namespace {
 
-using Fields = std::vector<std::pair<std::string, std::string>>;
+using testing::Fields;
+using testing::Iso2709;
 
-// An ISO 2709 record with the fields in order; each body gets its terminator.
-// `leader_tail` is leader/5..9 ("nam a": status, type, level, control, coding).
-std::string Iso2709(const Fields& fields, const std::string& leader_tail = "nam  ") {
-  std::string directory, data;
-  char entry[32];
-  for (const auto& [tag, body] : fields) {
-    std::snprintf(entry, sizeof entry, "%3s%04zu%05zu", tag.c_str(), body.size() + 1, data.size());
-    directory += entry;
-    data += body + "\x1e";
-  }
-  const size_t base = 24 + directory.size() + 1;
-  std::snprintf(entry, sizeof entry, "%05zu%s22%05zu i 4500", base + data.size() + 1,
-                leader_tail.c_str(), base);
-  return std::string(entry) + directory + "\x1e" + data + "\x1d";
-}
 
 const Fields kBook = {
     {"001", "1000001"},
@@ -221,12 +208,7 @@ TEST(Iso2709LinesTest, RandomRecordsAndDamageAgreeWithYaz) {
       ASSERT_EQ(c.failure, "");
     }
     for (int damage = 0; damage < 8; ++damage) {
-      std::string bad = record;
-      switch (pick(3)) {
-        case 0: bad[pick(static_cast<int>(bad.size()))] = bytes[pick(sizeof bytes)]; break;
-        case 1: bad.resize(pick(static_cast<int>(bad.size()))); break;
-        default: bad.insert(pick(static_cast<int>(bad.size())), 1, bytes[pick(4)]); break;
-      }
+      const std::string bad = testing::Damaged(record, pick, bytes);
       SCOPED_TRACE("damaged round " + std::to_string(round) + ": " + bad);
       const Comparison c = Compare(bad);
       handled_damaged += c.handled;
