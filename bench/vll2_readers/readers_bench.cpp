@@ -167,6 +167,17 @@ BENCHMARK(BM_ScriptFieldOutputToHtml);
 // The tag command's conversion of what a field wrote, in place in the output
 // builder: 0 to plain text then unescaped, 1 to HTML then unescaped, 2 to
 // plain text and unescaped in one pass.
+// What a tag command does to its output after a run, from `s` on: mode 0
+// text (two passes), 1 HTML, 2 text in one pass.
+void ConvertFrom(TVLLStringBuilder& output, int s, int mode) {
+  if (mode == 2) {
+    output.HtmlToTextAndUnescapeFrom(s);
+  } else {
+    mode == 1 ? output.TextToHtmlFrom(s) : output.HtmlToTextFrom(s);
+    output.UnescapeFrom(s);
+  }
+}
+
 void BM_FieldConversionInPlace(benchmark::State& state) {
   const int mode = static_cast<int>(state.range(0));
   TVLLStringBuilder output;
@@ -175,12 +186,7 @@ void BM_FieldConversionInPlace(benchmark::State& state) {
     output.Append("kept");
     const int s = output.Length();
     output.Append(FieldOutput());
-    if (mode == 2) {
-      output.HtmlToTextAndUnescapeFrom(s);
-    } else {
-      mode == 1 ? output.TextToHtmlFrom(s) : output.HtmlToTextFrom(s);
-      output.UnescapeFrom(s);
-    }
+    ConvertFrom(output, s, mode);
     benchmark::DoNotOptimize(output.Length());
   }
   state.SetItemsProcessed(state.iterations());
@@ -216,12 +222,7 @@ void BM_RecordConversions(benchmark::State& state) {
     for (const std::string& field : RecordFieldOutputs()) {
       const int s = output.Length();
       output.Append(field);
-      if (mode == 2) {
-        output.HtmlToTextAndUnescapeFrom(s);
-      } else {
-        mode == 1 ? output.TextToHtmlFrom(s) : output.HtmlToTextFrom(s);
-        output.UnescapeFrom(s);
-      }
+      ConvertFrom(output, s, mode);
     }
     benchmark::DoNotOptimize(output.Length());
   }
