@@ -46,16 +46,27 @@ struct InputRecord {
 // cannot be opened or read.
 bool ReadRecordFile(const std::string& path, std::string& out);
 
-// The whole of one record file in a buffer that is not cleared before the
-// read (a string would be: a few megabytes written twice). Reusable.
+// The whole of one record file: a regular file mapped read-only, anything
+// else (standard input, pipes) read into a buffer that is not cleared before
+// the read (a string would be: a few megabytes written twice). Reusable.
+// A mapped file must not shrink while its view is in use.
 class RecordFileBytes {
  public:
+  RecordFileBytes() = default;
+  RecordFileBytes(const RecordFileBytes&) = delete;
+  RecordFileBytes& operator=(const RecordFileBytes&) = delete;
+  ~RecordFileBytes();
   // Reads `path` ("-": standard input) in place of what was read before;
   // false when it cannot be opened or read (errno tells why).
   bool Read(const std::string& path);
-  std::string_view view() const { return {data_.get(), size_}; }
+  std::string_view view() const {
+    return mapped_ ? std::string_view(mapped_, mapped_size_) : std::string_view(data_.get(), size_);
+  }
 
  private:
+  void Unmap();
+  char* mapped_ = nullptr;
+  size_t mapped_size_ = 0;
   std::unique_ptr<char[]> data_;
   size_t capacity_ = 0;
   size_t size_ = 0;

@@ -1,5 +1,7 @@
 #include "record_input.h"
 
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -107,6 +109,16 @@ TEST(RecordInputTest, RecordFileBytesReadWholeFiles) {
     EXPECT_FALSE(expected.empty()) << name;
   }
   EXPECT_FALSE(bytes.Read(dir + "no/such/file"));
+  EXPECT_TRUE(bytes.view().empty());
+  // Neither a directory nor an empty file is mapped; both read as no bytes.
+  EXPECT_FALSE(bytes.Read(dir + "formats"));
+  EXPECT_TRUE(bytes.view().empty());
+  const std::string empty = testing::TempDir() + "vx_empty_record_file";
+  std::fclose(std::fopen(empty.c_str(), "wb"));
+  ASSERT_TRUE(bytes.Read(dir + "formats/records.mrc"));
+  EXPECT_TRUE(bytes.Read(empty));
+  EXPECT_TRUE(bytes.view().empty());
+  std::remove(empty.c_str());
 }
 
 }  // namespace
