@@ -1,5 +1,9 @@
 // vellorax register / unregister / progid: the library's registration in the
 // registry file, through its public exports as any client would call them.
+// libvellorax.so is loaded only here, so the other subcommands start without
+// it and its dependencies.
+#include <dlfcn.h>
+
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -31,6 +35,33 @@ bool WantsHelp(int argc, char** argv) {
   return argc > 1 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h");
 }
 
+// The exports of libvellorax.so that registration uses, found at run time.
+struct ServerExports {
+  HRESULT (*register_server)() = nullptr;
+  HRESULT (*unregister_server)() = nullptr;
+  HRESULT (*get_error_info)(ULONG, IErrorInfo**) = nullptr;
+};
+
+template <class Function>
+bool Find(void* library, const char* name, Function& out) {
+  out = reinterpret_cast<Function>(dlsym(library, name));
+  return out != nullptr;
+}
+
+// Loads the library (kept loaded until exit); false with a message printed.
+bool LoadServer(const char* subcommand, ServerExports& exports) {
+  void* library = dlopen("libvellorax.so", RTLD_NOW | RTLD_LOCAL);
+  if (library != nullptr && Find(library, "DllRegisterServer", exports.register_server) &&
+      Find(library, "DllUnregisterServer", exports.unregister_server) &&
+      Find(library, "GetErrorInfo", exports.get_error_info)) {
+    return true;
+  }
+  const char* error = dlerror();
+  std::fprintf(stderr, "vellorax %s: cannot load libvellorax.so: %s\n", subcommand,
+               error != nullptr ? error : "exports missing");
+  return false;
+}
+
 // The description of the thread's error record, or the status in hex.
 std::string Describe(HRESULT status, void* record) {
   std::string text;
@@ -48,7 +79,7 @@ std::string Describe(HRESULT status, void* record) {
   return text.empty() ? std::string(code) : text + " (" + code + ")";
 }
 
-int RunRegistration(int argc, char** argv, HRESULT (*action)(), const char* done) {
+int RunRegistration(int argc, char** argv, bool unregister, const char* done) {
   if (WantsHelp(argc, argv)) {
     std::fputs(kRegisterHelp, stdout);
     return 0;
@@ -57,10 +88,12 @@ int RunRegistration(int argc, char** argv, HRESULT (*action)(), const char* done
     std::fputs(kRegisterHelp, stderr);
     return 2;
   }
-  const HRESULT status = action();
+  ServerExports exports;
+  if (!LoadServer(argv[0], exports)) return 1;
+  const HRESULT status = unregister ? exports.unregister_server() : exports.register_server();
   if (status != S_OK) {
     IErrorInfo* record = nullptr;
-    GetErrorInfo(0, &record);
+    exports.get_error_info(0, &record);
     std::fprintf(stderr, "vellorax %s: %s\n", argv[0], Describe(status, record).c_str());
     return 1;
   }
@@ -71,11 +104,11 @@ int RunRegistration(int argc, char** argv, HRESULT (*action)(), const char* done
 }  // namespace
 
 int RegisterMain(int argc, char** argv) {
-  return RunRegistration(argc, argv, DllRegisterServer, "VelloraX registered");
+  return RunRegistration(argc, argv, false, "VelloraX registered");
 }
 
 int UnregisterMain(int argc, char** argv) {
-  return RunRegistration(argc, argv, DllUnregisterServer, "VelloraX unregistered");
+  return RunRegistration(argc, argv, true, "VelloraX unregistered");
 }
 
 int ProgIDMain(int argc, char** argv) {
