@@ -13,7 +13,15 @@ constexpr size_t kMaxCalls = 4096;
 
 }  // namespace
 
+void TVLLCallMemo::Bind(const TVLLString& script) {
+  if (bound_ && source_ == &script && source_changes_ == script.Changes()) return;
+  Bind(script.Value());
+  source_ = &script;
+  source_changes_ = script.Changes();
+}
+
 void TVLLCallMemo::Bind(std::string_view script) {
+  source_ = nullptr;
   if (bound_ && text_ == script) return;
   if (users_ > 0) {
     for (PositionSlot& slot : by_position_) {
@@ -70,12 +78,11 @@ std::shared_ptr<const TVLLCallMemo::Call> TVLLCallMemo::ReadCallKept(TVLLScript&
   return call;
 }
 
-const TVLLScriptStep* TVLLCallMemo::FindStep(TVLLScript& reader, int base) const {
+const TVLLScriptStep* TVLLCallMemo::FindStep(const TVLLScript& reader, int base) const {
   const size_t at = static_cast<size_t>(base) + static_cast<size_t>(reader.Position());
   if (at >= steps_.size()) return nullptr;
   const StepSlot& slot = steps_[at];
   if (!slot.step || slot.base != base || slot.length != reader.Length()) return nullptr;
-  reader.Seek(slot.step->end);
   return slot.step.get();
 }
 

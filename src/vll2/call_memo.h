@@ -41,6 +41,10 @@ class TVLLCallMemo {
   // Makes `script` the text the memo answers for; forgets everything read
   // from another text (kept alive, though, while a Use is open).
   void Bind(std::string_view script);
+  // The same for the text of `script`, known again by the object and its
+  // change count. REQUIRES: `script` outlives the memo (it is the attached
+  // text of the command that owns the memo).
+  void Bind(const TVLLString& script);
 
   // Open while a run reads calls: answers given meanwhile stay valid.
   class Use {
@@ -65,9 +69,9 @@ class TVLLCallMemo {
   // The same, shared: the answer stays valid as long as it is held.
   std::shared_ptr<const Call> ReadCallKept(TVLLScript& reader, int base);
 
-  // The step at the reader's position read before, or null; on an answer the
-  // reader stands at step->end. REQUIRES: as ReadCall.
-  const TVLLScriptStep* FindStep(TVLLScript& reader, int base) const;
+  // The step at the reader's position read before, or null. REQUIRES: as
+  // ReadCall.
+  const TVLLScriptStep* FindStep(const TVLLScript& reader, int base) const;
   // Remembers `step`, read at `position` of the reader's slice; returns it.
   // A step that cannot be kept (another slice read there first, or the memo
   // is full) is given to `spare`, which then owns it.
@@ -97,6 +101,9 @@ class TVLLCallMemo {
 
   std::string text_;
   bool bound_ = false;
+  // The text object bound last and its change count then, or null.
+  const TVLLString* source_ = nullptr;
+  unsigned source_changes_ = 0;
   // Calls by the absolute position they start at, for the first reader
   // slice that asked there (the usual case: one reading per position);
   // others go to `calls_`.

@@ -1,6 +1,7 @@
 #include "vll2/count_command.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,9 @@ struct TVLLCountCommand::SitePlan : TVLLCallSiteData {
   const TVLLTextGroup* group = nullptr;
   unsigned group_changes = 0;
   std::vector<char> as_written;  // by parameter index
+  // Every pattern parameter is written as it stands: no command runs
+  // between the patterns' counts.
+  bool all_written = false;
 };
 
 const TVLLCountCommand::SitePlan* TVLLCountCommand::PlanForSite() {
@@ -70,12 +74,26 @@ const TVLLCountCommand::SitePlan* TVLLCountCommand::PlanForSite() {
     }
     plan->as_written[static_cast<size_t>(i)] = 1;
   }
+  const int count = ParamCount();
+  const int first_item = count == 1 ? 0 : 1;
+  const int end_item = count >= 3 ? count - 1 : count;
+  plan->all_written = true;
+  for (int i = first_item; i < end_item; ++i) {
+    if (!plan->as_written[static_cast<size_t>(i)]) plan->all_written = false;
+  }
   site->data = plan;
   return plan.get();
 }
 
 std::unique_ptr<TVLLBaseCommand> TVLLCountCommand::Clone() const {
   return std::make_unique<TVLLCountCommand>(Name(), SharedTag());
+}
+
+TVLLStatus TVLLCountCommand::MissingRecord() {
+  std::string message = "Missing Marcrecord";
+  for (int p = 0; p < ParamCount(); ++p) message += Param(p) + "\r\n";
+  RecordError(kStatusOk, "vllTagCommand._DoExecute", message, Name());
+  return kStatusOk;
 }
 
 TVLLStatus TVLLCountCommand::DoExecute() {
@@ -90,6 +108,8 @@ TVLLStatus TVLLCountCommand::DoExecute() {
   const SitePlan* plan = PlanForSite();
   long long total = 0;
   std::string written;
+  // The record's navigator, made for the first pattern that is counted.
+  std::optional<TVLLMarc> marc;
   for (int i = first_item; i < end_item; ++i) {
     std::string_view pattern = Param(i);
     if (plan == nullptr || !plan->as_written[static_cast<size_t>(i)]) {
@@ -105,27 +125,26 @@ TVLLStatus TVLLCountCommand::DoExecute() {
       if (status != kStatusOk || written.empty()) continue;
       pattern = written;
     }
-
-    TVLLObject* record = Context().MarcObject();
-    std::string_view text;
-    if (auto* value = AsText(record)) {
-      text = value->Value();
-    } else if (auto* navigator = dynamic_cast<TVLLMarc*>(record)) {
-      text = navigator->Text();
-    } else {
-      std::string message = "Missing Marcrecord";
-      for (int p = 0; p < count; ++p) message += Param(p) + "\r\n";
-      RecordError(kStatusOk, "vllTagCommand._DoExecute", message, Name());
-      return kStatusOk;
+    // The record is looked up anew while items may have run commands.
+    if (!marc || plan == nullptr || !plan->all_written) {
+      TVLLObject* record = Context().MarcObject();
+      std::string_view text;
+      if (auto* value = AsText(record)) {
+        text = value->Value();
+      } else if (auto* navigator = dynamic_cast<TVLLMarc*>(record)) {
+        text = navigator->Text();
+      } else {
+        return MissingRecord();
+      }
+      marc.emplace(text, TVLLMarc::BorrowText{});
+      if (auto* value = AsText(record)) {
+        marc->BorrowIndex(Context().RecordIndex(*value));
+      }
     }
-    TVLLMarc marc(text, TVLLMarc::BorrowText{});
-    if (auto* value = AsText(record)) {
-      marc.BorrowIndex(Context().RecordIndex(*value));
-    }
-    if (marc.FindFirstTag(pattern)) {
+    if (marc->FindFirstTag(pattern)) {
       do {
         ++total;
-      } while (marc.FindNextTag());
+      } while (marc->FindNextTag());
     }
   }
   WriteRaw(std::to_string(total));

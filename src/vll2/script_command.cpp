@@ -83,7 +83,7 @@ TVLLStatus TVLLScriptCommand::DoExecute() {
     WriteParameter(Param(0));
     after_prefix = Output().Length();
   }
-  memo_->Bind(script->Value());
+  memo_->Bind(*script);
   // Keeps the memo's answers valid for this run and the runs nested in it.
   const TVLLCallMemo::Use use(*memo_);
   TVLLScript reader(script->Value());
@@ -114,31 +114,29 @@ TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader, int base) {
       const int position = reader.Position();
       step = memo_->KeepStep(reader, base, position, ReadScriptStep(reader, base, *memo_), spare);
     }
+    reader.Seek(step->next);
     switch (step->kind) {
       case TVLLScriptStep::Kind::kCall: {
         const TVLLCallMemo::Call& call = *step->call;
         status = CallCommand(call.name, &call.params, &call.command);
-        reader.Seek(step->next);
-        continue;
+        break;
       }
       case TVLLScriptStep::Kind::kQuoted:
         WriteRaw(step->text);
-        reader.Seek(step->next);
-        continue;
+        break;
       case TVLLScriptStep::Kind::kTextRef:
         if (const std::string* text = GroupText(step->group, step->text, step->language)) {
           WriteRaw(*text);
         }
-        reader.Seek(step->next);
-        continue;
+        break;
       case TVLLScriptStep::Kind::kKeyword:
         status = _Keyword(*step, reader, base, in_if);
+        if (status == kStatusOk) reader.SkipBlanks();
         break;
       default:
         status = _StepError(*step, reader);
         break;
     }
-    if (status == kStatusOk) reader.SkipBlanks();
   }
   return status;
 }

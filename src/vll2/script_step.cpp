@@ -63,11 +63,11 @@ std::unique_ptr<TVLLScriptStep> ReadScriptStep(TVLLScript& reader, int base, TVL
     }
   }
   step->end = reader.Position();
+  step->next = step->end;
   if (step->kind == Step::Kind::kCall || step->kind == Step::Kind::kQuoted ||
       step->kind == Step::Kind::kTextRef) {
     reader.SkipBlanks();
     step->next = reader.Position();
-    reader.Seek(step->end);
   }
   return step;
 }

@@ -69,8 +69,9 @@ struct TVLLScriptStep {
 
   Kind kind = Kind::kBadCall;
   std::uint8_t keyword = 0;
-  // Where the item starts and where the reader stands after it (for a
-  // keyword, after the word), and after the blanks behind it.
+  // Where the item starts, where the reader stands after it (for a keyword,
+  // after the word) and where the level reads on: after the blanks behind
+  // it, or at `end` for a keyword and a step that did not read.
   int start = 0;
   int end = 0;
   int next = 0;
@@ -89,7 +90,7 @@ struct TVLLScriptStep {
 
 // Reads the step at the reader's position (not blank, not at the end) as the
 // script command's level reads it, calls through `memo`. The reader is left
-// at step.end. REQUIRES: as TVLLCallMemo::ReadCall.
+// at step.next. REQUIRES: as TVLLCallMemo::ReadCall.
 std::unique_ptr<TVLLScriptStep> ReadScriptStep(TVLLScript& reader, int base, TVLLCallMemo& memo);
 
 // Reads the condition at the reader's position; the reader is left at its

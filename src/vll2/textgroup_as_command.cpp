@@ -18,6 +18,15 @@ constexpr std::string_view kSeamGuard = "\x01";
 // codes, language codes). Keys past it are read the plain way.
 constexpr size_t kMaxKeys = 32;
 
+// Equality of two short texts (keys, language codes) without a library call.
+bool SameBytes(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // What the key parameters looked up before found, for as long as nothing
@@ -35,7 +44,7 @@ class TVLLTextgroupAsCommand::Lookups {
   // Forgets every entry when the state they were found in has gone.
   void Revalidate(const TVLLWorkSpace* ws, std::string_view language) {
     const std::uint64_t version = ws->CommandsVersion();
-    if (ws == ws_ && version == version_ && language == language_ &&
+    if (ws == ws_ && version == version_ && SameBytes(language, language_) &&
         (default_group_ == nullptr || default_changes_ == default_group_->Changes()) &&
         (group_ == nullptr || changes_ == group_->Changes())) {
       return;
@@ -62,7 +71,7 @@ class TVLLTextgroupAsCommand::Lookups {
 
   const Entry* Find(std::string_view parameter) const {
     for (const Entry& entry : entries_) {
-      if (entry.parameter == parameter) return &entry;
+      if (SameBytes(entry.parameter, parameter)) return &entry;
     }
     return nullptr;
   }
@@ -104,12 +113,6 @@ std::unique_ptr<TVLLBaseCommand> TVLLTextgroupAsCommand::Clone() const {
 // anew, and an emptied one sends the call the plain way) or an entry that is
 // not there at all.
 bool TVLLTextgroupAsCommand::FindKnownKey(std::string_view parameter, const std::string*& text) {
-  if (parameter.empty()) return false;
-  const char first = parameter.front();
-  if (first == '%' || first == '#' || first == '"' || first == '\'' || first == kSeamGuard[0]) {
-    return false;
-  }
-  if (parameter.find('\\') != std::string_view::npos) return false;
   TVLLWorkSpace* ws = WorkSpace();
   // GroupText reads an empty group name as the default group.
   if (ws == nullptr || Name().empty()) return false;
@@ -117,12 +120,19 @@ bool TVLLTextgroupAsCommand::FindKnownKey(std::string_view parameter, const std:
       Context().Language().empty() ? std::string_view(ws->Language()) : Context().Language();
   Lookups& lookups = *lookups_;
   lookups.Revalidate(ws, language);
+  // Only parameters that passed the checks below are remembered.
   if (const Lookups::Entry* entry = lookups.Find(parameter)) {
     if (entry->text != nullptr && entry->text->empty()) return false;
     text = entry->text;
     return true;
   }
 
+  if (parameter.empty()) return false;
+  const char first = parameter.front();
+  if (first == '%' || first == '#' || first == '"' || first == '\'' || first == kSeamGuard[0]) {
+    return false;
+  }
+  if (parameter.find('\\') != std::string_view::npos) return false;
   if (lookups.StaleGroups()) lookups.SetGroups(ws->GetTextGroup(0), ws->FindTextGroup(Name()));
   if (MayStartTextRef(parameter)) {
     // The single-key form of WriteTextOrLiteral; any other form reads the
