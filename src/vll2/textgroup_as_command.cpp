@@ -167,7 +167,8 @@ TVLLStatus TVLLTextgroupAsCommand::DoExecute() {
                 "There must be exactly 3 parameters for the this command.", Name());
     return kStatusWrongParams;
   }
-  if (!Param(1).empty()) status = WriteParameter(Param(0));
+  // An empty parameter writes nothing and gives 0.
+  if (!Param(1).empty() && !Param(0).empty()) status = WriteParameter(Param(0));
   if (status != kStatusOk) {
     Output().Truncate(s);
     return status;
@@ -179,7 +180,7 @@ TVLLStatus TVLLTextgroupAsCommand::DoExecute() {
       return kStatusNotFound;
     }
     WriteRaw(*text);
-    status = WriteParameter(Param(2));
+    if (!Param(2).empty()) status = WriteParameter(Param(2));
     if (status != kStatusOk) Output().Truncate(s);
     return status;
   }
