@@ -78,14 +78,6 @@ std::shared_ptr<const TVLLCallMemo::Call> TVLLCallMemo::ReadCallKept(TVLLScript&
   return call;
 }
 
-const TVLLScriptStep* TVLLCallMemo::FindStep(const TVLLScript& reader, int base) const {
-  const size_t at = static_cast<size_t>(base) + static_cast<size_t>(reader.Position());
-  if (at >= steps_.size()) return nullptr;
-  const StepSlot& slot = steps_[at];
-  if (!slot.step || slot.base != base || slot.length != reader.Length()) return nullptr;
-  return slot.step.get();
-}
-
 const TVLLScriptStep* TVLLCallMemo::KeepStep(const TVLLScript& reader, int base, int position,
                                              std::unique_ptr<TVLLScriptStep> step,
                                              std::unique_ptr<TVLLScriptStep>& spare) {

@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "vll2/base_command.h"
+#include "vll2/script.h"
 
 namespace vellorax::vll2 {
 
-class TVLLScript;
 struct TVLLScriptStep;
 
 class TVLLCallMemo {
@@ -71,7 +71,13 @@ class TVLLCallMemo {
 
   // The step at the reader's position read before, or null. REQUIRES: as
   // ReadCall.
-  const TVLLScriptStep* FindStep(const TVLLScript& reader, int base) const;
+  const TVLLScriptStep* FindStep(const TVLLScript& reader, int base) const {
+    const size_t at = static_cast<size_t>(base) + static_cast<size_t>(reader.Position());
+    if (at >= steps_.size()) return nullptr;
+    const StepSlot& slot = steps_[at];
+    if (slot.base != base || slot.length != reader.Length()) return nullptr;
+    return slot.step.get();
+  }
   // Remembers `step`, read at `position` of the reader's slice; returns it.
   // A step that cannot be kept (another slice read there first, or the memo
   // is full) is given to `spare`, which then owns it.

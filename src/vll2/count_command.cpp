@@ -1,5 +1,6 @@
 #include "vll2/count_command.h"
 
+#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -147,7 +148,9 @@ TVLLStatus TVLLCountCommand::DoExecute() {
       } while (marc->FindNextTag());
     }
   }
-  WriteRaw(std::to_string(total));
+  char digits[24];
+  const auto written_total = std::to_chars(digits, digits + sizeof digits, total);
+  WriteRaw(std::string_view(digits, static_cast<size_t>(written_total.ptr - digits)));
   if (count >= 3) WriteText(Param(count - 1));
   return kStatusOk;
 }

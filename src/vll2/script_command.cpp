@@ -107,38 +107,48 @@ TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader, int base) {
   TVLLStatus status = kStatusOk;
   bool in_if = false;
   while (reader.NotEnd() && status == kStatusOk) {
-    // Owns the step when the memo could not keep it.
-    std::unique_ptr<TVLLScriptStep> spare;
-    const TVLLScriptStep* step = memo_->FindStep(reader, base);
-    if (step == nullptr) {
-      const int position = reader.Position();
-      step = memo_->KeepStep(reader, base, position, ReadScriptStep(reader, base, *memo_), spare);
-    }
-    reader.Seek(step->next);
-    switch (step->kind) {
-      case TVLLScriptStep::Kind::kCall: {
-        const TVLLCallMemo::Call& call = *step->call;
-        status = CallCommand(call.name, &call.params, &call.command);
-        break;
-      }
-      case TVLLScriptStep::Kind::kQuoted:
-        WriteRaw(step->text);
-        break;
-      case TVLLScriptStep::Kind::kTextRef:
-        if (const std::string* text = GroupText(step->group, step->text, step->language)) {
-          WriteRaw(*text);
-        }
-        break;
-      case TVLLScriptStep::Kind::kKeyword:
-        status = _Keyword(*step, reader, base, in_if);
-        if (status == kStatusOk) reader.SkipBlanks();
-        break;
-      default:
-        status = _StepError(*step, reader);
-        break;
+    if (const TVLLScriptStep* step = memo_->FindStep(reader, base)) [[likely]] {
+      status = _Step(*step, reader, base, in_if);
+    } else {
+      status = _ReadStep(reader, base, in_if);
     }
   }
   return status;
+}
+
+TVLLStatus TVLLScriptCommand::_ReadStep(TVLLScript& reader, int base, bool& in_if) {
+  const int position = reader.Position();
+  // Owns the step when the memo could not keep it.
+  std::unique_ptr<TVLLScriptStep> spare;
+  const TVLLScriptStep* step =
+      memo_->KeepStep(reader, base, position, ReadScriptStep(reader, base, *memo_), spare);
+  return _Step(*step, reader, base, in_if);
+}
+
+inline TVLLStatus TVLLScriptCommand::_Step(const TVLLScriptStep& step, TVLLScript& reader,
+                                           int base, bool& in_if) {
+  reader.Seek(step.next);
+  switch (step.kind) {
+    case TVLLScriptStep::Kind::kCall: {
+      const TVLLCallMemo::Call& call = *step.call;
+      return CallCommand(call.name, &call.params, &call.command);
+    }
+    case TVLLScriptStep::Kind::kQuoted:
+      WriteRaw(step.text);
+      return kStatusOk;
+    case TVLLScriptStep::Kind::kTextRef:
+      if (const std::string* text = GroupText(step.group, step.text, step.language)) {
+        WriteRaw(*text);
+      }
+      return kStatusOk;
+    case TVLLScriptStep::Kind::kKeyword: {
+      const TVLLStatus status = _Keyword(step, reader, base, in_if);
+      if (status == kStatusOk) reader.SkipBlanks();
+      return status;
+    }
+    default:
+      return _StepError(step, reader);
+  }
 }
 
 TVLLStatus TVLLScriptCommand::_StepError(const TVLLScriptStep& step, const TVLLScript& reader) {

@@ -34,6 +34,11 @@ class TVLLScriptCommand : public TVLLBaseCommand {
 
   // `base`: 0-based offset of the reader's text within the script text.
   TVLLStatus _Run(TVLLScript& reader, int base);
+  // Runs `step`, read at the reader's position; the reader goes on after it.
+  TVLLStatus _Step(const TVLLScriptStep& step, TVLLScript& reader, int base, bool& in_if);
+  // Reads the step at the reader's position (remembered when the memo can)
+  // and runs it: a script's first run.
+  [[gnu::noinline]] TVLLStatus _ReadStep(TVLLScript& reader, int base, bool& in_if);
   // Records the error of a step that did not read; 9.
   [[gnu::cold]] [[gnu::noinline]] TVLLStatus _StepError(const TVLLScriptStep& step,
                                                         const TVLLScript& reader);
