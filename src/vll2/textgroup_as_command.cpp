@@ -1,5 +1,6 @@
 #include "vll2/textgroup_as_command.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -50,6 +51,7 @@ class TVLLTextgroupAsCommand::Lookups {
       return;
     }
     entries_.clear();
+    slots_.fill(-1);
     ws_ = ws;
     version_ = version;
     language_.assign(language);
@@ -69,14 +71,22 @@ class TVLLTextgroupAsCommand::Lookups {
   const TVLLTextGroup* DefaultGroup() const { return default_group_; }
   const TVLLTextGroup* Group() const { return group_; }
 
+  // One probe for nearly every parameter, so that which key a record holds
+  // does not decide a branch.
   const Entry* Find(std::string_view parameter) const {
-    for (const Entry& entry : entries_) {
+    for (size_t i = Slot(parameter); slots_[i] >= 0; i = (i + 1) % kSlots) {
+      const Entry& entry = entries_[static_cast<size_t>(slots_[i])];
       if (SameBytes(entry.parameter, parameter)) return &entry;
     }
     return nullptr;
   }
+  // REQUIRES: Find(parameter) is null.
   void Add(std::string_view parameter, const std::string* text) {
-    if (entries_.size() < kMaxKeys) entries_.push_back(Entry{std::string(parameter), text});
+    if (entries_.size() >= kMaxKeys) return;
+    size_t i = Slot(parameter);
+    while (slots_[i] >= 0) i = (i + 1) % kSlots;
+    slots_[i] = static_cast<std::int8_t>(entries_.size());
+    entries_.push_back(Entry{std::string(parameter), text});
   }
 
  private:
@@ -89,6 +99,22 @@ class TVLLTextgroupAsCommand::Lookups {
   unsigned changes_ = 0;
   bool stale_groups_ = true;
   std::vector<Entry> entries_;
+  // Indexes into entries_ by a hash of the parameter, -1 for none; twice as
+  // many as there can be entries, so that probes stay short.
+  static constexpr size_t kSlots = 2 * kMaxKeys;
+  std::array<std::int8_t, kSlots> slots_ = MakeEmptySlots();
+
+  static constexpr std::array<std::int8_t, kSlots> MakeEmptySlots() {
+    std::array<std::int8_t, kSlots> slots{};
+    slots.fill(-1);
+    return slots;
+  }
+  // FNV-1a of the parameter, folded onto the slots.
+  static size_t Slot(std::string_view parameter) {
+    std::uint32_t h = 2166136261u;
+    for (const char c : parameter) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    return (h ^ (h >> 16)) % kSlots;
+  }
 };
 
 TVLLTextgroupAsCommand::TVLLTextgroupAsCommand(std::string name, std::shared_ptr<TVLLObject> tag)
