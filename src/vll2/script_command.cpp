@@ -10,30 +10,10 @@ namespace vellorax::vll2 {
 
 namespace {
 
-constexpr int kNotKeyword = 0;
-constexpr int kIf = 1;
-constexpr int kIfNot = 2;
-constexpr int kElseIf = 3;
-constexpr int kElseIfNot = 4;
-constexpr int kElse = 5;
-constexpr int kEndIf = 6;
-
 constexpr std::string_view kWhere = "TVLLScriptCommand";
 
 // Truth texts whose answers a condition keeps (two per comparison in it).
 constexpr size_t kMaxAnswers = 8;
-
-// Keyword code of a word compared exactly (the caller lower-cases it when
-// letter case does not matter).
-int KeywordCode(std::string_view word) {
-  if (word == "if") return kIf;
-  if (word == "ifnot") return kIfNot;
-  if (word == "elseif") return kElseIf;
-  if (word == "elseifnot") return kElseIfNot;
-  if (word == "else") return kElse;
-  if (word == "endif") return kEndIf;
-  return kNotKeyword;
-}
 
 // The part of a call's name that reads from the 1-based `pos` of `text`
 // (blanks and an optional "#" skipped), for the parse error message.
@@ -279,17 +259,18 @@ TVLLStatus TVLLScriptCommand::_Scan(TVLLScript& reader, int mode) {
       return kStatusSyntax;
     }
     const int start = reader.Position();
-    const int code = KeywordCode(reader.ReadUntilBlankView());
-    if (code == kIf || code == kIfNot) {
+    const int code = ScriptKeywordCode(reader.ReadUntilBlankView());
+    if (code == TVLLScriptStep::kIf || code == TVLLScriptStep::kIfNot) {
       ++depth;
-    } else if (code == kEndIf) {
+    } else if (code == TVLLScriptStep::kEndIf) {
       if (depth == 0) {
         reader.SetPosition(start);
         return kStatusOk;
       }
       --depth;
     } else if (mode == 0 && depth == 0 &&
-               (code == kElseIf || code == kElseIfNot || code == kElse)) {
+               (code == TVLLScriptStep::kElseIf || code == TVLLScriptStep::kElseIfNot ||
+                code == TVLLScriptStep::kElse)) {
       reader.SetPosition(start);
       return kStatusOk;
     }

@@ -9,7 +9,7 @@ namespace {
 using Step = TVLLScriptStep;
 using Item = TVLLScriptCondition::Item;
 
-// Keyword code of a word in any letter case; 0 for other words.
+// ScriptKeywordCode of a word in any letter case.
 std::uint8_t KeywordCodeAnyCase(std::string_view word) {
   char lower[9];
   if (word.size() > sizeof lower) return 0;
@@ -17,14 +17,7 @@ std::uint8_t KeywordCodeAnyCase(std::string_view word) {
     const char c = word[i];
     lower[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   }
-  const std::string_view w(lower, word.size());
-  if (w == "if") return Step::kIf;
-  if (w == "ifnot") return Step::kIfNot;
-  if (w == "elseif") return Step::kElseIf;
-  if (w == "elseifnot") return Step::kElseIfNot;
-  if (w == "else") return Step::kElse;
-  if (w == "endif") return Step::kEndIf;
-  return 0;
+  return ScriptKeywordCode(std::string_view(lower, word.size()));
 }
 
 void ReadCallStep(TVLLScript& reader, int base, TVLLCallMemo& memo, Step& step) {
@@ -33,6 +26,16 @@ void ReadCallStep(TVLLScript& reader, int base, TVLLCallMemo& memo, Step& step) 
 }
 
 }  // namespace
+
+std::uint8_t ScriptKeywordCode(std::string_view word) {
+  if (word == "if") return Step::kIf;
+  if (word == "ifnot") return Step::kIfNot;
+  if (word == "elseif") return Step::kElseIf;
+  if (word == "elseifnot") return Step::kElseIfNot;
+  if (word == "else") return Step::kElse;
+  if (word == "endif") return Step::kEndIf;
+  return 0;
+}
 
 // step -> "#" call | "%" reference "%" | quoted | keyword | call
 std::unique_ptr<TVLLScriptStep> ReadScriptStep(TVLLScript& reader, int base, TVLLCallMemo& memo) {

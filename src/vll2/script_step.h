@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -87,6 +88,10 @@ struct TVLLScriptStep {
   mutable int skip_next = kUnknown;
   mutable int skip_endif = kUnknown;
 };
+
+// The TVLLScriptStep::kIf ... code of a keyword written exactly (lower
+// case); 0 for any other word.
+std::uint8_t ScriptKeywordCode(std::string_view word);
 
 // Reads the step at the reader's position (not blank, not at the end) as the
 // script command's level reads it, calls through `memo`. The reader is left
