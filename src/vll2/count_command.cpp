@@ -105,7 +105,8 @@ TVLLStatus TVLLCountCommand::DoExecute() {
   }
   const int first_item = count == 1 ? 0 : 1;
   const int end_item = count >= 3 ? count - 1 : count;
-  if (count >= 2) WriteText(Param(0));
+  // An empty frame writes nothing.
+  if (count >= 2 && !Param(0).empty()) WriteText(Param(0));
   const SitePlan* plan = PlanForSite();
   long long total = 0;
   std::string written;
@@ -151,7 +152,7 @@ TVLLStatus TVLLCountCommand::DoExecute() {
   char digits[24];
   const auto written_total = std::to_chars(digits, digits + sizeof digits, total);
   WriteRaw(std::string_view(digits, static_cast<size_t>(written_total.ptr - digits)));
-  if (count >= 3) WriteText(Param(count - 1));
+  if (count >= 3 && !Param(count - 1).empty()) WriteText(Param(count - 1));
   return kStatusOk;
 }
 
