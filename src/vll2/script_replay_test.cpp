@@ -51,6 +51,7 @@ class ScriptReplayTest : public testing::RecordCommandTest {
     AddConstants("rel", {{"aut", "(author)"}, {"edt", "(editor)"}});
     ws_.AddCommand("echo", std::make_unique<EchoCommand>("echo"));
     ws_.AddCommand("x", std::make_unique<EchoCommand>("x"));
+    AddTag("tag", {{"245", "{$a : $b}"}, {"700", "{$a #rel(, $4, )}"}});
   }
 
   // Registers `script` as the script command "s" (a new command with an
@@ -297,6 +298,55 @@ TEST_F(ScriptReplayTest, TableLookupsFollowTheirGroups) {
   check("#rel(<, edt, >)", 6, "");
   ws_.FindTextGroup("phrases")->AddText("aut", "edt");
   check("#rel(<, aut, >)", 6, "");
+}
+
+// A txt parameter that is a call is read once at the txt call's site; the
+// same txt called from a select alternative has no site and reads it anew.
+TEST_F(ScriptReplayTest, TxtCallsKeptAtTheirSiteEqualCallsReadAnew) {
+  const char* const kCalls[] = {
+      "#tag(245)",
+      "#tag(<, 700, R, ; , >)",
+      "#tag(999)",
+      "#select(, 246, 245, )",
+      "#select(, 246, 999, )",
+      "#count(, 700, )",
+      "#echo(x, \"y\")",
+      "#rel(, aut, )",
+      "#rel(, xyz, )",
+      "#nosuch(1)",
+      // Parameters that begin with "#" but are no call (the script reads
+      // "\\#" as "#").
+      "\\#echo(",
+      "\\#",
+      "#txt([, #tag(245), ])",
+      "#txt([, #tag(999), ])",
+  };
+  for (const char* call : kCalls) {
+    for (const std::string& txt : {"#txt(<, " + std::string(call) + ", >)",
+                                   "#txt(" + std::string(call) + ", x, )",
+                                   "#txt(<, y, " + std::string(call) + ")"}) {
+      // Output and error; the status of the select run is its own.
+      auto answer = [](const std::string& run) { return run.substr(run.find('|')); };
+      const std::string anew = answer(Fresh("#select(, " + txt + ", )"));
+      Register(txt);
+      for (int round = 0; round < 3; ++round) EXPECT_EQ(answer(RunS()), anew) << txt;
+    }
+  }
+  // Hand-checked.
+  const struct {
+    const char* script;
+    const char* want;
+  } rows[] = {
+      {"#txt(<, #tag(245), >)", "0|<Main : Sub>|"},
+      {"#txt(<, #tag(999), >)", "0||"},
+      {"#txt(<, #tag(, 700, R, ; , ), >)", "0|<First, Anna (author); Second, Bo (editor)>|"},
+      {"#txt(<, \\#echo(, >)", "9||Syntax Error for ParseCommand"},
+      {"#txt(#nosuch(), x, )", "0|x|Could not find the command: nosuch"},
+  };
+  for (const auto& row : rows) {
+    Register(row.script);
+    for (int round = 0; round < 2; ++round) EXPECT_EQ(RunS(), row.want) << row.script;
+  }
 }
 
 TEST_F(ScriptReplayTest, CountReadsTheRecordOncePerCallOnlyWhenNoPatternRunsACommand) {
