@@ -86,12 +86,21 @@ TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader, int base) {
   reader.SkipBlanks();
   TVLLStatus status = kStatusOk;
   bool in_if = false;
+  // The kept step run last when the reader stands at its `next`.
+  const TVLLScriptStep* previous = nullptr;
   while (reader.NotEnd() && status == kStatusOk) {
-    if (const TVLLScriptStep* step = memo_->FindStep(reader, base)) [[likely]] {
-      status = _Step(*step, reader, base, in_if);
-    } else {
-      status = _ReadStep(reader, base, in_if);
+    const TVLLScriptStep* step = previous != nullptr ? previous->following : nullptr;
+    if (step == nullptr) {
+      step = memo_->FindStep(reader, base);
+      if (step == nullptr) [[unlikely]] {
+        status = _ReadStep(reader, base, in_if);
+        previous = nullptr;
+        continue;
+      }
+      if (previous != nullptr) previous->following = step;
     }
+    status = _Step(*step, reader, base, in_if);
+    previous = step->kind == TVLLScriptStep::Kind::kKeyword ? nullptr : step;
   }
   return status;
 }

@@ -85,6 +85,9 @@ struct TVLLScriptStep {
   // body start ended (0: it ran off the end); `skip_endif` the same for the
   // skip to "endif" from there.
   mutable std::unique_ptr<const TVLLScriptCondition> condition;
+  // Not a keyword: the step kept at `next` of the same slice, once a run has
+  // found it there (both live in the same memo, and go together).
+  mutable const TVLLScriptStep* following = nullptr;
   mutable int skip_next = kUnknown;
   mutable int skip_endif = kUnknown;
 };
