@@ -10,6 +10,7 @@
 //   2: definition registered as "d" with the chosen type
 //   3: record text
 //   4: script registered as "u" (callable from "s")
+// A script run again must answer as it did the first time.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -36,11 +37,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Register(engine, "d", kTypes[type % 4], parts[2]);
   Register(engine, "u", "script", parts[4]);
   // The definition under its own name too, so "#d(...)" and "%d.key%" meet it.
-  const char* names[] = {"s", "d", "u"};
+  // "s" runs twice more: runs after the first replay what the first read and
+  // decided (steps, call sites, lookups) and must answer exactly as it did.
+  const char* names[] = {"s", "d", "u", "s", "s"};
+  std::string first;
+  int run = 0;
   for (const char* name : names) {
+    std::string answer;
     try {
-      engine.Execute(name, parts[3], (bits & 1) != 0);
-    } catch (const vellorax::vll2::EVLL2Error&) {
+      answer = "=" + engine.Execute(name, parts[3], (bits & 1) != 0);
+    } catch (const vellorax::vll2::EVLL2Error& e) {
+      answer = std::string("!") + e.what();
+    }
+    if (name[0] != 's') continue;
+    if (run++ == 0) {
+      first = answer;
+    } else if (answer != first) {
+      __builtin_trap();
     }
   }
   return 0;

@@ -1,9 +1,10 @@
-// TVLLCallMemo: the command calls of one script text as read before, so that
-// a script run once per record reads each call only once. A call is known by
-// where its reader stands: the reader's text as a slice of the script text
-// (start offset and length) and the 1-based position at the call, which fix
-// everything the reading depends on, so a remembered answer is always the one
-// a fresh reading gives, failures included.
+// TVLLCallMemo: the command calls and the steps (script_step.h) of one script
+// text as read before, so that a script run once per record reads its text
+// only once. A call or step is known by where its reader stands: the reader's
+// text as a slice of the script text (start offset and length) and the
+// 1-based position at it, which fix everything the reading depends on, so a
+// remembered answer is always the one a fresh reading gives, failures
+// included.
 //
 // Shared by a script command and all its clones; bound to the script text on
 // every run and emptied when that text is no longer the one it was read from.
@@ -18,10 +19,11 @@
 #include <vector>
 
 #include "vll2/base_command.h"
+#include "vll2/script.h"
 
 namespace vellorax::vll2 {
 
-class TVLLScript;
+struct TVLLScriptStep;
 
 class TVLLCallMemo {
  public:
@@ -39,6 +41,10 @@ class TVLLCallMemo {
   // Makes `script` the text the memo answers for; forgets everything read
   // from another text (kept alive, though, while a Use is open).
   void Bind(std::string_view script);
+  // The same for the text of `script`, known again by the object and its
+  // change count. REQUIRES: `script` outlives the memo (it is the attached
+  // text of the command that owns the memo).
+  void Bind(const TVLLString& script);
 
   // Open while a run reads calls: answers given meanwhile stay valid.
   class Use {
@@ -60,6 +66,24 @@ class TVLLCallMemo {
   // open. On success the reader stands after the call, on failure where it
   // stood. The answer stays valid while the Use is open.
   const Call* ReadCall(TVLLScript& reader, int base);
+  // The same, shared: the answer stays valid as long as it is held.
+  std::shared_ptr<const Call> ReadCallKept(TVLLScript& reader, int base);
+
+  // The step at the reader's position read before, or null. REQUIRES: as
+  // ReadCall.
+  const TVLLScriptStep* FindStep(const TVLLScript& reader, int base) const {
+    const size_t at = static_cast<size_t>(base) + static_cast<size_t>(reader.Position());
+    if (at >= steps_.size()) return nullptr;
+    const StepSlot& slot = steps_[at];
+    if (slot.base != base || slot.length != reader.Length()) return nullptr;
+    return slot.step.get();
+  }
+  // Remembers `step`, read at `position` of the reader's slice; returns it.
+  // A step that cannot be kept (another slice read there first, or the memo
+  // is full) is given to `spare`, which then owns it.
+  const TVLLScriptStep* KeepStep(const TVLLScript& reader, int base, int position,
+                                 std::unique_ptr<TVLLScriptStep> step,
+                                 std::unique_ptr<TVLLScriptStep>& spare);
 
   // Where a skip to the next keyword (`mode` as TVLLScriptCommand::_SkipTo)
   // from the reader's position ended before: the position, or 0 when it ran
@@ -83,6 +107,9 @@ class TVLLCallMemo {
 
   std::string text_;
   bool bound_ = false;
+  // The text object bound last and its change count then, or null.
+  const TVLLString* source_ = nullptr;
+  unsigned source_changes_ = 0;
   // Calls by the absolute position they start at, for the first reader
   // slice that asked there (the usual case: one reading per position);
   // others go to `calls_`.
@@ -95,8 +122,17 @@ class TVLLCallMemo {
   std::unordered_map<Key, std::shared_ptr<const Call>, KeyHash> calls_;
   size_t call_count_ = 0;
   int users_ = 0;
-  // Calls of an earlier text, kept while a Use is open.
-  std::vector<std::shared_ptr<const Call>> retired_;
+  // Steps by the absolute position they start at, for the first slice
+  // that read there.
+  struct StepSlot {
+    int base = 0;
+    int length = 0;
+    std::shared_ptr<const TVLLScriptStep> step;
+  };
+  std::vector<StepSlot> steps_;
+  size_t step_count_ = 0;
+  // Calls and steps of an earlier text, kept while a Use is open.
+  std::vector<std::shared_ptr<const void>> retired_;
   // Skips by where they start; the mode is part of the position (sign).
   std::unordered_map<Key, int, KeyHash> skips_;
 };

@@ -1,6 +1,8 @@
 #include "vll2/count_command.h"
 
+#include <charconv>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,9 @@ struct TVLLCountCommand::SitePlan : TVLLCallSiteData {
   const TVLLTextGroup* group = nullptr;
   unsigned group_changes = 0;
   std::vector<char> as_written;  // by parameter index
+  // Every pattern parameter is written as it stands: no command runs
+  // between the patterns' counts.
+  bool all_written = false;
 };
 
 const TVLLCountCommand::SitePlan* TVLLCountCommand::PlanForSite() {
@@ -70,12 +75,26 @@ const TVLLCountCommand::SitePlan* TVLLCountCommand::PlanForSite() {
     }
     plan->as_written[static_cast<size_t>(i)] = 1;
   }
+  const int count = ParamCount();
+  const int first_item = count == 1 ? 0 : 1;
+  const int end_item = count >= 3 ? count - 1 : count;
+  plan->all_written = true;
+  for (int i = first_item; i < end_item; ++i) {
+    if (!plan->as_written[static_cast<size_t>(i)]) plan->all_written = false;
+  }
   site->data = plan;
   return plan.get();
 }
 
 std::unique_ptr<TVLLBaseCommand> TVLLCountCommand::Clone() const {
   return std::make_unique<TVLLCountCommand>(Name(), SharedTag());
+}
+
+TVLLStatus TVLLCountCommand::MissingRecord() {
+  std::string message = "Missing Marcrecord";
+  for (int p = 0; p < ParamCount(); ++p) message += Param(p) + "\r\n";
+  RecordError(kStatusOk, "vllTagCommand._DoExecute", message, Name());
+  return kStatusOk;
 }
 
 TVLLStatus TVLLCountCommand::DoExecute() {
@@ -86,10 +105,13 @@ TVLLStatus TVLLCountCommand::DoExecute() {
   }
   const int first_item = count == 1 ? 0 : 1;
   const int end_item = count >= 3 ? count - 1 : count;
-  if (count >= 2) WriteText(Param(0));
+  // An empty frame writes nothing.
+  if (count >= 2 && !Param(0).empty()) WriteText(Param(0));
   const SitePlan* plan = PlanForSite();
   long long total = 0;
   std::string written;
+  // The record's navigator, made for the first pattern that is counted.
+  std::optional<TVLLMarc> marc;
   for (int i = first_item; i < end_item; ++i) {
     std::string_view pattern = Param(i);
     if (plan == nullptr || !plan->as_written[static_cast<size_t>(i)]) {
@@ -105,31 +127,32 @@ TVLLStatus TVLLCountCommand::DoExecute() {
       if (status != kStatusOk || written.empty()) continue;
       pattern = written;
     }
-
-    TVLLObject* record = Context().MarcObject();
-    std::string_view text;
-    if (auto* value = AsText(record)) {
-      text = value->Value();
-    } else if (auto* navigator = dynamic_cast<TVLLMarc*>(record)) {
-      text = navigator->Text();
-    } else {
-      std::string message = "Missing Marcrecord";
-      for (int p = 0; p < count; ++p) message += Param(p) + "\r\n";
-      RecordError(kStatusOk, "vllTagCommand._DoExecute", message, Name());
-      return kStatusOk;
+    // The record is looked up anew while items may have run commands.
+    if (!marc || plan == nullptr || !plan->all_written) {
+      TVLLObject* record = Context().MarcObject();
+      std::string_view text;
+      if (auto* value = AsText(record)) {
+        text = value->Value();
+      } else if (auto* navigator = dynamic_cast<TVLLMarc*>(record)) {
+        text = navigator->Text();
+      } else {
+        return MissingRecord();
+      }
+      marc.emplace(text, TVLLMarc::BorrowText{});
+      if (auto* value = AsText(record)) {
+        marc->BorrowIndex(Context().RecordIndex(*value));
+      }
     }
-    TVLLMarc marc(text, TVLLMarc::BorrowText{});
-    if (auto* value = AsText(record)) {
-      marc.BorrowIndex(Context().RecordIndex(*value));
-    }
-    if (marc.FindFirstTag(pattern)) {
+    if (marc->FindFirstTag(pattern)) {
       do {
         ++total;
-      } while (marc.FindNextTag());
+      } while (marc->FindNextTag());
     }
   }
-  WriteRaw(std::to_string(total));
-  if (count >= 3) WriteText(Param(count - 1));
+  char digits[24];
+  const auto written_total = std::to_chars(digits, digits + sizeof digits, total);
+  WriteRaw(std::string_view(digits, static_cast<size_t>(written_total.ptr - digits)));
+  if (count >= 3 && !Param(count - 1).empty()) WriteText(Param(count - 1));
   return kStatusOk;
 }
 

@@ -25,6 +25,8 @@ class TVLLCountCommand : public TVLLBaseCommand {
   // The plan kept at the running call's site, made now when the site has none
   // that is still right; null when the call has no fixed site.
   const SitePlan* PlanForSite();
+  // Records that the run has no record to count in; 0.
+  [[gnu::cold]] [[gnu::noinline]] TVLLStatus MissingRecord();
 };
 
 }  // namespace vellorax::vll2

@@ -41,11 +41,6 @@ void TVLLScript::SetPosition(int n) {
   Reread();
 }
 
-void TVLLScript::Restore(int pos) {
-  position_ = pos < 0 ? 0 : (pos > length_ + 1 ? length_ + 1 : pos);
-  Reread();
-}
-
 bool TVLLScript::SkipBlanks() {
   while (NotEnd() && IsBlank(current_)) Next();
   return NotEnd();

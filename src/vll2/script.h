@@ -179,7 +179,10 @@ class TVLLScript {
     return pos >= 1 && pos <= length_ ? text_[static_cast<size_t>(pos) - 1] : '\0';
   }
   // Moves to any position 0..Length()+1 (used to restore a start).
-  void Restore(int pos);
+  void Restore(int pos) {
+    position_ = pos < 0 ? 0 : (pos > length_ + 1 ? length_ + 1 : pos);
+    Reread();
+  }
   int ParseCall(std::string& name, std::vector<std::string>* params, int depth);
   // Collects Current() and moves on while it is not '\0' and `accept` holds.
   template <typename Predicate>

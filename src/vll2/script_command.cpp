@@ -3,44 +3,17 @@
 #include "vll2/call_memo.h"
 #include "vll2/expression.h"
 #include "vll2/script.h"
+#include "vll2/script_step.h"
 #include "vll2/vll_common.h"
 
 namespace vellorax::vll2 {
 
 namespace {
 
-constexpr int kNotKeyword = 0;
-constexpr int kIf = 1;
-constexpr int kIfNot = 2;
-constexpr int kElseIf = 3;
-constexpr int kElseIfNot = 4;
-constexpr int kElse = 5;
-constexpr int kEndIf = 6;
-
 constexpr std::string_view kWhere = "TVLLScriptCommand";
 
-// Keyword code of a word compared exactly (the caller lower-cases it when
-// letter case does not matter).
-int KeywordCode(std::string_view word) {
-  if (word == "if") return kIf;
-  if (word == "ifnot") return kIfNot;
-  if (word == "elseif") return kElseIf;
-  if (word == "elseifnot") return kElseIfNot;
-  if (word == "else") return kElse;
-  if (word == "endif") return kEndIf;
-  return kNotKeyword;
-}
-
-// KeywordCode of `word` in any letter case.
-int KeywordCodeAnyCase(std::string_view word) {
-  char lower[9];
-  if (word.size() > sizeof lower) return kNotKeyword;
-  for (size_t i = 0; i < word.size(); ++i) {
-    const char c = word[i];
-    lower[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  }
-  return KeywordCode(std::string_view(lower, word.size()));
-}
+// Truth texts whose answers a condition keeps (two per comparison in it).
+constexpr size_t kMaxAnswers = 8;
 
 // The part of a call's name that reads from the 1-based `pos` of `text`
 // (blanks and an optional "#" skipped), for the parse error message.
@@ -90,7 +63,7 @@ TVLLStatus TVLLScriptCommand::DoExecute() {
     WriteParameter(Param(0));
     after_prefix = Output().Length();
   }
-  memo_->Bind(script->Value());
+  memo_->Bind(*script);
   // Keeps the memo's answers valid for this run and the runs nested in it.
   const TVLLCallMemo::Use use(*memo_);
   TVLLScript reader(script->Value());
@@ -106,107 +79,163 @@ TVLLStatus TVLLScriptCommand::DoExecute() {
 }
 
 // level -> { "#" call | "%" reference "%" | quoted | keyword ... | call }
+// The steps are read once per slice and position (script_step.h).
 TVLLStatus TVLLScriptCommand::_Run(TVLLScript& reader, int base) {
   TVLLNestingGuard guard(Context(), kWhere, Name());
   if (!guard.Entered()) return kStatusSyntax;
   reader.SkipBlanks();
   TVLLStatus status = kStatusOk;
   bool in_if = false;
+  // The kept step run last when the reader stands at its `next`.
+  const TVLLScriptStep* previous = nullptr;
   while (reader.NotEnd() && status == kStatusOk) {
-    const char c = reader.Current();
-    if (c == '#') {
-      status = _CallCommand(reader, base);
-    } else if (c == '%') {
-      std::string group, key, language, text;
-      if (reader.ParseTextCommand(group, key, language) != TVLLScript::kOk) {
-        RecordError(kStatusSyntax, "ScriptCommand", "Missing ending %", Name());
-        status = kStatusSyntax;
-      } else if (GetGroupText(group, key, language, text) == kStatusOk) {
-        WriteRaw(text);
+    const TVLLScriptStep* step = previous != nullptr ? previous->following : nullptr;
+    if (step == nullptr) {
+      step = memo_->FindStep(reader, base);
+      if (step == nullptr) [[unlikely]] {
+        status = _ReadStep(reader, base, in_if);
+        previous = nullptr;
+        continue;
       }
-    } else if (c == '"') {
-      std::string value;
-      if (reader.ParseQuotedString(value) != TVLLScript::kOk) {
-        RecordError(kStatusSyntax, kWhere, "Missing ending quote", Name());
-        status = kStatusSyntax;
-      } else {
-        WriteRaw(value);
-      }
-    } else {
-      const int start = reader.Position();
-      const int code = KeywordCodeAnyCase(reader.ReadLettersView());
-      if (code == kNotKeyword) {
-        reader.SetPosition(start);
-        status = _CallCommand(reader, base);
-      } else {
-        status = _Keyword(reader, base, code, in_if);
-      }
+      if (previous != nullptr) previous->following = step;
     }
-    if (status == kStatusOk) reader.SkipBlanks();
+    status = _Step(*step, reader, base, in_if);
+    previous = step->kind == TVLLScriptStep::Kind::kKeyword ? nullptr : step;
   }
   return status;
 }
 
-TVLLStatus TVLLScriptCommand::_CallCommand(TVLLScript& reader, int base) {
-  const int start = reader.Position();
-  const TVLLCallMemo::Call* call = memo_->ReadCall(reader, base);
-  if (!call->ok) {
-    RecordError(kStatusSyntax, kWhere,
-                "Error on parsing command:" + NameReadAt(reader.Text(), start), Name());
-    return kStatusSyntax;
-  }
-  return CallCommand(call->name, &call->params, &call->command);
+TVLLStatus TVLLScriptCommand::_ReadStep(TVLLScript& reader, int base, bool& in_if) {
+  const int position = reader.Position();
+  // Owns the step when the memo could not keep it.
+  std::unique_ptr<TVLLScriptStep> spare;
+  const TVLLScriptStep* step =
+      memo_->KeepStep(reader, base, position, ReadScriptStep(reader, base, *memo_), spare);
+  return _Step(*step, reader, base, in_if);
 }
 
-TVLLStatus TVLLScriptCommand::_Keyword(TVLLScript& reader, int base, int code, bool& in_if) {
+inline TVLLStatus TVLLScriptCommand::_Step(const TVLLScriptStep& step, TVLLScript& reader,
+                                           int base, bool& in_if) {
+  reader.Seek(step.next);
+  switch (step.kind) {
+    case TVLLScriptStep::Kind::kCall: {
+      const TVLLCallMemo::Call& call = *step.call;
+      return CallCommand(call.name, &call.params, &call.command);
+    }
+    case TVLLScriptStep::Kind::kQuoted:
+      WriteRaw(step.text);
+      return kStatusOk;
+    case TVLLScriptStep::Kind::kTextRef:
+      if (const std::string* text = GroupText(step.group, step.text, step.language)) {
+        WriteRaw(*text);
+      }
+      return kStatusOk;
+    case TVLLScriptStep::Kind::kKeyword: {
+      const TVLLStatus status = _Keyword(step, reader, base, in_if);
+      if (status == kStatusOk) reader.SkipBlanks();
+      return status;
+    }
+    default:
+      return _StepError(step, reader);
+  }
+}
+
+TVLLStatus TVLLScriptCommand::_StepError(const TVLLScriptStep& step, const TVLLScript& reader) {
+  switch (step.kind) {
+    case TVLLScriptStep::Kind::kBadTextRef:
+      RecordError(kStatusSyntax, "ScriptCommand", "Missing ending %", Name());
+      break;
+    case TVLLScriptStep::Kind::kBadQuote:
+      RecordError(kStatusSyntax, kWhere, "Missing ending quote", Name());
+      break;
+    default:
+      RecordError(kStatusSyntax, kWhere,
+                  "Error on parsing command:" + NameReadAt(reader.Text(), step.start), Name());
+      break;
+  }
+  return kStatusSyntax;
+}
+
+TVLLStatus TVLLScriptCommand::_Keyword(const TVLLScriptStep& step, TVLLScript& reader, int base,
+                                       bool& in_if) {
   bool take = false;
-  switch (code) {
-    case kElseIf:
-    case kElseIfNot:
-      if (!in_if) {
-        RecordError(kStatusSyntax, kWhere, "Else/Elseifnot without If", Name());
-        return kStatusSyntax;
+  switch (step.keyword) {
+    case TVLLScriptStep::kElseIf:
+    case TVLLScriptStep::kElseIfNot:
+      if (!in_if) [[unlikely]] {
+        return _KeywordError(step);
       }
       [[fallthrough]];
-    case kIf:
-    case kIfNot: {
+    case TVLLScriptStep::kIf:
+    case TVLLScriptStep::kIfNot: {
       in_if = true;
-      const TVLLStatus decided = _Condition(reader, base);
+      if (!step.condition) {
+        step.condition = ReadScriptCondition(reader, base, *memo_);
+      } else {
+        reader.Seek(step.condition->end);
+      }
+      const TVLLStatus decided = _Condition(*step.condition);
       if (decided != 1 && decided != 2) return decided;
-      const bool positive = code == kIf || code == kElseIf;
+      const bool positive =
+          step.keyword == TVLLScriptStep::kIf || step.keyword == TVLLScriptStep::kElseIf;
       take = positive == (decided == 1);
       break;
     }
-    case kElse:
-      if (!in_if) {
-        RecordError(kStatusSyntax, kWhere, "Else without If", Name());
-        return kStatusSyntax;
+    case TVLLScriptStep::kElse:
+      if (!in_if) [[unlikely]] {
+        return _KeywordError(step);
       }
       take = true;
       break;
-    case kEndIf:
-      if (!in_if) {
-        RecordError(kStatusSyntax, kWhere, "Endif without If", Name());
-        return kStatusSyntax;
+    case TVLLScriptStep::kEndIf:
+      if (!in_if) [[unlikely]] {
+        return _KeywordError(step);
       }
       in_if = false;
       return kStatusOk;
     default:
       return kStatusOk;
   }
-  if (!take) return _SkipTo(reader, base, 0);
+  const int body_start = reader.Position();
+  TVLLStatus status = _SkipKnown(reader, base, 0, step.skip_next);
+  if (!take || status != kStatusOk) return status;
 
   // The branch body runs as a level of its own; then skip to the "endif".
-  const int body_start = reader.Position();
-  TVLLStatus status = _SkipTo(reader, base, 0);
-  if (status != kStatusOk) return status;
   const std::string_view text = reader.Text();
   const size_t from = static_cast<size_t>(body_start - 1);
   const size_t count = static_cast<size_t>(reader.Position() - body_start);
   TVLLScript body(text.substr(from, count));
   status = _Run(body, base + static_cast<int>(from));
-  if (status == kStatusOk) status = _SkipTo(reader, base, 1);
+  if (status == kStatusOk) status = _SkipKnown(reader, base, 1, step.skip_endif);
   return status;
+}
+
+TVLLStatus TVLLScriptCommand::_KeywordError(const TVLLScriptStep& step) {
+  std::string_view message = "Endif without If";
+  if (step.keyword == TVLLScriptStep::kElse) {
+    message = "Else without If";
+  } else if (step.keyword != TVLLScriptStep::kEndIf) {
+    message = "Else/Elseifnot without If";
+  }
+  RecordError(kStatusSyntax, kWhere, message, Name());
+  return kStatusSyntax;
+}
+
+// A skip a step made before is replayed from `known`; a new one is made and
+// kept there.
+TVLLStatus TVLLScriptCommand::_SkipKnown(TVLLScript& reader, int base, int mode, int& known) {
+  if (known == TVLLScriptStep::kUnknown) {
+    const TVLLStatus status = _SkipTo(reader, base, mode);
+    known = status == kStatusOk ? reader.Position() : 0;
+    return status;
+  }
+  if (known == 0) [[unlikely]] {
+    reader.Seek(reader.Length() + 1);
+    RecordError(kStatusSyntax, kWhere, "if without endif", Name());
+    return kStatusSyntax;
+  }
+  reader.Seek(known);
+  return kStatusOk;
 }
 
 // Moves to the next keyword of this level: mode 0 stops at "elseif",
@@ -239,17 +268,18 @@ TVLLStatus TVLLScriptCommand::_Scan(TVLLScript& reader, int mode) {
       return kStatusSyntax;
     }
     const int start = reader.Position();
-    const int code = KeywordCode(reader.ReadUntilBlankView());
-    if (code == kIf || code == kIfNot) {
+    const int code = ScriptKeywordCode(reader.ReadUntilBlankView());
+    if (code == TVLLScriptStep::kIf || code == TVLLScriptStep::kIfNot) {
       ++depth;
-    } else if (code == kEndIf) {
+    } else if (code == TVLLScriptStep::kEndIf) {
       if (depth == 0) {
         reader.SetPosition(start);
         return kStatusOk;
       }
       --depth;
     } else if (mode == 0 && depth == 0 &&
-               (code == kElseIf || code == kElseIfNot || code == kElse)) {
+               (code == TVLLScriptStep::kElseIf || code == TVLLScriptStep::kElseIfNot ||
+                code == TVLLScriptStep::kElse)) {
       reader.SetPosition(start);
       return kStatusOk;
     }
@@ -259,70 +289,62 @@ TVLLStatus TVLLScriptCommand::_Scan(TVLLScript& reader, int mode) {
   }
 }
 
-// condition -> "(" { "(" | ")" | operand | operator | logic word } ")"
-//   operand -> "%" reference "%" | ["#"] call | quoted | name characters
-// No blanks between items except the one that ends a logic word.
-TVLLStatus TVLLScriptCommand::_Condition(TVLLScript& reader, int base) {
-  reader.SkipBlanks();
-  if (reader.Current() != '(') return kStatusSyntax;
-  reader.Next();
-  int depth = 1;
+// Runs a condition as read (script_step.h): operands are compared in pairs,
+// and the truth text of the comparisons and logic words gives the answer:
+// 1 true, 2 false, 9 malformed (nothing recorded).
+TVLLStatus TVLLScriptCommand::_Condition(const TVLLScriptCondition& condition) {
   std::string truth = "(";
   TVLLExpression expression;
   auto decide = [&]() {
     truth += TruthChar(expression.Decide());
     expression.Reset();
   };
-  while (depth >= 1 && reader.NotEnd()) {
-    const char c = reader.Current();
+  using Item = TVLLScriptCondition::Item;
+  // An if chain, most frequent items first: a jump table costs an indirect
+  // jump per item that the branch predictor rarely gets right.
+  for (const Item& item : condition.items) {
     bool added = false;
-    if (c == '(') {
-      ++depth;
-      truth += '(';
-      reader.Next();
-      if (expression.HasLeft()) return kStatusSyntax;
-    } else if (c == ')') {
-      --depth;
+    const Item::Kind kind = item.kind;
+    if (kind == Item::Kind::kCall) {
+      std::string value;
+      if (CallForOperand(*item.call, value)) added = expression.AddOperand(value);
+    } else if (kind == Item::Kind::kQuoted || kind == Item::Kind::kWord) {
+      if (!expression.AddOperand(item.text)) return kStatusSyntax;
+      added = true;
+    } else if (kind == Item::Kind::kOperator) {
+      expression.SetOperator(item.code);
+      if (!expression.IsUnary()) return kStatusSyntax;
+    } else if (kind == Item::Kind::kClose) {
       if (expression.HasLeft()) decide();
       truth += ')';
-      reader.Next();
-    } else if (c == '%') {
-      std::string group, key, language, text;
-      if (reader.ParseTextCommand(group, key, language) != TVLLScript::kOk) return kStatusSyntax;
-      if (GetGroupText(group, key, language, text) == kStatusOk && !text.empty()) {
-        added = expression.AddOperand(text);
-      }
-    } else if (c == '#' && reader.PeekNext() != '=') {
-      const TVLLCallMemo::Call* call = memo_->ReadCall(reader, base);
-      if (!call->ok) return kStatusSyntax;
-      std::string value;
-      if (CallForOperand(*call, value)) added = expression.AddOperand(value);
-    } else if (c == '"') {
-      std::string value;
-      if (reader.ParseQuotedString(value) != TVLLScript::kOk) return kStatusSyntax;
-      if (!expression.AddOperand(value)) return kStatusSyntax;
-      added = true;
-    } else if (const int op = reader.ReadOperator(); op != TVLLScript::kOpNone) {
-      expression.SetOperator(static_cast<std::uint8_t>(op));
-      if (!expression.IsUnary()) return kStatusSyntax;
-    } else if (const int logic = reader.ReadLogicWord(); logic != TVLLScript::kLogicNone) {
+    } else if (kind == Item::Kind::kOpen) {
+      truth += '(';
+      if (expression.HasLeft()) return kStatusSyntax;
+    } else if (kind == Item::Kind::kLogic) {
       if (expression.HasLeft()) decide();
-      truth += logic == TVLLScript::kLogicAnd ? 'A' : logic == TVLLScript::kLogicOr ? 'O' : 'N';
-    } else {
-      const TVLLCallMemo::Call* call = memo_->ReadCall(reader, base);
-      if (call->ok) {
-        std::string value;
-        if (CallForOperand(*call, value)) added = expression.AddOperand(value);
-      } else {
-        const std::string word = reader.ReadNameChars();
-        if (word.empty() || !expression.AddOperand(word)) return kStatusSyntax;
-        added = true;
+      truth += static_cast<char>(item.code);
+    } else if (kind == Item::Kind::kTextRef) {
+      if (const std::string* text = GroupText(item.group, item.text, item.language);
+          text != nullptr && !text->empty()) {
+        added = expression.AddOperand(*text);
       }
+    } else {
+      return kStatusSyntax;
     }
     if (added && expression.IsBinary()) decide();
   }
-  if (depth >= 1) return kStatusSyntax;
-  switch (TVLLLogic::Evaluate(truth)) {
+  char answer = 0;
+  for (const auto& [seen, value] : condition.answers) {
+    if (seen == truth) {
+      answer = value;
+      break;
+    }
+  }
+  if (answer == 0) {
+    answer = TVLLLogic::Evaluate(truth);
+    if (condition.answers.size() < kMaxAnswers) condition.answers.emplace_back(truth, answer);
+  }
+  switch (answer) {
     case 'T':
       return 1;
     case 'F':

@@ -14,6 +14,8 @@ namespace vellorax::vll2 {
 
 class TVLLCallMemo;
 class TVLLScript;
+struct TVLLScriptCondition;
+struct TVLLScriptStep;
 
 class TVLLScriptCommand : public TVLLBaseCommand {
  public:
@@ -32,13 +34,24 @@ class TVLLScriptCommand : public TVLLBaseCommand {
 
   // `base`: 0-based offset of the reader's text within the script text.
   TVLLStatus _Run(TVLLScript& reader, int base);
-  TVLLStatus _CallCommand(TVLLScript& reader, int base);
-  TVLLStatus _Keyword(TVLLScript& reader, int base, int code, bool& in_if);
+  // Runs `step`, read at the reader's position; the reader goes on after it.
+  TVLLStatus _Step(const TVLLScriptStep& step, TVLLScript& reader, int base, bool& in_if);
+  // Reads the step at the reader's position (remembered when the memo can)
+  // and runs it: a script's first run.
+  [[gnu::noinline]] TVLLStatus _ReadStep(TVLLScript& reader, int base, bool& in_if);
+  // Records the error of a step that did not read; 9.
+  [[gnu::cold]] [[gnu::noinline]] TVLLStatus _StepError(const TVLLScriptStep& step,
+                                                        const TVLLScript& reader);
+  // The reader stands after the keyword's word.
+  TVLLStatus _Keyword(const TVLLScriptStep& step, TVLLScript& reader, int base, bool& in_if);
+  // Records a keyword met outside an if block; 9.
+  [[gnu::cold]] [[gnu::noinline]] TVLLStatus _KeywordError(const TVLLScriptStep& step);
+  TVLLStatus _SkipKnown(TVLLScript& reader, int base, int mode, int& known);
   TVLLStatus _SkipTo(TVLLScript& reader, int base, int mode);
   // The scan behind _SkipTo, made once per position of a script text.
   TVLLStatus _Scan(TVLLScript& reader, int mode);
   // 1 true, 2 false, 9 malformed (nothing recorded).
-  TVLLStatus _Condition(TVLLScript& reader, int base);
+  TVLLStatus _Condition(const TVLLScriptCondition& condition);
   // Runs a call and takes what it wrote back out of the output; false when
   // the call did not return 0.
   bool CallForOperand(const TVLLCallMemo::Call& call, std::string& value);

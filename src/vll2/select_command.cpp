@@ -44,11 +44,13 @@ const TVLLSelectCommand::SitePlan* TVLLSelectCommand::PlanForSite() {
 TVLLStatus TVLLSelectCommand::EvalAlternative(const SitePlan* plan, int index) {
   const std::string& parameter = Param(index);
   if (plan == nullptr) return EvalParameter(parameter);
-  const TVLLStatus status = TVLLBaseCommand::EvalParameter(parameter);
-  if (status != kStatusNotFound) return status;
   std::unique_ptr<SitePlan::Alternative>& alternative =
       plan->alternatives[static_cast<size_t>(index)];
+  // Made for a parameter of no special form (EvalParameter answered 6, which
+  // it tells by the parameter's first character): the same answer ever after.
   if (!alternative) {
+    const TVLLStatus status = TVLLBaseCommand::EvalParameter(parameter);
+    if (status != kStatusNotFound) return status;
     alternative = std::make_unique<SitePlan::Alternative>();
     alternative->tag_call = {"", parameter, "S", "", ""};
     alternative->site.fixed_parameters = true;
