@@ -101,6 +101,11 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // ---- tag specification interpreter (tag_spec_interpreter.cpp) ----
   // Runs one specification level; 0, or 9 for a syntax error.
   TVLLStatus _Process(const TVLLTagLevel& level);
+  // An element of _Process other than a subfield reference or literal text;
+  // false is a syntax error of the level, `status` set ends the level.
+  bool _OtherElement(const TVLLTagOp& op, TVLLStatus& status);
+  // Records the syntax error of `level`; 9.
+  [[gnu::cold]] TVLLStatus LevelFailed(const TVLLTagLevel& level);
   // Writes Pending unless it is punctuation before the field's first output.
   void _FlushPending();
   // Writes Pending as it stands and empties it.

@@ -420,14 +420,12 @@ TVLLTagOp LevelReader::ReadOperand() {
 
 TVLLTagLevel::~TVLLTagLevel() = default;
 
-const std::vector<TVLLTagOp>& TVLLTagLevel::Ops() const {
-  if (!ops_) {
-    ops_ = LevelReader(text_).ReadLevel();
-    for (TVLLTagOp& op : *ops_) {
-      const bool written_as_is = op.kind == Kind::kLiteral ||
-                                 (op.kind == Kind::kQuoted && !op.ref && !op.call && !op.flag);
-      if (written_as_is) op.as_text = ConvertText(op.text);
-    }
+const std::vector<TVLLTagOp>& TVLLTagLevel::ReadOps() const {
+  ops_ = LevelReader(text_).ReadLevel();
+  for (TVLLTagOp& op : *ops_) {
+    const bool written_as_is = op.kind == Kind::kLiteral ||
+                               (op.kind == Kind::kQuoted && !op.ref && !op.call && !op.flag);
+    if (written_as_is) op.as_text = ConvertText(op.text);
   }
   return *ops_;
 }

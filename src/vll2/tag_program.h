@@ -142,9 +142,14 @@ class TVLLTagLevel {
 
   std::string_view Text() const { return text_; }
   // The elements, read on first use.
-  const std::vector<TVLLTagOp>& Ops() const;
+  const std::vector<TVLLTagOp>& Ops() const {
+    if (ops_) [[likely]] return *ops_;
+    return ReadOps();
+  }
 
  private:
+  const std::vector<TVLLTagOp>& ReadOps() const;
+
   std::string owned_;
   std::string_view text_;
   mutable std::optional<std::vector<TVLLTagOp>> ops_;

@@ -61,9 +61,30 @@ void TVLLTagCommand::_FlushPending() {
   WritePending();
 }
 
+void TVLLTagCommand::_Subfield(const TVLLTagOp& op) {
+  if (marc_ != nullptr) [[likely]] {
+    if (op.code != last_code_) {
+      last_code_ = op.code;
+      if (marc_->FindFirstSubfield(op.code)) _EmitSubfield(op.start, op.count);
+    } else {
+      while (marc_->FindNextSubfield()) _EmitSubfield(op.start, op.count);
+    }
+  }
+  pending_.clear();
+}
+
+void TVLLTagCommand::_EmitSubfield(int start, int count) {
+  _FlushPending();
+  if (start != 0 && count != 0) [[unlikely]] {
+    WriteRaw(marc_->SubfieldPart(start, count));
+  } else {
+    WriteRaw(marc_->SubfieldView());
+  }
+}
+
 TVLLStatus TVLLTagCommand::_Process(const TVLLTagLevel& level) {
   TVLLNestingGuard guard(Context(), kWhereProcess, "_Process");
-  if (!guard.Entered()) return kStatusSyntax;
+  if (!guard.Entered()) [[unlikely]] return kStatusSyntax;
 
   last_code_ = ' ';
   const std::vector<TVLLTagOp>& ops = level.Ops();
@@ -75,76 +96,77 @@ TVLLStatus TVLLTagCommand::_Process(const TVLLTagLevel& level) {
     return status;
   }
   TVLLStatus status = kStatusOk;
-  bool ok = true;
   for (const TVLLTagOp& op : ops) {
-    if (status != kStatusOk || !ok) break;
-    switch (op.kind) {
-      case Kind::kLiteral:
-        pending_.AppendStable(op.text, op.as_text.get());
-        break;
-      case Kind::kBlock:
-        status = _Process(*op.level);
-        break;
-      case Kind::kUnclosedBlock:
-        status = kStatusSyntax;
-        break;
-      case Kind::kSubfield:
-        _Subfield(op);
-        break;
-      case Kind::kFieldRef:
-        _FieldRef(op);
-        break;
-      case Kind::kNamedSpec:
-      case Kind::kEntity:
-        ok = _Ampersand(op);
-        break;
-      case Kind::kConditional:
-        ok = _Conditional(op);
-        break;
-      case Kind::kGroup:
-        ok = _Group(op);
-        break;
-      case Kind::kClearPending:
-        pending_.clear();
-        break;
-      case Kind::kQuoted:
-        QuotedItem(op);
-        break;
-      case Kind::kCommand: {
-        const int m = Output().Length();
-        WritePending();
-        const int m2 = Output().Length();
-        if (_Command(*op.call) == kStatusSyntax) {
-          ok = false;
-        } else if (Output().Length() == m2) {
-          Output().Truncate(m);  // a call that writes nothing takes the pending text back
-        }
-        break;
-      }
-      case Kind::kTextRef: {
-        // A text of a text group behaves like literal text.
-        const int m = Output().Length();
-        _TextRef(*op.ref);
-        pending_.AppendCopy(std::string_view(Output().Text()).substr(static_cast<size_t>(m)));
-        Output().Truncate(m);
-        break;
-      }
-      case Kind::kFail:
-        if (op.flag) WritePending();
-        WriteRaw(op.text);
-        ok = false;
-        break;
-      default:
-        ok = false;
-        break;
+    // A field layout is mostly subfield references with literal text between
+    // them; those two neither fail nor end the level, so only the other
+    // elements go through the switch and the checks after it.
+    if (op.kind == Kind::kSubfield) {
+      _Subfield(op);
+      continue;
     }
-  }
-  if (!ok) {
-    RecordError(kStatusSyntax, kWhereProcess, ErrorInScript(level.Text()), "_Process");
-    return kStatusSyntax;
+    if (op.kind == Kind::kLiteral) {
+      pending_.AppendStable(op.text, op.as_text.get());
+      continue;
+    }
+    if (!_OtherElement(op, status)) return LevelFailed(level);
+    if (status != kStatusOk) break;
   }
   WritePending();
   return status;
+}
+
+TVLLStatus TVLLTagCommand::LevelFailed(const TVLLTagLevel& level) {
+  RecordError(kStatusSyntax, kWhereProcess, ErrorInScript(level.Text()), "_Process");
+  return kStatusSyntax;
+}
+
+bool TVLLTagCommand::_OtherElement(const TVLLTagOp& op, TVLLStatus& status) {
+  switch (op.kind) {
+    case Kind::kBlock:
+      status = _Process(*op.level);
+      return true;
+    case Kind::kUnclosedBlock:
+      status = kStatusSyntax;
+      return true;
+    case Kind::kFieldRef:
+      _FieldRef(op);
+      return true;
+    case Kind::kNamedSpec:
+    case Kind::kEntity:
+      return _Ampersand(op);
+    case Kind::kConditional:
+      return _Conditional(op);
+    case Kind::kGroup:
+      return _Group(op);
+    case Kind::kClearPending:
+      pending_.clear();
+      return true;
+    case Kind::kQuoted:
+      QuotedItem(op);
+      return true;
+    case Kind::kCommand: {
+      const int m = Output().Length();
+      WritePending();
+      const int m2 = Output().Length();
+      if (_Command(*op.call) == kStatusSyntax) return false;
+      if (Output().Length() == m2) Output().Truncate(m);  // a call that writes nothing takes the pending text back
+      return true;
+    }
+    case Kind::kTextRef: {
+      // A text of a text group behaves like literal text.
+      const int m = Output().Length();
+      _TextRef(*op.ref);
+      pending_.AppendCopy(std::string_view(Output().Text()).substr(static_cast<size_t>(m)));
+      Output().Truncate(m);
+      return true;
+    }
+    case Kind::kFail:
+      if (op.flag) WritePending();
+      WriteRaw(op.text);
+      return false;
+    default:
+      return false;
+  }
 }
 
 void TVLLTagCommand::QuotedItem(const TVLLTagOp& op) {
@@ -165,27 +187,6 @@ void TVLLTagCommand::QuotedItem(const TVLLTagOp& op) {
     WriteRaw(op.text);
   }
   if (Output().Length() == m2) Output().Truncate(m);
-}
-
-void TVLLTagCommand::_Subfield(const TVLLTagOp& op) {
-  if (marc_) {
-    if (op.code == last_code_) {
-      while (marc_->FindNextSubfield()) _EmitSubfield(op.start, op.count);
-    } else {
-      if (marc_->FindFirstSubfield(op.code)) _EmitSubfield(op.start, op.count);
-      last_code_ = op.code;
-    }
-  }
-  pending_.clear();
-}
-
-void TVLLTagCommand::_EmitSubfield(int start, int count) {
-  _FlushPending();
-  if (start != 0 && count != 0) {
-    WriteRaw(marc_->SubfieldPart(start, count));
-  } else {
-    WriteRaw(marc_->SubfieldView());
-  }
 }
 
 void TVLLTagCommand::_FieldRef(const TVLLTagOp& op) {
