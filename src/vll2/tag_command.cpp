@@ -73,6 +73,30 @@ struct CallParameters {
   std::string_view before, pattern, mode, separator, after, spec;
 };
 
+// What the mode asks for: the first matching field formatted ("S", "R", or
+// a count of at least one), and after it every further one ("R", "B") or
+// further ones up to the count.
+struct RunMode {
+  int max_count = 0;
+  bool first = false;
+  bool every = false;
+};
+
+RunMode ReadMode(std::string_view mode) {
+  RunMode m;
+  m.max_count = TVLLScript::IsDigit(mode[0]) ? LeadingNumber(mode) : 0;
+  m.every = mode == "R" || mode == "B";
+  m.first = mode == "S" || mode == "R" || m.max_count >= 1;
+  return m;
+}
+
+// True when WriteText would drop the first character of `text` (more than
+// one character) after `last`, the output's last character ('\0': none).
+bool MeetsLast(std::string_view text, char last, bool empty_output) {
+  if (empty_output || text.size() <= 1) return false;
+  return text[0] == last || (IsLineBreak(text[0]) && IsLineBreak(last));
+}
+
 CallParameters SplitParameters(const TVLLParams& p) {
   CallParameters c;
   switch (p.size()) {
@@ -121,7 +145,7 @@ struct TVLLTagCommand::CallPlan : TVLLCallSiteData {
   const TVLLString* source = nullptr;
   unsigned source_changes = 0;
   CallParameters call;
-  int max_count = 0;
+  RunMode mode;
   FramePlan before, separator, after;
   const TVLLTagLevel* program = nullptr;
   std::shared_ptr<const TVLLTagLevel> hold;
@@ -142,15 +166,14 @@ std::unique_ptr<TVLLBaseCommand> TVLLTagCommand::Clone() const {
 
 TVLLStatus TVLLTagCommand::DoExecute() {
   const int s = Output().Length();
-  before_end_ = after_start_ = -1;
+  before_end_ = -1;
+  converted_ = false;
   written_.clear();
   const TVLLStatus status = _DoExecute();
-  const CallPlan* plan = plan_;
   plan_ = nullptr;
-  if (Output().Length() <= s) return status;
+  if (converted_ || Output().Length() <= s) return status;
   const std::string_view written = std::string_view(Output().Text()).substr(s);
   if (!NeedsConversion(written, Context().Html())) return status;
-  if (plan != nullptr && !Context().Html() && ConvertAroundFrames(*plan, s)) return status;
   // Converted where it stands; unescaping changes only backslash pairs.
   if (Context().Html()) {
     Output().TextToHtmlFrom(s);
@@ -202,21 +225,21 @@ bool TVLLTagCommand::WritePlannedFrame(const FramePlan& plan, std::string_view f
   switch (plan.kind) {
     case FramePlan::Kind::kNone:
       return true;
-    case FramePlan::Kind::kPlain: {
-      const int m = Output().Length();
-      WriteUnescaped(frame);
-      return Output().Length() - m == static_cast<int>(frame.size());
-    }
+    case FramePlan::Kind::kPlain:
     case FramePlan::Kind::kEscaped: {
-      // WriteText drops nothing unless the first character meets the last.
-      const std::string& text = plan.unescaped;
-      const char last = Output().LastChar();
-      if (Output().Length() == 0 || text.size() <= 1 ||
-          !(text[0] == last || (IsLineBreak(text[0]) && IsLineBreak(last)))) {
+      // WriteText drops nothing unless the first character meets the last:
+      // then the text goes out whole, as planned.
+      const bool plain = plan.kind == FramePlan::Kind::kPlain;
+      const std::string_view text = plain ? frame : std::string_view(plan.unescaped);
+      if (!MeetsLast(text, Output().LastChar(), Output().Length() == 0)) [[likely]] {
         WriteRaw(text);
         return true;
       }
-      WriteText(frame);
+      if (plain) {
+        WriteUnescaped(frame);
+      } else {
+        WriteText(frame);
+      }
       return false;
     }
     case FramePlan::Kind::kEvaluated:
@@ -226,20 +249,35 @@ bool TVLLTagCommand::WritePlannedFrame(const FramePlan& plan, std::string_view f
   return false;
 }
 
+bool TVLLTagCommand::FrameGoesAsPlanned(const FramePlan& plan, std::string_view frame) const {
+  switch (plan.kind) {
+    case FramePlan::Kind::kNone:
+      return true;
+    case FramePlan::Kind::kPlain:
+      return !MeetsLast(frame, Output().LastChar(), Output().Length() == 0);
+    case FramePlan::Kind::kEscaped:
+      return !MeetsLast(plan.unescaped, Output().LastChar(), Output().Length() == 0);
+    case FramePlan::Kind::kEvaluated:
+      break;
+  }
+  return false;
+}
+
 // HtmlToText changes only backslash pairs, entities and markup, and Unescape
 // only backslash pairs, so a middle without "\", "&" and "<" comes out as it
 // went in; a before frame that stands alone converts apart from it, and the
 // after frame ends the text.
 bool TVLLTagCommand::ConvertAroundFrames(const CallPlan& plan, int start) {
-  if (before_end_ < 0 || after_start_ < 0 || !plan.before.as_text.stands_alone) return false;
+  if (before_end_ < 0 || !plan.before.as_text.stands_alone) return false;
   const std::string_view out = Output().Text();
+  const int middle_end = Output().Length();
   // The noted texts still in place, in order; everything between them must
   // hold nothing to convert.
   pieces_.clear();
   int from = before_end_;
   for (const WrittenText& w : written_) {
     const int end = w.at + static_cast<int>(w.raw.size());
-    if (w.at < from || end > after_start_ || !w.as_text->stands_alone ||
+    if (w.at < from || end > middle_end || !w.as_text->stands_alone ||
         out.compare(static_cast<size_t>(w.at), w.raw.size(), w.raw) != 0) {
       continue;  // taken back or overwritten: it is plain text now, or not
     }
@@ -249,26 +287,27 @@ bool TVLLTagCommand::ConvertAroundFrames(const CallPlan& plan, int start) {
     pieces_.push_back(&w);
     from = end;
   }
-  if (HasConvertible(out.substr(static_cast<size_t>(from), static_cast<size_t>(after_start_ - from)))) {
+  if (HasConvertible(out.substr(static_cast<size_t>(from), static_cast<size_t>(middle_end - from)))) {
     return false;
   }
   // Converted texts are never longer than what they convert, so the output
-  // is rewritten front to back where it stands.
+  // is rewritten front to back where it stands; empty moves are skipped.
   char* data = Output().MutableData();
   size_t to = static_cast<size_t>(start);
-  auto put = [&](std::string_view text) {
-    std::memmove(data + to, text.data(), text.size());
-    to += text.size();
+  auto put = [&](const char* text, size_t size) {
+    if (size == 0) return;
+    std::memmove(data + to, text, size);
+    to += size;
   };
-  put(plan.before.as_text.converted);
+  const std::string& before = plan.before.as_text.converted;
+  put(before.data(), before.size());
   size_t gap = static_cast<size_t>(before_end_);
   for (const WrittenText* w : pieces_) {
-    put(std::string_view(data + gap, static_cast<size_t>(w->at) - gap));
-    put(w->as_text->converted);
+    put(data + gap, static_cast<size_t>(w->at) - gap);
+    put(w->as_text->converted.data(), w->as_text->converted.size());
     gap = static_cast<size_t>(w->at) + w->raw.size();
   }
-  put(std::string_view(data + gap, static_cast<size_t>(after_start_) - gap));
-  put(plan.after.as_text.converted);
+  put(data + gap, static_cast<size_t>(middle_end) - gap);
   Output().Truncate(static_cast<int>(to));
   return true;
 }
@@ -302,8 +341,7 @@ const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
   plan->params = Parameters();
   plan->call = SplitParameters(*Parameters());
   if (plan->call.pattern.empty()) return nullptr;
-  const std::string_view mode = plan->call.mode;
-  plan->max_count = TVLLScript::IsDigit(mode[0]) ? LeadingNumber(mode) : 0;
+  plan->mode = ReadMode(plan->call.mode);
   plan->before = PlanFrame(plan->call.before);
   plan->separator = PlanFrame(plan->call.separator);
   plan->after = PlanFrame(plan->call.after);
@@ -322,28 +360,37 @@ const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
   return plan.get();
 }
 
-bool TVLLTagCommand::ReadParameters(const CallPlan* plan, TVLLStatus& status) {
-  auto use = [this](const CallParameters& c) {
-    before_ = c.before;
-    tag_pattern_ = c.pattern;
-    mode_ = c.mode;
-    separator_ = c.separator;
-    after_ = c.after;
-    spec_ = c.spec;
-  };
-  if (plan != nullptr) {
-    use(plan->call);
-    max_count_ = plan->max_count;
-    return true;
-  }
+void TVLLTagCommand::UsePlan(const CallPlan& plan) {
+  before_ = plan.call.before;
+  tag_pattern_ = plan.call.pattern;
+  separator_ = plan.call.separator;
+  after_ = plan.call.after;
+  spec_ = plan.call.spec;
+  max_count_ = plan.mode.max_count;
+  first_ = plan.mode.first;
+  every_ = plan.mode.every;
+}
+
+bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
+  before_ = tag_pattern_ = separator_ = after_ = spec_ = {};
+  max_count_ = 0;
+  first_ = every_ = false;
   const int count = ParamCount();
   if (count == 0 || count > 6) {
     RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing parameters:"), Name());
     status = kStatusWrongParams;
     return false;
   }
-  use(SplitParameters(*Parameters()));
-  max_count_ = TVLLScript::IsDigit(mode_[0]) ? LeadingNumber(mode_) : 0;
+  const CallParameters c = SplitParameters(*Parameters());
+  before_ = c.before;
+  tag_pattern_ = c.pattern;
+  separator_ = c.separator;
+  after_ = c.after;
+  spec_ = c.spec;
+  const RunMode mode = ReadMode(c.mode);
+  max_count_ = mode.max_count;
+  first_ = mode.first;
+  every_ = mode.every;
   if (tag_pattern_.empty()) {
     RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing tagspec:"), Name());
     status = kStatusWrongParams;
@@ -354,8 +401,6 @@ bool TVLLTagCommand::ReadParameters(const CallPlan* plan, TVLLStatus& status) {
 
 TVLLStatus TVLLTagCommand::_DoExecute() {
   // A clone may serve one call after another: nothing is left from the last.
-  before_ = tag_pattern_ = mode_ = separator_ = after_ = spec_ = {};
-  max_count_ = 0;
   pending_.clear();
   run_holds_.clear();
   last_code_ = ' ';
@@ -371,7 +416,11 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   // Kept for the run: the plan holds the tag spec it found.
   plan_ = PlanForSite();
   note_written_ = plan_ != nullptr && !Context().Html();
-  if (!ReadParameters(plan_, status)) return status;
+  if (plan_ != nullptr) [[likely]] {
+    UsePlan(*plan_);
+  } else if (!ReadParameters(status)) {
+    return status;
+  }
 
   bool looked = false;
   bool found = false;
@@ -420,9 +469,8 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   if (marc_) {
     status = kStatusOk;
     if (looked ? found : marc_->FindFirstTag(tag_pattern_)) {
-      const bool every = mode_ == "R" || mode_ == "B";
-      if (mode_ == "S" || mode_ == "R" || max_count_ >= 1) status = _AddTag();
-      if (every) {
+      if (first_) status = _AddTag();
+      if (every_) {
         while (status == kStatusOk && marc_->FindNextTag()) status = _AddTag();
       } else if (max_count_ >= 1) {
         while (status == kStatusOk && fields_written_ < max_count_ && marc_->FindNextTag()) {
@@ -435,8 +483,15 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   if (Output().Length() <= m) {
     Output().Truncate(run_start_);
   } else if (plan_) {
-    const int a = Output().Length();
-    if (WritePlannedFrame(plan_->after, after_)) after_start_ = a;
+    // Text mode: when the frames and the noted texts convert apart from the
+    // rest, the run is converted now and the after frame written converted.
+    if (note_written_ && FrameGoesAsPlanned(plan_->after, after_) &&
+        ConvertAroundFrames(*plan_, run_start_)) {
+      WriteRaw(plan_->after.as_text.converted);
+      converted_ = true;
+    } else {
+      WritePlannedFrame(plan_->after, after_);
+    }
   } else {
     WriteFrame(after_);
   }

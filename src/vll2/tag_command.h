@@ -70,9 +70,11 @@ class TVLLTagCommand : public TVLLBaseCommand {
 
   // Reads the parameters, finds the record and walks the matching fields.
   TVLLStatus _DoExecute();
-  // Takes the parameters from `plan`, or reads them (with their failure
-  // messages) when there is none; false when the run ends here.
-  bool ReadParameters(const CallPlan* plan, TVLLStatus& status);
+  // Takes the parameters from the call site's plan.
+  void UsePlan(const CallPlan& plan);
+  // Reads the parameters of a call without a plan, with their failure
+  // messages; false when the run ends here.
+  bool ReadParameters(TVLLStatus& status);
   // The plan kept at the running call's site, made now when the site has
   // none that is still right; null when the call has no fixed site or its
   // parameters do not read.
@@ -83,10 +85,13 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // Writes the frame; true when it went out exactly as planned (nothing
   // dropped at the seam, nothing evaluated).
   bool WritePlannedFrame(const FramePlan& plan, std::string_view frame);
-  // Text mode after a planned run: when the before and after frames went out
-  // as planned, and what lies between them is noted texts that stand alone
-  // and text that holds nothing the conversions change, puts the converted
-  // forms in place of the frames and noted texts and returns true.
+  // Whether WritePlannedFrame would write the frame as planned now.
+  bool FrameGoesAsPlanned(const FramePlan& plan, std::string_view frame) const;
+  // Text mode after a planned run, before its after frame: when the before
+  // frame went out as planned, and what follows it is noted texts that stand
+  // alone and text that holds nothing the conversions change, puts the
+  // converted forms in place of the frame and noted texts and returns true
+  // (the after frame then goes out converted).
   bool ConvertAroundFrames(const CallPlan& plan, int start);
   // Notes `raw`, just written at `at`, when text mode may convert it apart.
   void NoteWritten(int at, std::string_view raw, const TVLLConvertedText* as_text);
@@ -143,10 +148,11 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // Views of the call's parameter texts, which outlive the run.
   std::string_view before_;
   std::string_view tag_pattern_;
-  std::string_view mode_;
   std::string_view separator_;
   std::string_view after_;
   int max_count_ = 0;
+  bool first_ = false;  // the mode formats the first matching field
+  bool every_ = false;  // ... and every further one
   TVLLPendingText pending_;
   // Levels read for this run only, kept while the pending text may view them.
   std::vector<std::shared_ptr<const TVLLTagLevel>> run_holds_;
@@ -155,9 +161,9 @@ class TVLLTagCommand : public TVLLBaseCommand {
   int field_start_ = 0;
   int fields_formatted_ = 0;
   int fields_written_ = 0;
-  // Where the run's planned frames went out as planned, else -1.
+  // Where the run's planned before frame went out as planned, else -1.
   int before_end_ = -1;
-  int after_start_ = -1;
+  bool converted_ = false;  // the run's output is in text form already
   bool note_written_ = false;  // text mode with a plan: noting is worth it
   std::vector<WrittenText> written_;
   std::vector<const WrittenText*> pieces_;
