@@ -101,15 +101,28 @@ TVLLStatus TVLLBaseCommand::CallCommand(std::string_view name, const TVLLParams*
       cache->data.reset();
     }
   }
-  if (command == nullptr) {
-    RecordError(kStatusNotFound, "TVLLBaseCommand.CallCommand",
-                "Could not find the command: " + std::string(name), name_);
-    return kStatusNotFound;
+  if (command == nullptr) [[unlikely]] return CommandNotFound(name);
+  if (command->ready_clone_) [[likely]] {
+    // TakeClone and ReturnClone for the clone nearly every call takes.
+    std::unique_ptr<TVLLBaseCommand> clone = std::move(command->ready_clone_);
+    const TVLLStatus status = clone->Execute(*context_, parameters, cache);
+    if (!command->ready_clone_) {
+      command->ready_clone_ = std::move(clone);
+    } else {
+      command->ReturnClone(std::move(clone));
+    }
+    return status;
   }
   std::unique_ptr<TVLLBaseCommand> clone = command->TakeClone();
   const TVLLStatus status = clone->Execute(*context_, parameters, cache);
   command->ReturnClone(std::move(clone));
   return status;
+}
+
+TVLLStatus TVLLBaseCommand::CommandNotFound(std::string_view name) {
+  RecordError(kStatusNotFound, "TVLLBaseCommand.CallCommand",
+              "Could not find the command: " + std::string(name), name_);
+  return kStatusNotFound;
 }
 
 // parameter -> "" | "%" reference "%" | "#" call | quoted string | other (6)

@@ -129,6 +129,8 @@ class TVLLBaseCommand : public TVLLObject {
 
  private:
   static const std::string& NoParam();
+  // CallCommand's failure for a name that finds no command: 6, recorded.
+  [[gnu::cold]] TVLLStatus CommandNotFound(std::string_view name);
 
   std::string name_;
   std::shared_ptr<TVLLObject> tag_;

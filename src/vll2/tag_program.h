@@ -146,6 +146,9 @@ class TVLLTagLevel {
     if (ops_) [[likely]] return *ops_;
     return ReadOps();
   }
+  // True when the elements are literal texts and subfield references without
+  // options only, the usual field layout. REQUIRES: Ops() was called.
+  bool Plain() const { return plain_; }
 
  private:
   const std::vector<TVLLTagOp>& ReadOps() const;
@@ -153,6 +156,7 @@ class TVLLTagLevel {
   std::string owned_;
   std::string_view text_;
   mutable std::optional<std::vector<TVLLTagOp>> ops_;
+  mutable bool plain_ = false;
 };
 
 // The read specifications of one tag command and its clones, by text. Not

@@ -82,6 +82,31 @@ void TVLLTagCommand::_EmitSubfield(int start, int count) {
   }
 }
 
+// _Subfield and literal text as the loop of _Process runs them, for a level
+// of nothing else, with the navigator at hand.
+void TVLLTagCommand::RunPlain(const std::vector<TVLLTagOp>& ops) {
+  TVLLMarc& marc = *marc_;
+  char last = last_code_;
+  auto emit = [&] {
+    if (!pending_.empty()) _FlushPending();
+    WriteRaw(marc.SubfieldView());
+  };
+  for (const TVLLTagOp& op : ops) {
+    if (op.kind == Kind::kLiteral) {
+      pending_.AppendStable(op.text, op.as_text.get());
+      continue;
+    }
+    if (op.code != last) {
+      last = op.code;
+      if (marc.FindFirstSubfield(last)) emit();
+    } else {
+      while (marc.FindNextSubfield()) emit();
+    }
+    pending_.clear();
+  }
+  last_code_ = last;
+}
+
 TVLLStatus TVLLTagCommand::_Process(const TVLLTagLevel& level) {
   TVLLNestingGuard guard(Context(), kWhereProcess, "_Process");
   if (!guard.Entered()) [[unlikely]] return kStatusSyntax;
@@ -94,6 +119,11 @@ TVLLStatus TVLLTagCommand::_Process(const TVLLTagLevel& level) {
     const TVLLStatus status = _Process(*ops[0].level);
     WritePending();
     return status;
+  }
+  if (level.Plain() && marc_ != nullptr) {
+    RunPlain(ops);
+    WritePending();
+    return kStatusOk;
   }
   TVLLStatus status = kStatusOk;
   for (const TVLLTagOp& op : ops) {
