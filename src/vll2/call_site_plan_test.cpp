@@ -96,6 +96,15 @@ TEST_F(CallSitePlanTest, KeptCallsEqualCallsReadAnew) {
       R"x(#t(<div>, 500, R, <hr>, \\n))x",
       R"x(#select(<div>, 246, 500, </div>))x",
       R"x(#t(<div>, 520, </div>))x",
+      // After frames of a run converted before them: one whose first
+      // character meets the run's last (plain, escaped), one that converts,
+      // one whose markup does not close, and a run that needs no conversion.
+      R"x(#t(<b>, 700, R, ; , oo))x",
+      R"x(#t(<b>, 700, R, ; , o\\n))x",
+      R"x(#t(<b>, 700, R, ; , &lt;o&gt;))x",
+      R"x(#t(<b>, 245, <x))x",
+      R"x(#t(a, 700, R, ; , b))x",
+      R"x(#t(<b>, 700, R, <br>, ))x",
   };
   for (const bool html : {false, true}) {
     for (const char* call : kCalls) {
