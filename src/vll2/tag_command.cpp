@@ -324,14 +324,20 @@ const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
   TVLLCommandCache* site = CallSite();
   const TVLLWorkSpace* ws = WorkSpace();
   if (site == nullptr || ws == nullptr) return nullptr;
-  const std::uint64_t version = ws->CommandsVersion();
-  if (site->data && site->data->owner == programs_.get()) {
+  if (site->data && site->data->owner == programs_.get()) [[likely]] {
     const auto* plan = static_cast<const CallPlan*>(site->data.get());
-    if (plan->work_space == ws && plan->version == version && plan->params == Parameters() &&
-        (plan->source == nullptr || plan->source->Changes() == plan->source_changes)) {
+    if (plan->work_space == ws && plan->version == ws->CommandsVersion() &&
+        plan->params == Parameters() &&
+        (plan->source == nullptr || plan->source->Changes() == plan->source_changes)) [[likely]] {
       return plan;
     }
   }
+  return MakePlan(*site, ws);
+}
+
+const TVLLTagCommand::CallPlan* TVLLTagCommand::MakePlan(TVLLCommandCache& site,
+                                                        const TVLLWorkSpace* ws) {
+  const std::uint64_t version = ws->CommandsVersion();
   const int count = ParamCount();
   if (count == 0 || count > 6) return nullptr;
   auto plan = std::make_shared<CallPlan>();
@@ -356,7 +362,7 @@ const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
     plan->hold = programs_->Get(kDefaultSpec);
     plan->program = plan->hold.get();
   }
-  site->data = plan;
+  site.data = plan;
   return plan.get();
 }
 
@@ -406,7 +412,6 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   last_code_ = ' ';
   field_start_ = 0;
   marc_ = nullptr;
-  own_marc_.reset();
   program_ = nullptr;
   program_hold_.reset();
   run_start_ = Output().Length();
@@ -426,7 +431,12 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   bool found = false;
   TVLLObject* record = Context().MarcObject();
   if (auto* text = AsText(record)) {
-    own_marc_.emplace(std::string_view(text->Value()), TVLLMarc::BorrowText{});
+    // The navigator of the last run is made a fresh one over this record.
+    if (own_marc_) [[likely]] {
+      own_marc_->Reset(text->Value());
+    } else {
+      own_marc_.emplace(std::string_view(text->Value()), TVLLMarc::BorrowText{});
+    }
     own_marc_->BorrowIndex(Context().RecordIndex(*text));  // lives for the run
     marc_ = &*own_marc_;
     // No matching field: a frame that can have no other effect would only be
@@ -436,7 +446,6 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
     looked = true;
     if (!found && IsPlainFrame(before_)) {
       marc_ = nullptr;
-      own_marc_.reset();
       Output().Truncate(run_start_);
       return kStatusOk;
     }
@@ -496,7 +505,6 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
     WriteFrame(after_);
   }
   marc_ = nullptr;
-  own_marc_.reset();
   program_ = nullptr;
   program_hold_.reset();
   return status;

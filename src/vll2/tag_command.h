@@ -81,6 +81,8 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // The plan stays at the site for the run: registrations and specification
   // texts do not change while a run is going on.
   const CallPlan* PlanForSite();
+  // Makes the plan of `site` anew and keeps it there; null as PlanForSite.
+  [[gnu::noinline]] const CallPlan* MakePlan(TVLLCommandCache& site, const TVLLWorkSpace* ws);
   static FramePlan PlanFrame(std::string_view frame);
   // Writes the frame; true when it went out exactly as planned (nothing
   // dropped at the seam, nothing evaluated).
@@ -146,7 +148,7 @@ class TVLLTagCommand : public TVLLBaseCommand {
   const TVLLTagLevel* program_ = nullptr;
   std::shared_ptr<const TVLLTagLevel> program_hold_;  // keeps program_ when not registered
   const CallPlan* plan_ = nullptr;                    // the call site's, or null
-  std::optional<TVLLMarc> own_marc_;                  // made by this run
+  std::optional<TVLLMarc> own_marc_;  // made by a run, kept for the next one
   TVLLMarc* marc_ = nullptr;                          // own_marc_, or the context's navigator
   // Views of the call's parameter texts, which outlive the run.
   std::string_view before_;

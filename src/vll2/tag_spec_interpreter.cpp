@@ -34,6 +34,12 @@ using Kind = TVLLTagOp::Kind;
 constexpr std::string_view kWhereProcess = "vll2TagCommand";
 constexpr TVLLStatus kConditionTrue = 1;
 
+// Parameter lists are kept from call to call: most parameters come out as
+// they were the last time.
+void AssignChanged(std::string& target, std::string_view text) {
+  if (target.size() != text.size() || std::string_view(target) != text) target.assign(text);
+}
+
 std::string ErrorInScript(std::string_view text) {
   std::string message = "Error in script:";
   message += text;
@@ -385,27 +391,35 @@ void TVLLTagCommand::_EvalParams(const TVLLTagCall& call, TVLLParams& result) {
   for (size_t i = 0; i < call.trimmed.size(); ++i) {
     const TVLLTagLevel* level = call.levels[i].get();
     if (level == nullptr) {
-      result[i] = call.trimmed[i];
+      AssignChanged(result[i], call.trimmed[i]);
       continue;
     }
     const std::vector<TVLLTagOp>& ops = level->Ops();
     if (ops.size() == 1 && ops[0].kind == Kind::kSubfield) {
       // A lone subfield reference ("$4"), the usual parameter: what running
       // its level would write, read from the navigator without writing it.
-      result[i] = call.trimmed[i];
       TVLLNestingGuard guard(Context(), kWhereProcess, "_Process");
-      if (!guard.Entered()) continue;
-      last_code_ = ' ';
-      if (marc_ == nullptr) continue;
-      const TVLLTagOp& op = ops[0];
-      last_code_ = op.code;
-      if (!marc_->FindFirstSubfield(op.code)) continue;
-      if (op.start != 0 && op.count != 0) {
-        const std::string part = marc_->SubfieldPart(op.start, op.count);
-        if (!part.empty()) result[i] = TVLLCommon::TrimControl(part);
-      } else if (const std::string_view value = marc_->SubfieldView(); !value.empty()) {
-        result[i] = TVLLCommon::TrimControl(value);
+      if (!guard.Entered()) {
+        AssignChanged(result[i], call.trimmed[i]);
+        continue;
       }
+      last_code_ = ' ';
+      std::string_view value;
+      std::string part;
+      if (marc_ != nullptr) {
+        const TVLLTagOp& op = ops[0];
+        last_code_ = op.code;
+        if (marc_->FindFirstSubfield(op.code)) {
+          if (op.start != 0 && op.count != 0) {
+            part = marc_->SubfieldPart(op.start, op.count);
+            value = part;
+          } else {
+            value = marc_->SubfieldView();
+          }
+        }
+      }
+      AssignChanged(result[i], value.empty() ? std::string_view(call.trimmed[i])
+                                             : TVLLCommon::TrimControl(value));
       continue;
     }
     TVLLPendingText saved;
