@@ -111,8 +111,8 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // An element of _Process other than a subfield reference or literal text;
   // false is a syntax error of the level, `status` set ends the level.
   bool _OtherElement(const TVLLTagOp& op, TVLLStatus& status);
-  // Runs a level of literal texts and subfield references without options
-  // (TVLLTagLevel::Plain). REQUIRES: marc_ is set.
+  // Runs a level of literal texts, subfield references without options and
+  // plain quoted texts (TVLLTagLevel::Plain). REQUIRES: marc_ is set.
   void RunPlain(const std::vector<TVLLTagOp>& ops);
   // Records the syntax error of `level`; 9.
   [[gnu::cold]] TVLLStatus LevelFailed(const TVLLTagLevel& level);

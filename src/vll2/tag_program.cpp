@@ -428,7 +428,9 @@ const std::vector<TVLLTagOp>& TVLLTagLevel::ReadOps() const {
                                (op.kind == Kind::kQuoted && !op.ref && !op.call && !op.flag);
     if (written_as_is) op.as_text = ConvertText(op.text);
     const bool plain_subfield = op.kind == Kind::kSubfield && (op.start == 0 || op.count == 0);
-    if (op.kind != Kind::kLiteral && !plain_subfield) plain_ = false;
+    if (op.kind != Kind::kLiteral && !plain_subfield && !(written_as_is && op.kind == Kind::kQuoted)) {
+      plain_ = false;
+    }
   }
   return *ops_;
 }

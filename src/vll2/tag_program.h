@@ -146,8 +146,9 @@ class TVLLTagLevel {
     if (ops_) [[likely]] return *ops_;
     return ReadOps();
   }
-  // True when the elements are literal texts and subfield references without
-  // options only, the usual field layout. REQUIRES: Ops() was called.
+  // True when the elements are literal texts, subfield references without
+  // options and quoted texts written as they stand only, the usual field
+  // layout. REQUIRES: Ops() was called.
   bool Plain() const { return plain_; }
 
  private:

@@ -88,8 +88,8 @@ void TVLLTagCommand::_EmitSubfield(int start, int count) {
   }
 }
 
-// _Subfield and literal text as the loop of _Process runs them, for a level
-// of nothing else, with the navigator at hand.
+// _Subfield, literal text and plain quoted text as the loop of _Process runs
+// them, for a level of nothing else, with the navigator at hand.
 void TVLLTagCommand::RunPlain(const std::vector<TVLLTagOp>& ops) {
   TVLLMarc& marc = *marc_;
   char last = last_code_;
@@ -100,6 +100,10 @@ void TVLLTagCommand::RunPlain(const std::vector<TVLLTagOp>& ops) {
   for (const TVLLTagOp& op : ops) {
     if (op.kind == Kind::kLiteral) {
       pending_.AppendStable(op.text, op.as_text.get());
+      continue;
+    }
+    if (op.kind == Kind::kQuoted) [[unlikely]] {
+      QuotedItem(op);
       continue;
     }
     if (op.code != last) {

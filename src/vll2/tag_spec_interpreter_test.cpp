@@ -129,6 +129,8 @@ TEST_F(TagSpecTest, PlainLevelsEqualTheGeneralLoop) {
       "x$a",        "$a.",       "$c.",          ". $c",        "lit",         "",
       "$b $a $b",   "{$a} $a",   "$a{, $a}",     "$a {$b} $a",  "$a \\$b $b", "$? $a",
       "$1$a $4",    "{{$a $b}}", "$a, {$c}; $b", "$a$(:x:) $b", "$$a $b",      "{$b} : {$c}",
+      // Quoted texts written as they stand, also empty and with markup.
+      "\"<b>\"$a\"</b>\"\\n", "$a\"\"$b", ", \"x\" $c", "$a \"&amp;\" $b $a", "$c\", \"$b",
   };
   auto general = [](std::string_view spec) {
     std::string out;
