@@ -134,6 +134,10 @@ class TVLLTagCommand : public TVLLBaseCommand {
   TVLLStatus _Command(const TVLLTagCall& call);
   // The call's parameters, those that are specifications run, into `result`.
   void _EvalParams(const TVLLTagCall& call, TVLLParams& result);
+  // One parameter of _EvalParams that is a specification, with its own text
+  // `own`: a lone subfield reference, or any other level.
+  void LoneSubfieldParam(const TVLLTagOp& op, const std::string& own, std::string& result);
+  void LevelParam(const TVLLTagLevel& level, const std::string& own, std::string& result);
   // A quoted item: a "%" reference, a "#" call, or the text itself.
   void QuotedItem(const TVLLTagOp& op);
 

@@ -94,7 +94,14 @@ void TVLLTagCommand::RunPlain(const std::vector<TVLLTagOp>& ops) {
   TVLLMarc& marc = *marc_;
   char last = last_code_;
   auto emit = [&] {
-    if (!pending_.empty()) _FlushPending();
+    if (!pending_.empty()) {
+      // _FlushPending
+      if (Output().Length() <= field_start_ && !TVLLScript::IsNameChar(pending_.front())) {
+        pending_.clear();
+      } else {
+        WritePending();
+      }
+    }
     WriteRaw(marc.SubfieldView());
   };
   for (const TVLLTagOp& op : ops) {
@@ -396,48 +403,54 @@ void TVLLTagCommand::_EvalParams(const TVLLTagCall& call, TVLLParams& result) {
     const TVLLTagLevel* level = call.levels[i].get();
     if (level == nullptr) {
       AssignChanged(result[i], call.trimmed[i]);
-      continue;
+    } else if (const std::vector<TVLLTagOp>& ops = level->Ops();
+               ops.size() == 1 && ops[0].kind == Kind::kSubfield) {
+      LoneSubfieldParam(ops[0], call.trimmed[i], result[i]);
+    } else {
+      LevelParam(*level, call.trimmed[i], result[i]);
     }
-    const std::vector<TVLLTagOp>& ops = level->Ops();
-    if (ops.size() == 1 && ops[0].kind == Kind::kSubfield) {
-      // A lone subfield reference ("$4"), the usual parameter: what running
-      // its level would write, read from the navigator without writing it.
-      TVLLNestingGuard guard(Context(), kWhereProcess, "_Process");
-      if (!guard.Entered()) {
-        AssignChanged(result[i], call.trimmed[i]);
-        continue;
-      }
-      last_code_ = ' ';
-      std::string_view value;
-      std::string part;
-      if (marc_ != nullptr) {
-        const TVLLTagOp& op = ops[0];
-        last_code_ = op.code;
-        if (marc_->FindFirstSubfield(op.code)) {
-          if (op.start != 0 && op.count != 0) {
-            part = marc_->SubfieldPart(op.start, op.count);
-            value = part;
-          } else {
-            value = marc_->SubfieldView();
-          }
-        }
-      }
-      AssignChanged(result[i], value.empty() ? std::string_view(call.trimmed[i])
-                                             : TVLLCommon::TrimControl(value));
-      continue;
-    }
-    TVLLPendingText saved;
-    saved.swap(pending_);
-    const int m = Output().Length();
-    const bool ok = _Process(*level) == kStatusOk && Output().Length() > m;
-    if (ok) {
-      result[i] = TVLLCommon::TrimControl(
-          std::string_view(Output().Text()).substr(static_cast<size_t>(m)));
-    }
-    Output().Truncate(m);
-    pending_.swap(saved);
-    if (!ok) result[i] = call.trimmed[i];
   }
+}
+
+// A lone subfield reference ("$4"), the usual parameter: what running its
+// level would write, read from the navigator without writing it.
+void TVLLTagCommand::LoneSubfieldParam(const TVLLTagOp& op, const std::string& own,
+                                       std::string& result) {
+  TVLLNestingGuard guard(Context(), kWhereProcess, "_Process");
+  if (!guard.Entered()) [[unlikely]] {
+    AssignChanged(result, own);
+    return;
+  }
+  last_code_ = ' ';
+  if (marc_ == nullptr || !marc_->FindFirstSubfield(op.code)) {
+    if (marc_ != nullptr) last_code_ = op.code;
+    AssignChanged(result, own);
+    return;
+  }
+  last_code_ = op.code;
+  if (op.start != 0 && op.count != 0) [[unlikely]] {
+    const std::string part = marc_->SubfieldPart(op.start, op.count);
+    AssignChanged(result, part.empty() ? std::string_view(own) : TVLLCommon::TrimControl(part));
+    return;
+  }
+  const std::string_view value = marc_->SubfieldView();
+  AssignChanged(result, value.empty() ? std::string_view(own) : TVLLCommon::TrimControl(value));
+}
+
+// Any other specification parameter: its level run, what it wrote taken
+// back and trimmed; its own text when it writes nothing or fails.
+void TVLLTagCommand::LevelParam(const TVLLTagLevel& level, const std::string& own,
+                                std::string& result) {
+  TVLLPendingText saved;
+  saved.swap(pending_);
+  const int m = Output().Length();
+  const bool ok = _Process(level) == kStatusOk && Output().Length() > m;
+  if (ok) {
+    result = TVLLCommon::TrimControl(std::string_view(Output().Text()).substr(static_cast<size_t>(m)));
+  }
+  Output().Truncate(m);
+  pending_.swap(saved);
+  if (!ok) result = own;
 }
 
 }  // namespace vellorax::vll2
