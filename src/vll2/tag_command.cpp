@@ -430,7 +430,7 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   bool looked = false;
   bool found = false;
   TVLLObject* record = Context().MarcObject();
-  if (auto* text = AsText(record)) {
+  if (auto* text = AsText(record)) [[likely]] {
     // The navigator of the last run is made a fresh one over this record.
     if (own_marc_) [[likely]] {
       own_marc_->Reset(text->Value());
@@ -442,56 +442,44 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
     // No matching field: a frame that can have no other effect would only be
     // written and taken back again.
     // The navigator is this run's own, so no frame can move it meanwhile.
-    found = marc_->FindFirstTag(tag_pattern_);
+    found = FindFirstField();
     looked = true;
     if (!found && IsPlainFrame(before_)) {
       marc_ = nullptr;
       Output().Truncate(run_start_);
       return kStatusOk;
     }
-  } else if (auto* navigator = dynamic_cast<TVLLMarc*>(record)) {
-    marc_ = navigator;
+  } else {
+    marc_ = dynamic_cast<TVLLMarc*>(record);
   }
 
-  if (plan_) {
+  if (plan_) [[likely]] {
     if (WritePlannedFrame(plan_->before, before_)) before_end_ = Output().Length();
+    program_ = plan_->program;
   } else {
     WriteFrame(before_);
+    FindProgram();
   }
   const int m = Output().Length();
 
-  if (plan_) {
-    program_ = plan_->program;
-  } else if (!spec_.empty()) {
-    program_hold_ = programs_->Get(spec_);
-    program_ = program_hold_.get();
-  } else if (WorkSpace()) {
-    program_ = WorkSpace()->GetTagProgram(tag_pattern_, program_hold_);
-  }
-  if (!program_) {
-    program_hold_ = programs_->Get(kDefaultSpec);
-    program_ = program_hold_.get();
-  }
-  if (!marc_)
-    RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing Marcrecord:"), Name());
-
-  if (marc_) {
+  if (marc_ != nullptr) [[likely]] {
     status = kStatusOk;
-    if (looked ? found : marc_->FindFirstTag(tag_pattern_)) {
+    if (looked ? found : FindFirstField()) {
       if (first_) status = _AddTag();
-      if (every_) {
-        while (status == kStatusOk && marc_->FindNextTag()) status = _AddTag();
-      } else if (max_count_ >= 1) {
-        while (status == kStatusOk && fields_written_ < max_count_ && marc_->FindNextTag()) {
-          status = _AddTag();
-        }
+      // "R" and "B": every further field; a count: further fields until so
+      // many were written.
+      while (status == kStatusOk && (every_ || (max_count_ >= 1 && fields_written_ < max_count_)) &&
+             marc_->FindNextTag()) {
+        status = _AddTag();
       }
     }
+  } else {
+    RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing Marcrecord:"), Name());
   }
 
   if (Output().Length() <= m) {
     Output().Truncate(run_start_);
-  } else if (plan_) {
+  } else if (plan_) [[likely]] {
     // Text mode: when the frames and the noted texts convert apart from the
     // rest, the run is converted now and the after frame written converted.
     if (note_written_ && FrameGoesAsPlanned(plan_->after, after_) &&
@@ -508,6 +496,23 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   program_ = nullptr;
   program_hold_.reset();
   return status;
+}
+
+bool TVLLTagCommand::FindFirstField() {
+  return marc_->FindFirstTag(tag_pattern_);
+}
+
+void TVLLTagCommand::FindProgram() {
+  if (!spec_.empty()) {
+    program_hold_ = programs_->Get(spec_);
+    program_ = program_hold_.get();
+  } else if (WorkSpace()) {
+    program_ = WorkSpace()->GetTagProgram(tag_pattern_, program_hold_);
+  }
+  if (!program_) {
+    program_hold_ = programs_->Get(kDefaultSpec);
+    program_ = program_hold_.get();
+  }
 }
 
 TVLLStatus TVLLTagCommand::_AddTag() {

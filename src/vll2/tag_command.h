@@ -97,6 +97,11 @@ class TVLLTagCommand : public TVLLBaseCommand {
   bool ConvertAroundFrames(const CallPlan& plan, int start);
   // Notes `raw`, just written at `at`, when text mode may convert it apart.
   void NoteWritten(int at, std::string_view raw, const TVLLConvertedText* as_text);
+  // FindFirstTag of the run's navigator with the tag pattern.
+  [[gnu::noinline]] bool FindFirstField();
+  // The tag specification of a call without a plan: the one given in the
+  // call, else the one registered under the tag pattern, else the default.
+  [[gnu::noinline]] void FindProgram();
   // Formats the current field with Spec.
   TVLLStatus _AddTag();
   // Writes Before, After or Separator: a special form is evaluated, a plain
