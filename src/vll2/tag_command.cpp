@@ -61,9 +61,8 @@ bool IsLineBreak(char c) {
   return c == '\r' || c == '\n';
 }
 
-bool HasConvertible(std::string_view text) {
-  const char* end = text.data() + text.size();
-  return FindFirstOf<false, '\\', '&', '<'>(text.data(), end) != end;
+bool HasConvertible(const char* begin, const char* end) {
+  return FindFirstOf<false, '\\', '&', '<'>(begin, end) != end;
 }
 
 // Splits a parameter list by its count (1 to 6): 1 pattern; 2 before,
@@ -269,27 +268,22 @@ bool TVLLTagCommand::FrameGoesAsPlanned(const FramePlan& plan, std::string_view 
 // after frame ends the text.
 bool TVLLTagCommand::ConvertAroundFrames(const CallPlan& plan, int start) {
   if (before_end_ < 0 || !plan.before.as_text.stands_alone) return false;
-  const std::string_view out = Output().Text();
-  const int middle_end = Output().Length();
+  const char* out = Output().Text().data();
+  const size_t middle_end = static_cast<size_t>(Output().Length());
   // The noted texts still in place, in order; everything between them must
   // hold nothing to convert.
-  pieces_.clear();
-  int from = before_end_;
-  for (const WrittenText& w : written_) {
-    const int end = w.at + static_cast<int>(w.raw.size());
-    if (w.at < from || end > middle_end || !w.as_text->stands_alone ||
-        out.compare(static_cast<size_t>(w.at), w.raw.size(), w.raw) != 0) {
-      continue;  // taken back or overwritten: it is plain text now, or not
-    }
-    if (HasConvertible(out.substr(static_cast<size_t>(from), static_cast<size_t>(w.at - from)))) {
-      return false;
-    }
-    pieces_.push_back(&w);
+  size_t from = static_cast<size_t>(before_end_);
+  for (WrittenText& w : written_) {
+    const size_t at = static_cast<size_t>(w.at);
+    const size_t end = at + w.raw.size();
+    // One taken back or overwritten is plain text now, or not.
+    w.in_place = at >= from && end <= middle_end && w.as_text->stands_alone &&
+                 std::memcmp(out + at, w.raw.data(), w.raw.size()) == 0;
+    if (!w.in_place) continue;
+    if (HasConvertible(out + from, out + at)) return false;
     from = end;
   }
-  if (HasConvertible(out.substr(static_cast<size_t>(from), static_cast<size_t>(middle_end - from)))) {
-    return false;
-  }
+  if (HasConvertible(out + from, out + middle_end)) return false;
   // Converted texts are never longer than what they convert, so the output
   // is rewritten front to back where it stands; empty moves are skipped.
   char* data = Output().MutableData();
@@ -302,12 +296,13 @@ bool TVLLTagCommand::ConvertAroundFrames(const CallPlan& plan, int start) {
   const std::string& before = plan.before.as_text.converted;
   put(before.data(), before.size());
   size_t gap = static_cast<size_t>(before_end_);
-  for (const WrittenText* w : pieces_) {
-    put(data + gap, static_cast<size_t>(w->at) - gap);
-    put(w->as_text->converted.data(), w->as_text->converted.size());
-    gap = static_cast<size_t>(w->at) + w->raw.size();
+  for (const WrittenText& w : written_) {
+    if (!w.in_place) continue;
+    put(data + gap, static_cast<size_t>(w.at) - gap);
+    put(w.as_text->converted.data(), w.as_text->converted.size());
+    gap = static_cast<size_t>(w.at) + w.raw.size();
   }
-  put(data + gap, static_cast<size_t>(middle_end) - gap);
+  put(data + gap, middle_end - gap);
   Output().Truncate(static_cast<int>(to));
   return true;
 }
@@ -317,7 +312,7 @@ void TVLLTagCommand::NoteWritten(int at, std::string_view raw, const TVLLConvert
   while (!written_.empty() && written_.back().at + static_cast<int>(written_.back().raw.size()) > at) {
     written_.pop_back();
   }
-  written_.push_back(WrittenText{at, raw, as_text});
+  written_.push_back(WrittenText{at, raw, as_text, false});
 }
 
 const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {

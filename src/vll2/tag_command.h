@@ -66,6 +66,7 @@ class TVLLTagCommand : public TVLLBaseCommand {
     int at;
     std::string_view raw;
     const TVLLConvertedText* as_text;
+    bool in_place;  // ConvertAroundFrames: still there as written
   };
 
   // Reads the parameters, finds the record and walks the matching fields.
@@ -180,7 +181,6 @@ class TVLLTagCommand : public TVLLBaseCommand {
   bool converted_ = false;  // the run's output is in text form already
   bool note_written_ = false;  // text mode with a plan: noting is worth it
   std::vector<WrittenText> written_;
-  std::vector<const WrittenText*> pieces_;
   // Parameter lists of _Command by nesting depth, reused from call to call.
   std::vector<std::unique_ptr<TVLLParams>> call_params_;
   int call_depth_ = 0;
