@@ -403,12 +403,11 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
 TVLLStatus TVLLTagCommand::_DoExecute() {
   // A clone may serve one call after another: nothing is left from the last.
   pending_.clear();
-  run_holds_.clear();
+  if (!run_holds_.empty() || program_hold_) [[unlikely]] ReleaseHolds();
   last_code_ = ' ';
   field_start_ = 0;
   marc_ = nullptr;
   program_ = nullptr;
-  program_hold_.reset();
   run_start_ = Output().Length();
   fields_formatted_ = 0;
   fields_written_ = 0;
@@ -489,8 +488,13 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   }
   marc_ = nullptr;
   program_ = nullptr;
-  program_hold_.reset();
+  if (program_hold_) [[unlikely]] ReleaseHolds();
   return status;
+}
+
+void TVLLTagCommand::ReleaseHolds() {
+  run_holds_.clear();
+  program_hold_.reset();
 }
 
 bool TVLLTagCommand::FindFirstField() {

@@ -98,6 +98,8 @@ class TVLLTagCommand : public TVLLBaseCommand {
   bool ConvertAroundFrames(const CallPlan& plan, int start);
   // Notes `raw`, just written at `at`, when text mode may convert it apart.
   void NoteWritten(int at, std::string_view raw, const TVLLConvertedText* as_text);
+  // Lets go of the levels read for a run (run_holds_, program_hold_).
+  [[gnu::noinline]] void ReleaseHolds();
   // FindFirstTag of the run's navigator with the tag pattern.
   [[gnu::noinline]] bool FindFirstField();
   // The tag specification of a call without a plan: the one given in the
