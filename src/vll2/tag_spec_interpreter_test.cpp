@@ -232,6 +232,28 @@ TEST_F(TagSpecTest, LoneSubfieldParametersEqualTheirBlocks) {
   EXPECT_EQ(Run("#t(245)", record).output, "<$x>| Main ");
 }
 
+// The parameter list of a call in a specification is kept for the next call
+// at the same depth; every call must still see its own parameters, whatever
+// the call before it left there.
+TEST_F(TagSpecTest, KeptParameterListsFollowEveryCall) {
+  const std::string spec = "#txt(<, $a, >)#txt([, $b, ])#txt(<<, $c, )";
+  struct Case {
+    const char* record;
+    const char* output;
+  };
+  const Case cases[] = {
+      {"*24510$aMain$bSub\n^", "<Main>[Sub]<<$c"},
+      {"*24510$a  Longer title \x01$bS$cC\n^", "<Longer title>[S]<<C"},
+      {"*24510$cC\n^", "<$a>[$b]<<C"},  // no value: the parameter's own text
+      {"*24510$aMain$bSub\n^", "<Main>[Sub]<<$c"},
+  };
+  for (const Case& c : cases) {
+    const CallResult r = Format(spec, c.record);
+    EXPECT_EQ(r.status, 0) << c.record;
+    EXPECT_EQ(r.output, c.output) << c.record;
+  }
+}
+
 TEST_F(TagSpecTest, SyntaxErrorsRecordTheLevelText) {
   const char* specs[] = {
       "$a ?",         // conditional without condition
