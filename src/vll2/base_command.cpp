@@ -10,6 +10,7 @@ namespace {
 
 const std::string kNoParam;
 constexpr size_t kSpareClones = 4;
+constexpr size_t kParameterCalls = 8;
 
 bool IsLineBreak(char c) {
   return c == '\r' || c == '\n';
@@ -125,6 +126,37 @@ TVLLStatus TVLLBaseCommand::CommandNotFound(std::string_view name) {
   return kStatusNotFound;
 }
 
+// A "#name(...)" parameter as ParseCommand reads it, kept by its text. The
+// reading depends on the text alone, and the parameter texts of the call are
+// the same on every call of one text, so the call is a fixed call site
+// (TVLLCommandCache::fixed_parameters) whose command may keep a plan there.
+struct TVLLBaseCommand::ParameterCall {
+  std::string text;
+  bool ok = false;
+  std::string name;
+  TVLLParams params;
+  mutable TVLLCommandCache site;
+};
+
+std::shared_ptr<const TVLLBaseCommand::ParameterCall> TVLLBaseCommand::ReadParameterCall(
+    std::string_view parameter) {
+  for (const std::shared_ptr<const ParameterCall>& call : parameter_calls_) {
+    if (call->text.size() == parameter.size() && std::string_view(call->text) == parameter) {
+      return call;
+    }
+  }
+  // Bounded for commands fed ever new parameter texts; it starts over when
+  // full (calls running hold their own).
+  if (parameter_calls_.size() >= kParameterCalls) parameter_calls_.clear();
+  auto call = std::make_shared<ParameterCall>();
+  call->text.assign(parameter);
+  TVLLScript reader(parameter);
+  call->ok = reader.ParseCommand(call->name, &call->params) == TVLLScript::kOk;
+  call->site.fixed_parameters = true;
+  parameter_calls_.push_back(call);
+  return call;
+}
+
 // parameter -> "" | "%" reference "%" | "#" call | quoted string | other (6)
 TVLLStatus TVLLBaseCommand::EvalParameter(std::string_view parameter) {
   if (parameter.empty()) return kStatusOk;
@@ -141,16 +173,15 @@ TVLLStatus TVLLBaseCommand::EvalParameter(std::string_view parameter) {
     return kStatusOk;
   }
   if (first == '#') {
-    TVLLScript reader(parameter);
-    std::string name;
-    TVLLParams params;
-    if (reader.ParseCommand(name, &params) != TVLLScript::kOk) {
+    // Held for the call: a nested call may make this command forget it.
+    const std::shared_ptr<const ParameterCall> call = ReadParameterCall(parameter);
+    if (!call->ok) {
       RecordError(kStatusSyntax, "vll2BaseCommand.EvalParameter", "Syntax Error for ParseCommand",
                   parameter);
       return kStatusSyntax;
     }
     // A failing nested call keeps what it wrote and its own error record.
-    CallCommand(name, &params);
+    CallCommand(call->name, &call->params, &call->site);
     return kStatusOk;
   }
   if (first == '"' || first == '\'') {

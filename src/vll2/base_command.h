@@ -131,6 +131,10 @@ class TVLLBaseCommand : public TVLLObject {
   static const std::string& NoParam();
   // CallCommand's failure for a name that finds no command: 6, recorded.
   [[gnu::cold]] TVLLStatus CommandNotFound(std::string_view name);
+  struct ParameterCall;
+  // The "#name(...)" parameter `parameter` as read, from the calls kept by
+  // this command (a clone serves one call after another) or read now.
+  std::shared_ptr<const ParameterCall> ReadParameterCall(std::string_view parameter);
 
   std::string name_;
   std::shared_ptr<TVLLObject> tag_;
@@ -142,6 +146,8 @@ class TVLLBaseCommand : public TVLLObject {
   mutable std::vector<std::unique_ptr<TVLLBaseCommand>> spare_clones_;
   // The first of them, kept apart: the one nearly every call takes.
   mutable std::unique_ptr<TVLLBaseCommand> ready_clone_;
+  // "#name(...)" parameters read by EvalParameter, a few, by their text.
+  std::vector<std::shared_ptr<const ParameterCall>> parameter_calls_;
 };
 
 }  // namespace vellorax::vll2

@@ -1,6 +1,8 @@
 // The command framework: parameter evaluation, text lookups, the seam rule of
 // WriteText, calls by name and the nesting guard.
 #include <functional>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,7 @@ class Probe : public TVLLBaseCommand {
   std::unique_ptr<TVLLBaseCommand> Clone() const override {
     return std::make_unique<Probe>(Name(), body_);
   }
+  using TVLLBaseCommand::CallSite;
   using TVLLBaseCommand::Param;
   using TVLLBaseCommand::ParamCount;
 
@@ -162,6 +165,48 @@ TEST_F(BaseCommandTest, WriteTextSeamRule) {
   EXPECT_EQ(Run(long_run, kStatusOk, "."), ".x");  // linear, not one pass per character
   const auto raw = [](Probe& p) { return p.WriteRaw("a\\nb"), p.WriteRaw("b"), kStatusOk; };
   EXPECT_EQ(Run(raw), "a\\nbb");
+}
+
+// A "#name(...)" parameter is read once per text and kept by the evaluating
+// command, which makes the call a fixed call site: the same site for the same
+// text, another for another, with the same answers as a fresh reading.
+TEST_F(BaseCommandTest, ParameterCallsAreKeptByTheirText) {
+  std::vector<const TVLLCommandCache*> sites;
+  ws_.AddCommand("say", std::make_unique<Probe>("say", [&sites](Probe& p) {
+                   sites.push_back(p.CallSite());
+                   p.WriteRaw("<" + p.Param(0) + ">");
+                   return kStatusOk;
+                 }));
+  // More texts than the command keeps, then the first ones again.
+  std::vector<std::string> texts;
+  for (int i = 0; i < 12; ++i) texts.push_back("#say(" + std::to_string(i) + ")");
+  for (int i = 0; i < 3; ++i) texts.push_back(texts[static_cast<size_t>(i)]);
+  const std::string output = Run([&](Probe& p) {
+    for (const std::string& text : texts) EXPECT_EQ(p.EvalParameter(text), kStatusOk) << text;
+    EXPECT_EQ(p.EvalParameter("#say(a)"), kStatusOk);
+    EXPECT_EQ(p.EvalParameter("#say(a)"), kStatusOk);
+    EXPECT_EQ(p.EvalParameter(" #say(b)"), kStatusNotFound);  // no special form
+    return kStatusOk;
+  });
+  EXPECT_EQ(output, "<0><1><2><3><4><5><6><7><8><9><10><11><0><1><2><a><a>");
+  ASSERT_EQ(sites.size(), texts.size() + 2);
+  for (const TVLLCommandCache* site : sites) {
+    ASSERT_NE(site, nullptr);
+    EXPECT_TRUE(site->fixed_parameters);
+  }
+  EXPECT_EQ(sites[sites.size() - 1], sites[sites.size() - 2]);  // one text, one site
+  EXPECT_NE(sites[0], sites[1]);
+
+  // A text that does not read fails, and is recorded, on every evaluation.
+  Run([&](Probe& p) {
+    for (int i = 0; i < 2; ++i) {
+      context_.ClearError();
+      EXPECT_EQ(p.EvalParameter("#say("), kStatusSyntax);
+      EXPECT_EQ(context_.ErrorMessage(), "Syntax Error for ParseCommand");
+      EXPECT_EQ(context_.ErrorDetail(), "#say(");
+    }
+    return kStatusOk;
+  });
 }
 
 TEST_F(BaseCommandTest, CallCommandRunsCloneWithParameters) {

@@ -1,10 +1,12 @@
 // Calls whose parameters are the same texts on every run (a script's own
 // calls, calls in a tag specification without a specification among their
-// parameters) keep what those decide at the call site: the tag command its
-// frames, mode and specification, select a fixed call per alternative, count
-// the patterns written as they stand. Those runs must equal the same call made
-// from a parameter, which reads everything anew, and must follow every change
-// of the registrations, of a specification's text or of a text group at once.
+// parameters, calls written as a parameter "#name(...)") keep what those
+// decide at the call site: the tag command its frames, mode and
+// specification, select a fixed call per alternative, count the patterns
+// written as they stand. Those runs must equal the same call made straight on
+// the command without a call site, which reads everything anew and keeps
+// nothing, and must follow every change of the registrations, of a
+// specification's text or of a text group at once.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -52,6 +54,28 @@ class CallSitePlanTest : public testing::RecordCommandTest {
     std::unique_ptr<TVLLBaseCommand> clone = ws_.FindCommand("s")->Clone();
     const TVLLStatus status = clone->Execute(context, nullptr);
     return std::to_string(status) + "|" + context.Output().Text();
+  }
+
+  // Runs the script `lead` and then `call` `times` times, made straight on
+  // the command without a call site, so that every run reads its parameters
+  // anew and keeps nothing; the output.
+  std::string RunDirect(std::string_view lead, std::string_view call, int times, bool html) {
+    TVLLContext context;
+    context.SetWorkSpace(&ws_);
+    context.SetHtml(html);
+    context.SetObject("marc", std::make_unique<TVLLString>(std::string(kRecord)));
+    TVLLScriptCommand script("lead", std::make_shared<TVLLString>(std::string(lead)));
+    script.Execute(context, nullptr);
+    TVLLScript reader(call);
+    std::string name;
+    TVLLParams params;
+    EXPECT_EQ(reader.ParseCommand(name, &params), TVLLScript::kOk) << call;
+    for (int i = 0; i < times; ++i) {
+      TVLLBaseCommand* command = ws_.FindCommand(name);
+      if (command == nullptr) return "no command " + name;
+      command->Clone()->Execute(context, &params);
+    }
+    return context.Output().Text();
   }
 
  private:
@@ -115,6 +139,8 @@ TEST_F(CallSitePlanTest, KeptCallsEqualCallsReadAnew) {
       const std::string first = RunScript(kept, html);
       EXPECT_EQ(first, RunScript(anew, html)) << call << " html " << html;
       EXPECT_EQ(RunScript(kept, html), first) << call << " html " << html;
+      EXPECT_EQ(first.substr(first.find('|') + 1), RunDirect(lead, call, 2, html))
+          << call << " html " << html;
     }
   }
 }
