@@ -331,7 +331,7 @@ const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
 }
 
 const TVLLTagCommand::CallPlan* TVLLTagCommand::MakePlan(TVLLCommandCache& site,
-                                                        const TVLLWorkSpace* ws) {
+                                                         const TVLLWorkSpace* ws) {
   const std::uint64_t version = ws->CommandsVersion();
   const int count = ParamCount();
   if (count == 0 || count > 6) return nullptr;
@@ -403,7 +403,9 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
 TVLLStatus TVLLTagCommand::_DoExecute() {
   // A clone may serve one call after another: nothing is left from the last.
   pending_.clear();
-  if (!run_holds_.empty() || program_hold_) [[unlikely]] ReleaseHolds();
+  if (!run_holds_.empty() || program_hold_) [[unlikely]] {
+    ReleaseHolds();
+  }
   last_code_ = ' ';
   field_start_ = 0;
   marc_ = nullptr;
@@ -488,7 +490,9 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   }
   marc_ = nullptr;
   program_ = nullptr;
-  if (program_hold_) [[unlikely]] ReleaseHolds();
+  if (program_hold_) [[unlikely]] {
+    ReleaseHolds();
+  }
   return status;
 }
 

@@ -160,7 +160,7 @@ class TVLLTagCommand : public TVLLBaseCommand {
   const TVLLTagLevel* program_ = nullptr;
   std::shared_ptr<const TVLLTagLevel> program_hold_;  // keeps program_ when not registered
   const CallPlan* plan_ = nullptr;                    // the call site's, or null
-  std::optional<TVLLMarc> own_marc_;  // made by a run, kept for the next one
+  std::optional<TVLLMarc> own_marc_;                  // made by a run, kept for the next one
   TVLLMarc* marc_ = nullptr;                          // own_marc_, or the context's navigator
   // Views of the call's parameter texts, which outlive the run.
   std::string_view before_;
@@ -180,7 +180,7 @@ class TVLLTagCommand : public TVLLBaseCommand {
   int fields_written_ = 0;
   // Where the run's planned before frame went out as planned, else -1.
   int before_end_ = -1;
-  bool converted_ = false;  // the run's output is in text form already
+  bool converted_ = false;     // the run's output is in text form already
   bool note_written_ = false;  // text mode with a plan: noting is worth it
   std::vector<WrittenText> written_;
   // Parameter lists of _Command by nesting depth, reused from call to call.

@@ -143,7 +143,8 @@ class TVLLTagLevel {
   std::string_view Text() const { return text_; }
   // The elements, read on first use.
   const std::vector<TVLLTagOp>& Ops() const {
-    if (ops_) [[likely]] return *ops_;
+    if (ops_) [[likely]]
+      return *ops_;
     return ReadOps();
   }
   // True when the elements are literal texts, subfield references without

@@ -126,7 +126,9 @@ void TVLLTagCommand::RunPlain(const std::vector<TVLLTagOp>& ops) {
 
 TVLLStatus TVLLTagCommand::_Process(const TVLLTagLevel& level) {
   TVLLNestingGuard guard(Context(), kWhereProcess, "_Process");
-  if (!guard.Entered()) [[unlikely]] return kStatusSyntax;
+  if (!guard.Entered()) [[unlikely]] {
+    return kStatusSyntax;
+  }
 
   last_code_ = ' ';
   const std::vector<TVLLTagOp>& ops = level.Ops();
@@ -196,7 +198,8 @@ bool TVLLTagCommand::_OtherElement(const TVLLTagOp& op, TVLLStatus& status) {
       WritePending();
       const int m2 = Output().Length();
       if (_Command(*op.call) == kStatusSyntax) return false;
-      if (Output().Length() == m2) Output().Truncate(m);  // a call that writes nothing takes the pending text back
+      // A call that writes nothing takes the pending text back.
+      if (Output().Length() == m2) Output().Truncate(m);
       return true;
     }
     case Kind::kTextRef: {
@@ -446,7 +449,8 @@ void TVLLTagCommand::LevelParam(const TVLLTagLevel& level, const std::string& ow
   const int m = Output().Length();
   const bool ok = _Process(level) == kStatusOk && Output().Length() > m;
   if (ok) {
-    result = TVLLCommon::TrimControl(std::string_view(Output().Text()).substr(static_cast<size_t>(m)));
+    result =
+        TVLLCommon::TrimControl(std::string_view(Output().Text()).substr(static_cast<size_t>(m)));
   }
   Output().Truncate(m);
   pending_.swap(saved);

@@ -125,12 +125,36 @@ TEST_F(TagSpecTest, PlainLevelsEqualTheGeneralLoop) {
       "*001  $a1\n*24510$a\xE9t\xE9$bB$4aut\n^",
   };
   const char* const specs[] = {
-      "$a",         "$a $a",     "$a / $a",      "$a$a$a",      "$a $b $a $c", ", $a",
-      "x$a",        "$a.",       "$c.",          ". $c",        "lit",         "",
-      "$b $a $b",   "{$a} $a",   "$a{, $a}",     "$a {$b} $a",  "$a \\$b $b", "$? $a",
-      "$1$a $4",    "{{$a $b}}", "$a, {$c}; $b", "$a$(:x:) $b", "$$a $b",      "{$b} : {$c}",
+      "$a",
+      "$a $a",
+      "$a / $a",
+      "$a$a$a",
+      "$a $b $a $c",
+      ", $a",
+      "x$a",
+      "$a.",
+      "$c.",
+      ". $c",
+      "lit",
+      "",
+      "$b $a $b",
+      "{$a} $a",
+      "$a{, $a}",
+      "$a {$b} $a",
+      "$a \\$b $b",
+      "$? $a",
+      "$1$a $4",
+      "{{$a $b}}",
+      "$a, {$c}; $b",
+      "$a$(:x:) $b",
+      "$$a $b",
+      "{$b} : {$c}",
       // Quoted texts written as they stand, also empty and with markup.
-      "\"<b>\"$a\"</b>\"\\n", "$a\"\"$b", ", \"x\" $c", "$a \"&amp;\" $b $a", "$c\", \"$b",
+      "\"<b>\"$a\"</b>\"\\n",
+      "$a\"\"$b",
+      ", \"x\" $c",
+      "$a \"&amp;\" $b $a",
+      "$c\", \"$b",
   };
   auto general = [](std::string_view spec) {
     std::string out;
@@ -165,7 +189,7 @@ TEST_F(TagSpecTest, PlainLevelsOverRepeatedAndMissingSubfields) {
       {"$a.", "One."},
       {"$c : $b", "Sub"},
       {"$b $a $a", "Sub One TwoThree"},
-      {"$a{; $a}", "One; One"},  // the block starts again at the first $a
+      {"$a{; $a}", "One; One"},     // the block starts again at the first $a
       {"{$a} $a", "One TwoThree"},  // the block's last code carries over
   };
   for (const SpecRow& row : rows) {
