@@ -102,8 +102,9 @@ TVLLStatus TVLLBaseCommand::CallCommand(std::string_view name, const TVLLParams*
       cache->data.reset();
     }
   }
-  if (command == nullptr) [[unlikely]]
+  if (command == nullptr) [[unlikely]] {
     return CommandNotFound(name);
+  }
   if (command->ready_clone_) [[likely]] {
     // TakeClone and ReturnClone for the clone nearly every call takes.
     std::unique_ptr<TVLLBaseCommand> clone = std::move(command->ready_clone_);

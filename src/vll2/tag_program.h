@@ -143,8 +143,9 @@ class TVLLTagLevel {
   std::string_view Text() const { return text_; }
   // The elements, read on first use.
   const std::vector<TVLLTagOp>& Ops() const {
-    if (ops_) [[likely]]
+    if (ops_) [[likely]] {
       return *ops_;
+    }
     return ReadOps();
   }
   // True when the elements are literal texts, subfield references without
