@@ -11,6 +11,7 @@ namespace {
 const std::string kNoParam;
 constexpr size_t kSpareClones = 4;
 constexpr size_t kParameterCalls = 8;
+constexpr size_t kTextsFound = 8;
 
 bool IsLineBreak(char c) {
   return c == '\r' || c == '\n';
@@ -251,13 +252,36 @@ const std::string* TVLLBaseCommand::GroupText(std::string_view group, std::strin
                                               std::string_view language) {
   TVLLWorkSpace* ws = WorkSpace();
   if (ws == nullptr) return nullptr;
-  TVLLTextGroup* text_group = group.empty() ? ws->GetTextGroup(0) : ws->FindTextGroup(group);
-  if (text_group == nullptr) return nullptr;
   if (language.empty()) {
     language = context_->Language().empty() ? std::string_view(ws->Language())
                                             : std::string_view(context_->Language());
   }
-  return text_group->FindText(key, language);
+  // The same few lookups come back call after call (a relator code, a
+  // label): an answer is kept while the registrations, which alone add or
+  // replace groups, and the group's entries are as they were.
+  const std::uint64_t version = ws->CommandsVersion();
+  for (const TextFound& found : texts_found_) {
+    if (found.work_space == ws && found.version == version && found.key == key &&
+        found.group_name == group && found.language == language &&
+        (found.group == nullptr || found.group->Changes() == found.changes)) {
+      if (found.text == nullptr || !found.text->empty()) return found.text;
+      break;
+    }
+  }
+  TVLLTextGroup* text_group = group.empty() ? ws->GetTextGroup(0) : ws->FindTextGroup(group);
+  const std::string* text = text_group ? text_group->FindText(key, language) : nullptr;
+  if (texts_found_.size() < kTextsFound) texts_found_.emplace_back();
+  TextFound& kept = texts_found_[next_text_found_];
+  next_text_found_ = (next_text_found_ + 1) % kTextsFound;
+  kept.work_space = ws;
+  kept.version = version;
+  kept.group_name.assign(group);
+  kept.key.assign(key);
+  kept.language.assign(language);
+  kept.group = text_group;
+  kept.changes = text_group ? text_group->Changes() : 0;
+  kept.text = text;
+  return text;
 }
 
 // The seam rule: while the output's last character is met again by the first

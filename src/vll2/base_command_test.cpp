@@ -144,6 +144,58 @@ TEST_F(BaseCommandTest, GetGroupTextLanguagePrecedence) {
   }
 }
 
+// One command asks for the same texts again and again and keeps what it
+// found; every answer must still follow each change made in between: the
+// languages, the group's entries, a group registered anew.
+TEST_F(BaseCommandTest, GroupTextFollowsEveryChange) {
+  struct Step {
+    std::function<void()> change;
+    const char *group, *key, *asked;
+    const char* text;  // null: none found
+  };
+  TVLLTextGroup* other = ws_.FindTextGroup("other");
+  const Step steps[] = {
+      {[] {}, "", "hello", "", "Hello"},
+      {[] {}, "", "hello", "", "Hello"},
+      {[&] { context_.SetLanguage("nor"); }, "", "hello", "", "Hei"},
+      {[&] { context_.SetLanguage(""); }, "", "hello", "", "Hello"},
+      {[&] { ws_.SetLanguage("nor"); }, "", "hello", "", "Hei"},
+      {[&] { ws_.SetLanguage(""); }, "", "hello", "nor", "Hei"},
+      {[] {}, "other", "k", "", "other-k"},
+      {[&] { other->AddText("k", "changed"); }, "other", "k", "", "changed"},
+      {[] {}, "other", "new", "", nullptr},
+      {[&] { other->AddText("new", "added"); }, "other", "new", "", "added"},
+      {[&] { other->AddName("new"); }, "other", "new", "", nullptr},
+      {[&] {
+         auto group = std::make_unique<TVLLTextGroup>();
+         group->AddText("k", "replaced");
+         ws_.AddTextGroup("other", std::move(group));
+       },
+       "other", "k", "", "replaced"},
+      {[] {}, "nosuch", "k", "", nullptr},
+      {[&] {
+         auto group = std::make_unique<TVLLTextGroup>();
+         group->AddText("k", "registered");
+         ws_.AddTextGroup("nosuch", std::move(group));
+       },
+       "nosuch", "k", "", "registered"},
+  };
+  Run([&](Probe& p) {
+    for (const Step& step : steps) {
+      step.change();
+      const std::string* text = p.GroupText(step.group, step.key, step.asked);
+      if (step.text == nullptr) {
+        EXPECT_EQ(text, nullptr) << step.group << "." << step.key;
+      } else if (text == nullptr) {
+        ADD_FAILURE() << step.group << "." << step.key << " not found";
+      } else {
+        EXPECT_EQ(*text, step.text) << step.group << "." << step.key;
+      }
+    }
+    return kStatusOk;
+  });
+}
+
 // Leading characters of the text equal to the output's last one are dropped,
 // except a last blank; the text is then unescaped. WriteRaw writes as is.
 TEST_F(BaseCommandTest, WriteTextSeamRule) {
