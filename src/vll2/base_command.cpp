@@ -1,5 +1,7 @@
 #include "vll2/base_command.h"
 
+#include <cstring>
+
 #include "vll2/script.h"
 #include "vll2/text_group.h"
 #include "vll2/work_space.h"
@@ -11,10 +13,18 @@ namespace {
 const std::string kNoParam;
 constexpr size_t kSpareClones = 4;
 constexpr size_t kParameterCalls = 8;
-constexpr size_t kTextsFound = 8;
+constexpr size_t kTextsFound = 16;
 
 bool IsLineBreak(char c) {
   return c == '\r' || c == '\n';
+}
+
+// Equal texts; the first characters are compared before the rest, as the
+// short keys compared here mostly differ there already.
+bool SameText(const std::string& kept, std::string_view text) {
+  if (kept.size() != text.size()) return false;
+  if (text.empty()) return true;
+  return kept[0] == text[0] && std::memcmp(kept.data(), text.data(), text.size()) == 0;
 }
 
 }  // namespace
@@ -261,8 +271,8 @@ const std::string* TVLLBaseCommand::GroupText(std::string_view group, std::strin
   // replace groups, and the group's entries are as they were.
   const std::uint64_t version = ws->CommandsVersion();
   for (const TextFound& found : texts_found_) {
-    if (found.work_space == ws && found.version == version && found.key == key &&
-        found.group_name == group && found.language == language &&
+    if (found.work_space == ws && found.version == version && SameText(found.key, key) &&
+        SameText(found.group_name, group) && SameText(found.language, language) &&
         (found.group == nullptr || found.group->Changes() == found.changes)) {
       if (found.text == nullptr || !found.text->empty()) return found.text;
       break;
