@@ -1,5 +1,7 @@
 #include "vll2/base_command.h"
 
+#include <cstring>
+
 #include "vll2/script.h"
 #include "vll2/text_group.h"
 #include "vll2/work_space.h"
@@ -10,9 +12,19 @@ namespace {
 
 const std::string kNoParam;
 constexpr size_t kSpareClones = 4;
+constexpr size_t kParameterCalls = 8;
+constexpr size_t kTextsFound = 16;
 
 bool IsLineBreak(char c) {
   return c == '\r' || c == '\n';
+}
+
+// Equal texts; the first characters are compared before the rest, as the
+// short keys compared here mostly differ there already.
+bool SameText(const std::string& kept, std::string_view text) {
+  if (kept.size() != text.size()) return false;
+  if (text.empty()) return true;
+  return kept[0] == text[0] && std::memcmp(kept.data(), text.data(), text.size()) == 0;
 }
 
 }  // namespace
@@ -101,15 +113,61 @@ TVLLStatus TVLLBaseCommand::CallCommand(std::string_view name, const TVLLParams*
       cache->data.reset();
     }
   }
-  if (command == nullptr) {
-    RecordError(kStatusNotFound, "TVLLBaseCommand.CallCommand",
-                "Could not find the command: " + std::string(name), name_);
-    return kStatusNotFound;
+  if (command == nullptr) [[unlikely]] {
+    return CommandNotFound(name);
+  }
+  if (command->ready_clone_) [[likely]] {
+    // TakeClone and ReturnClone for the clone nearly every call takes.
+    std::unique_ptr<TVLLBaseCommand> clone = std::move(command->ready_clone_);
+    const TVLLStatus status = clone->Execute(*context_, parameters, cache);
+    if (!command->ready_clone_) {
+      command->ready_clone_ = std::move(clone);
+    } else {
+      command->ReturnClone(std::move(clone));
+    }
+    return status;
   }
   std::unique_ptr<TVLLBaseCommand> clone = command->TakeClone();
   const TVLLStatus status = clone->Execute(*context_, parameters, cache);
   command->ReturnClone(std::move(clone));
   return status;
+}
+
+TVLLStatus TVLLBaseCommand::CommandNotFound(std::string_view name) {
+  RecordError(kStatusNotFound, "TVLLBaseCommand.CallCommand",
+              "Could not find the command: " + std::string(name), name_);
+  return kStatusNotFound;
+}
+
+// A "#name(...)" parameter as ParseCommand reads it, kept by its text. The
+// reading depends on the text alone, and the parameter texts of the call are
+// the same on every call of one text, so the call is a fixed call site
+// (TVLLCommandCache::fixed_parameters) whose command may keep a plan there.
+struct TVLLBaseCommand::ParameterCall {
+  std::string text;
+  bool ok = false;
+  std::string name;
+  TVLLParams params;
+  mutable TVLLCommandCache site;
+};
+
+std::shared_ptr<const TVLLBaseCommand::ParameterCall> TVLLBaseCommand::ReadParameterCall(
+    std::string_view parameter) {
+  for (const std::shared_ptr<const ParameterCall>& call : parameter_calls_) {
+    if (call->text.size() == parameter.size() && std::string_view(call->text) == parameter) {
+      return call;
+    }
+  }
+  // Bounded for commands fed ever new parameter texts; it starts over when
+  // full (calls running hold their own).
+  if (parameter_calls_.size() >= kParameterCalls) parameter_calls_.clear();
+  auto call = std::make_shared<ParameterCall>();
+  call->text.assign(parameter);
+  TVLLScript reader(parameter);
+  call->ok = reader.ParseCommand(call->name, &call->params) == TVLLScript::kOk;
+  call->site.fixed_parameters = true;
+  parameter_calls_.push_back(call);
+  return call;
 }
 
 // parameter -> "" | "%" reference "%" | "#" call | quoted string | other (6)
@@ -128,16 +186,15 @@ TVLLStatus TVLLBaseCommand::EvalParameter(std::string_view parameter) {
     return kStatusOk;
   }
   if (first == '#') {
-    TVLLScript reader(parameter);
-    std::string name;
-    TVLLParams params;
-    if (reader.ParseCommand(name, &params) != TVLLScript::kOk) {
+    // Held for the call: a nested call may make this command forget it.
+    const std::shared_ptr<const ParameterCall> call = ReadParameterCall(parameter);
+    if (!call->ok) {
       RecordError(kStatusSyntax, "vll2BaseCommand.EvalParameter", "Syntax Error for ParseCommand",
                   parameter);
       return kStatusSyntax;
     }
     // A failing nested call keeps what it wrote and its own error record.
-    CallCommand(name, &params);
+    CallCommand(call->name, &call->params, &call->site);
     return kStatusOk;
   }
   if (first == '"' || first == '\'') {
@@ -205,13 +262,36 @@ const std::string* TVLLBaseCommand::GroupText(std::string_view group, std::strin
                                               std::string_view language) {
   TVLLWorkSpace* ws = WorkSpace();
   if (ws == nullptr) return nullptr;
-  TVLLTextGroup* text_group = group.empty() ? ws->GetTextGroup(0) : ws->FindTextGroup(group);
-  if (text_group == nullptr) return nullptr;
   if (language.empty()) {
     language = context_->Language().empty() ? std::string_view(ws->Language())
                                             : std::string_view(context_->Language());
   }
-  return text_group->FindText(key, language);
+  // The same few lookups come back call after call (a relator code, a
+  // label): an answer is kept while the registrations, which alone add or
+  // replace groups, and the group's entries are as they were.
+  const std::uint64_t version = ws->CommandsVersion();
+  for (const TextFound& found : texts_found_) {
+    if (found.work_space == ws && found.version == version && SameText(found.key, key) &&
+        SameText(found.group_name, group) && SameText(found.language, language) &&
+        (found.group == nullptr || found.group->Changes() == found.changes)) {
+      if (found.text == nullptr || !found.text->empty()) return found.text;
+      break;
+    }
+  }
+  TVLLTextGroup* text_group = group.empty() ? ws->GetTextGroup(0) : ws->FindTextGroup(group);
+  const std::string* text = text_group ? text_group->FindText(key, language) : nullptr;
+  if (texts_found_.size() < kTextsFound) texts_found_.emplace_back();
+  TextFound& kept = texts_found_[next_text_found_];
+  next_text_found_ = (next_text_found_ + 1) % kTextsFound;
+  kept.work_space = ws;
+  kept.version = version;
+  kept.group_name.assign(group);
+  kept.key.assign(key);
+  kept.language.assign(language);
+  kept.group = text_group;
+  kept.changes = text_group ? text_group->Changes() : 0;
+  kept.text = text;
+  return text;
 }
 
 // The seam rule: while the output's last character is met again by the first

@@ -17,6 +17,7 @@
 namespace vellorax::vll2 {
 
 class TVLLBaseCommand;
+class TVLLTextGroup;
 class TVLLWorkSpace;
 
 // The parameter texts of one call, as the script reader reads them.
@@ -129,6 +130,12 @@ class TVLLBaseCommand : public TVLLObject {
 
  private:
   static const std::string& NoParam();
+  // CallCommand's failure for a name that finds no command: 6, recorded.
+  [[gnu::cold]] TVLLStatus CommandNotFound(std::string_view name);
+  struct ParameterCall;
+  // The "#name(...)" parameter `parameter` as read, from the calls kept by
+  // this command (a clone serves one call after another) or read now.
+  std::shared_ptr<const ParameterCall> ReadParameterCall(std::string_view parameter);
 
   std::string name_;
   std::shared_ptr<TVLLObject> tag_;
@@ -140,6 +147,22 @@ class TVLLBaseCommand : public TVLLObject {
   mutable std::vector<std::unique_ptr<TVLLBaseCommand>> spare_clones_;
   // The first of them, kept apart: the one nearly every call takes.
   mutable std::unique_ptr<TVLLBaseCommand> ready_clone_;
+  // "#name(...)" parameters read by EvalParameter, a few, by their text.
+  std::vector<std::shared_ptr<const ParameterCall>> parameter_calls_;
+  // What GroupText answered lately, right while the registrations
+  // (CommandsVersion) and the group's entries (Changes) are as then.
+  struct TextFound {
+    const TVLLWorkSpace* work_space = nullptr;
+    std::uint64_t version = 0;
+    std::string group_name;
+    std::string key;
+    std::string language;  // as looked up: the context's or workspace's when none was given
+    const TVLLTextGroup* group = nullptr;
+    unsigned changes = 0;
+    const std::string* text = nullptr;
+  };
+  std::vector<TextFound> texts_found_;
+  size_t next_text_found_ = 0;  // the one replaced next when all are in use
 };
 
 }  // namespace vellorax::vll2

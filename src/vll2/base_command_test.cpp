@@ -1,6 +1,8 @@
 // The command framework: parameter evaluation, text lookups, the seam rule of
 // WriteText, calls by name and the nesting guard.
 #include <functional>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,7 @@ class Probe : public TVLLBaseCommand {
   std::unique_ptr<TVLLBaseCommand> Clone() const override {
     return std::make_unique<Probe>(Name(), body_);
   }
+  using TVLLBaseCommand::CallSite;
   using TVLLBaseCommand::Param;
   using TVLLBaseCommand::ParamCount;
 
@@ -141,6 +144,58 @@ TEST_F(BaseCommandTest, GetGroupTextLanguagePrecedence) {
   }
 }
 
+// One command asks for the same texts again and again and keeps what it
+// found; every answer must still follow each change made in between: the
+// languages, the group's entries, a group registered anew.
+TEST_F(BaseCommandTest, GroupTextFollowsEveryChange) {
+  struct Step {
+    std::function<void()> change;
+    const char *group, *key, *asked;
+    const char* text;  // null: none found
+  };
+  TVLLTextGroup* other = ws_.FindTextGroup("other");
+  const Step steps[] = {
+      {[] {}, "", "hello", "", "Hello"},
+      {[] {}, "", "hello", "", "Hello"},
+      {[&] { context_.SetLanguage("nor"); }, "", "hello", "", "Hei"},
+      {[&] { context_.SetLanguage(""); }, "", "hello", "", "Hello"},
+      {[&] { ws_.SetLanguage("nor"); }, "", "hello", "", "Hei"},
+      {[&] { ws_.SetLanguage(""); }, "", "hello", "nor", "Hei"},
+      {[] {}, "other", "k", "", "other-k"},
+      {[&] { other->AddText("k", "changed"); }, "other", "k", "", "changed"},
+      {[] {}, "other", "new", "", nullptr},
+      {[&] { other->AddText("new", "added"); }, "other", "new", "", "added"},
+      {[&] { other->AddName("new"); }, "other", "new", "", nullptr},
+      {[&] {
+         auto group = std::make_unique<TVLLTextGroup>();
+         group->AddText("k", "replaced");
+         ws_.AddTextGroup("other", std::move(group));
+       },
+       "other", "k", "", "replaced"},
+      {[] {}, "nosuch", "k", "", nullptr},
+      {[&] {
+         auto group = std::make_unique<TVLLTextGroup>();
+         group->AddText("k", "registered");
+         ws_.AddTextGroup("nosuch", std::move(group));
+       },
+       "nosuch", "k", "", "registered"},
+  };
+  Run([&](Probe& p) {
+    for (const Step& step : steps) {
+      step.change();
+      const std::string* text = p.GroupText(step.group, step.key, step.asked);
+      if (step.text == nullptr) {
+        EXPECT_EQ(text, nullptr) << step.group << "." << step.key;
+      } else if (text == nullptr) {
+        ADD_FAILURE() << step.group << "." << step.key << " not found";
+      } else {
+        EXPECT_EQ(*text, step.text) << step.group << "." << step.key;
+      }
+    }
+    return kStatusOk;
+  });
+}
+
 // Leading characters of the text equal to the output's last one are dropped,
 // except a last blank; the text is then unescaped. WriteRaw writes as is.
 TEST_F(BaseCommandTest, WriteTextSeamRule) {
@@ -162,6 +217,49 @@ TEST_F(BaseCommandTest, WriteTextSeamRule) {
   EXPECT_EQ(Run(long_run, kStatusOk, "."), ".x");  // linear, not one pass per character
   const auto raw = [](Probe& p) { return p.WriteRaw("a\\nb"), p.WriteRaw("b"), kStatusOk; };
   EXPECT_EQ(Run(raw), "a\\nbb");
+}
+
+// A "#name(...)" parameter is read once per text and kept by the evaluating
+// command, which makes the call a fixed call site: the same site for the same
+// text, another for another, with the same answers as a fresh reading.
+TEST_F(BaseCommandTest, ParameterCallsAreKeptByTheirText) {
+  // The site of each call, and whether it was a fixed one, noted during the
+  // call: a site goes with the text the command forgets.
+  std::vector<const TVLLCommandCache*> sites;
+  std::vector<bool> fixed;
+  ws_.AddCommand("say", std::make_unique<Probe>("say", [&sites, &fixed](Probe& p) {
+                   sites.push_back(p.CallSite());
+                   fixed.push_back(p.CallSite() != nullptr && p.CallSite()->fixed_parameters);
+                   p.WriteRaw("<" + p.Param(0) + ">");
+                   return kStatusOk;
+                 }));
+  // More texts than the command keeps, then the first ones again.
+  std::vector<std::string> texts;
+  for (int i = 0; i < 12; ++i) texts.push_back("#say(" + std::to_string(i) + ")");
+  for (int i = 0; i < 3; ++i) texts.push_back(texts[static_cast<size_t>(i)]);
+  const std::string output = Run([&](Probe& p) {
+    for (const std::string& text : texts) EXPECT_EQ(p.EvalParameter(text), kStatusOk) << text;
+    EXPECT_EQ(p.EvalParameter("#say(a)"), kStatusOk);
+    EXPECT_EQ(p.EvalParameter("#say(a)"), kStatusOk);
+    EXPECT_EQ(p.EvalParameter(" #say(b)"), kStatusNotFound);  // no special form
+    return kStatusOk;
+  });
+  EXPECT_EQ(output, "<0><1><2><3><4><5><6><7><8><9><10><11><0><1><2><a><a>");
+  ASSERT_EQ(sites.size(), texts.size() + 2);
+  for (size_t i = 0; i < sites.size(); ++i) EXPECT_TRUE(fixed[i]) << i;
+  EXPECT_EQ(sites[sites.size() - 1], sites[sites.size() - 2]);  // one text, one site
+  EXPECT_NE(sites[0], sites[1]);
+
+  // A text that does not read fails, and is recorded, on every evaluation.
+  Run([&](Probe& p) {
+    for (int i = 0; i < 2; ++i) {
+      context_.ClearError();
+      EXPECT_EQ(p.EvalParameter("#say("), kStatusSyntax);
+      EXPECT_EQ(context_.ErrorMessage(), "Syntax Error for ParseCommand");
+      EXPECT_EQ(context_.ErrorDetail(), "#say(");
+    }
+    return kStatusOk;
+  });
 }
 
 TEST_F(BaseCommandTest, CallCommandRunsCloneWithParameters) {

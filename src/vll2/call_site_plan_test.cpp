@@ -1,10 +1,12 @@
 // Calls whose parameters are the same texts on every run (a script's own
 // calls, calls in a tag specification without a specification among their
-// parameters) keep what those decide at the call site: the tag command its
-// frames, mode and specification, select a fixed call per alternative, count
-// the patterns written as they stand. Those runs must equal the same call made
-// from a parameter, which reads everything anew, and must follow every change
-// of the registrations, of a specification's text or of a text group at once.
+// parameters, calls written as a parameter "#name(...)") keep what those
+// decide at the call site: the tag command its frames, mode and
+// specification, select a fixed call per alternative, count the patterns
+// written as they stand. Those runs must equal the same call made straight on
+// the command without a call site, which reads everything anew and keeps
+// nothing, and must follow every change of the registrations, of a
+// specification's text or of a text group at once.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -54,6 +56,28 @@ class CallSitePlanTest : public testing::RecordCommandTest {
     return std::to_string(status) + "|" + context.Output().Text();
   }
 
+  // Runs the script `lead` and then `call` `times` times, made straight on
+  // the command without a call site, so that every run reads its parameters
+  // anew and keeps nothing; the output.
+  std::string RunDirect(std::string_view lead, std::string_view call, int times, bool html) {
+    TVLLContext context;
+    context.SetWorkSpace(&ws_);
+    context.SetHtml(html);
+    context.SetObject("marc", std::make_unique<TVLLString>(std::string(kRecord)));
+    TVLLScriptCommand script("lead", std::make_shared<TVLLString>(std::string(lead)));
+    script.Execute(context, nullptr);
+    TVLLScript reader(call);
+    std::string name;
+    TVLLParams params;
+    EXPECT_EQ(reader.ParseCommand(name, &params), TVLLScript::kOk) << call;
+    for (int i = 0; i < times; ++i) {
+      TVLLBaseCommand* command = ws_.FindCommand(name);
+      if (command == nullptr) return "no command " + name;
+      command->Clone()->Execute(context, &params);
+    }
+    return context.Output().Text();
+  }
+
  private:
   std::string registered_;
 };
@@ -96,6 +120,15 @@ TEST_F(CallSitePlanTest, KeptCallsEqualCallsReadAnew) {
       R"x(#t(<div>, 500, R, <hr>, \\n))x",
       R"x(#select(<div>, 246, 500, </div>))x",
       R"x(#t(<div>, 520, </div>))x",
+      // After frames of a run converted before them: one whose first
+      // character meets the run's last (plain, escaped), one that converts,
+      // one whose markup does not close, and a run that needs no conversion.
+      R"x(#t(<b>, 700, R, ; , oo))x",
+      R"x(#t(<b>, 700, R, ; , o\\n))x",
+      R"x(#t(<b>, 700, R, ; , &lt;o&gt;))x",
+      R"x(#t(<b>, 245, <x))x",
+      R"x(#t(a, 700, R, ; , b))x",
+      R"x(#t(<b>, 700, R, <br>, ))x",
   };
   for (const bool html : {false, true}) {
     for (const char* call : kCalls) {
@@ -108,6 +141,8 @@ TEST_F(CallSitePlanTest, KeptCallsEqualCallsReadAnew) {
       const std::string first = RunScript(kept, html);
       EXPECT_EQ(first, RunScript(anew, html)) << call << " html " << html;
       EXPECT_EQ(RunScript(kept, html), first) << call << " html " << html;
+      EXPECT_EQ(first.substr(first.find('|') + 1), RunDirect(lead, call, 2, html))
+          << call << " html " << html;
     }
   }
 }

@@ -61,9 +61,8 @@ bool IsLineBreak(char c) {
   return c == '\r' || c == '\n';
 }
 
-bool HasConvertible(std::string_view text) {
-  const char* end = text.data() + text.size();
-  return FindFirstOf<false, '\\', '&', '<'>(text.data(), end) != end;
+bool HasConvertible(const char* begin, const char* end) {
+  return FindFirstOf<false, '\\', '&', '<'>(begin, end) != end;
 }
 
 // Splits a parameter list by its count (1 to 6): 1 pattern; 2 before,
@@ -72,6 +71,30 @@ bool HasConvertible(std::string_view text) {
 struct CallParameters {
   std::string_view before, pattern, mode, separator, after, spec;
 };
+
+// What the mode asks for: the first matching field formatted ("S", "R", or
+// a count of at least one), and after it every further one ("R", "B") or
+// further ones up to the count.
+struct RunMode {
+  int max_count = 0;
+  bool first = false;
+  bool every = false;
+};
+
+RunMode ReadMode(std::string_view mode) {
+  RunMode m;
+  m.max_count = TVLLScript::IsDigit(mode[0]) ? LeadingNumber(mode) : 0;
+  m.every = mode == "R" || mode == "B";
+  m.first = mode == "S" || mode == "R" || m.max_count >= 1;
+  return m;
+}
+
+// True when WriteText would drop the first character of `text` (more than
+// one character) after `last`, the output's last character ('\0': none).
+bool MeetsLast(std::string_view text, char last, bool empty_output) {
+  if (empty_output || text.size() <= 1) return false;
+  return text[0] == last || (IsLineBreak(text[0]) && IsLineBreak(last));
+}
 
 CallParameters SplitParameters(const TVLLParams& p) {
   CallParameters c;
@@ -121,7 +144,7 @@ struct TVLLTagCommand::CallPlan : TVLLCallSiteData {
   const TVLLString* source = nullptr;
   unsigned source_changes = 0;
   CallParameters call;
-  int max_count = 0;
+  RunMode mode;
   FramePlan before, separator, after;
   const TVLLTagLevel* program = nullptr;
   std::shared_ptr<const TVLLTagLevel> hold;
@@ -142,15 +165,14 @@ std::unique_ptr<TVLLBaseCommand> TVLLTagCommand::Clone() const {
 
 TVLLStatus TVLLTagCommand::DoExecute() {
   const int s = Output().Length();
-  before_end_ = after_start_ = -1;
+  before_end_ = -1;
+  converted_ = false;
   written_.clear();
   const TVLLStatus status = _DoExecute();
-  const CallPlan* plan = plan_;
   plan_ = nullptr;
-  if (Output().Length() <= s) return status;
+  if (converted_ || Output().Length() <= s) return status;
   const std::string_view written = std::string_view(Output().Text()).substr(s);
   if (!NeedsConversion(written, Context().Html())) return status;
-  if (plan != nullptr && !Context().Html() && ConvertAroundFrames(*plan, s)) return status;
   // Converted where it stands; unescaping changes only backslash pairs.
   if (Context().Html()) {
     Output().TextToHtmlFrom(s);
@@ -202,21 +224,21 @@ bool TVLLTagCommand::WritePlannedFrame(const FramePlan& plan, std::string_view f
   switch (plan.kind) {
     case FramePlan::Kind::kNone:
       return true;
-    case FramePlan::Kind::kPlain: {
-      const int m = Output().Length();
-      WriteUnescaped(frame);
-      return Output().Length() - m == static_cast<int>(frame.size());
-    }
+    case FramePlan::Kind::kPlain:
     case FramePlan::Kind::kEscaped: {
-      // WriteText drops nothing unless the first character meets the last.
-      const std::string& text = plan.unescaped;
-      const char last = Output().LastChar();
-      if (Output().Length() == 0 || text.size() <= 1 ||
-          !(text[0] == last || (IsLineBreak(text[0]) && IsLineBreak(last)))) {
+      // WriteText drops nothing unless the first character meets the last:
+      // then the text goes out whole, as planned.
+      const bool plain = plan.kind == FramePlan::Kind::kPlain;
+      const std::string_view text = plain ? frame : std::string_view(plan.unescaped);
+      if (!MeetsLast(text, Output().LastChar(), Output().Length() == 0)) [[likely]] {
         WriteRaw(text);
         return true;
       }
-      WriteText(frame);
+      if (plain) {
+        WriteUnescaped(frame);
+      } else {
+        WriteText(frame);
+      }
       return false;
     }
     case FramePlan::Kind::kEvaluated:
@@ -226,49 +248,61 @@ bool TVLLTagCommand::WritePlannedFrame(const FramePlan& plan, std::string_view f
   return false;
 }
 
+bool TVLLTagCommand::FrameGoesAsPlanned(const FramePlan& plan, std::string_view frame) const {
+  switch (plan.kind) {
+    case FramePlan::Kind::kNone:
+      return true;
+    case FramePlan::Kind::kPlain:
+      return !MeetsLast(frame, Output().LastChar(), Output().Length() == 0);
+    case FramePlan::Kind::kEscaped:
+      return !MeetsLast(plan.unescaped, Output().LastChar(), Output().Length() == 0);
+    case FramePlan::Kind::kEvaluated:
+      break;
+  }
+  return false;
+}
+
 // HtmlToText changes only backslash pairs, entities and markup, and Unescape
 // only backslash pairs, so a middle without "\", "&" and "<" comes out as it
 // went in; a before frame that stands alone converts apart from it, and the
 // after frame ends the text.
 bool TVLLTagCommand::ConvertAroundFrames(const CallPlan& plan, int start) {
-  if (before_end_ < 0 || after_start_ < 0 || !plan.before.as_text.stands_alone) return false;
-  const std::string_view out = Output().Text();
+  if (before_end_ < 0 || !plan.before.as_text.stands_alone) return false;
+  const char* out = Output().Text().data();
+  const size_t middle_end = static_cast<size_t>(Output().Length());
   // The noted texts still in place, in order; everything between them must
   // hold nothing to convert.
-  pieces_.clear();
-  int from = before_end_;
-  for (const WrittenText& w : written_) {
-    const int end = w.at + static_cast<int>(w.raw.size());
-    if (w.at < from || end > after_start_ || !w.as_text->stands_alone ||
-        out.compare(static_cast<size_t>(w.at), w.raw.size(), w.raw) != 0) {
-      continue;  // taken back or overwritten: it is plain text now, or not
-    }
-    if (HasConvertible(out.substr(static_cast<size_t>(from), static_cast<size_t>(w.at - from)))) {
-      return false;
-    }
-    pieces_.push_back(&w);
+  size_t from = static_cast<size_t>(before_end_);
+  for (WrittenText& w : written_) {
+    const size_t at = static_cast<size_t>(w.at);
+    const size_t end = at + w.raw.size();
+    // One taken back or overwritten is plain text now, or not.
+    w.in_place = at >= from && end <= middle_end && w.as_text->stands_alone &&
+                 std::memcmp(out + at, w.raw.data(), w.raw.size()) == 0;
+    if (!w.in_place) continue;
+    if (HasConvertible(out + from, out + at)) return false;
     from = end;
   }
-  if (HasConvertible(out.substr(static_cast<size_t>(from), static_cast<size_t>(after_start_ - from)))) {
-    return false;
-  }
+  if (HasConvertible(out + from, out + middle_end)) return false;
   // Converted texts are never longer than what they convert, so the output
-  // is rewritten front to back where it stands.
+  // is rewritten front to back where it stands; empty moves are skipped.
   char* data = Output().MutableData();
   size_t to = static_cast<size_t>(start);
-  auto put = [&](std::string_view text) {
-    std::memmove(data + to, text.data(), text.size());
-    to += text.size();
+  auto put = [&](const char* text, size_t size) {
+    if (size == 0) return;
+    std::memmove(data + to, text, size);
+    to += size;
   };
-  put(plan.before.as_text.converted);
+  const std::string& before = plan.before.as_text.converted;
+  put(before.data(), before.size());
   size_t gap = static_cast<size_t>(before_end_);
-  for (const WrittenText* w : pieces_) {
-    put(std::string_view(data + gap, static_cast<size_t>(w->at) - gap));
-    put(w->as_text->converted);
-    gap = static_cast<size_t>(w->at) + w->raw.size();
+  for (const WrittenText& w : written_) {
+    if (!w.in_place) continue;
+    put(data + gap, static_cast<size_t>(w.at) - gap);
+    put(w.as_text->converted.data(), w.as_text->converted.size());
+    gap = static_cast<size_t>(w.at) + w.raw.size();
   }
-  put(std::string_view(data + gap, static_cast<size_t>(after_start_) - gap));
-  put(plan.after.as_text.converted);
+  put(data + gap, middle_end - gap);
   Output().Truncate(static_cast<int>(to));
   return true;
 }
@@ -278,21 +312,27 @@ void TVLLTagCommand::NoteWritten(int at, std::string_view raw, const TVLLConvert
   while (!written_.empty() && written_.back().at + static_cast<int>(written_.back().raw.size()) > at) {
     written_.pop_back();
   }
-  written_.push_back(WrittenText{at, raw, as_text});
+  written_.push_back(WrittenText{at, raw, as_text, false});
 }
 
 const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
   TVLLCommandCache* site = CallSite();
   const TVLLWorkSpace* ws = WorkSpace();
   if (site == nullptr || ws == nullptr) return nullptr;
-  const std::uint64_t version = ws->CommandsVersion();
-  if (site->data && site->data->owner == programs_.get()) {
+  if (site->data && site->data->owner == programs_.get()) [[likely]] {
     const auto* plan = static_cast<const CallPlan*>(site->data.get());
-    if (plan->work_space == ws && plan->version == version && plan->params == Parameters() &&
-        (plan->source == nullptr || plan->source->Changes() == plan->source_changes)) {
+    if (plan->work_space == ws && plan->version == ws->CommandsVersion() &&
+        plan->params == Parameters() &&
+        (plan->source == nullptr || plan->source->Changes() == plan->source_changes)) [[likely]] {
       return plan;
     }
   }
+  return MakePlan(*site, ws);
+}
+
+const TVLLTagCommand::CallPlan* TVLLTagCommand::MakePlan(TVLLCommandCache& site,
+                                                         const TVLLWorkSpace* ws) {
+  const std::uint64_t version = ws->CommandsVersion();
   const int count = ParamCount();
   if (count == 0 || count > 6) return nullptr;
   auto plan = std::make_shared<CallPlan>();
@@ -302,8 +342,7 @@ const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
   plan->params = Parameters();
   plan->call = SplitParameters(*Parameters());
   if (plan->call.pattern.empty()) return nullptr;
-  const std::string_view mode = plan->call.mode;
-  plan->max_count = TVLLScript::IsDigit(mode[0]) ? LeadingNumber(mode) : 0;
+  plan->mode = ReadMode(plan->call.mode);
   plan->before = PlanFrame(plan->call.before);
   plan->separator = PlanFrame(plan->call.separator);
   plan->after = PlanFrame(plan->call.after);
@@ -318,32 +357,41 @@ const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
     plan->hold = programs_->Get(kDefaultSpec);
     plan->program = plan->hold.get();
   }
-  site->data = plan;
+  site.data = plan;
   return plan.get();
 }
 
-bool TVLLTagCommand::ReadParameters(const CallPlan* plan, TVLLStatus& status) {
-  auto use = [this](const CallParameters& c) {
-    before_ = c.before;
-    tag_pattern_ = c.pattern;
-    mode_ = c.mode;
-    separator_ = c.separator;
-    after_ = c.after;
-    spec_ = c.spec;
-  };
-  if (plan != nullptr) {
-    use(plan->call);
-    max_count_ = plan->max_count;
-    return true;
-  }
+void TVLLTagCommand::UsePlan(const CallPlan& plan) {
+  before_ = plan.call.before;
+  tag_pattern_ = plan.call.pattern;
+  separator_ = plan.call.separator;
+  after_ = plan.call.after;
+  spec_ = plan.call.spec;
+  max_count_ = plan.mode.max_count;
+  first_ = plan.mode.first;
+  every_ = plan.mode.every;
+}
+
+bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
+  before_ = tag_pattern_ = separator_ = after_ = spec_ = {};
+  max_count_ = 0;
+  first_ = every_ = false;
   const int count = ParamCount();
   if (count == 0 || count > 6) {
     RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing parameters:"), Name());
     status = kStatusWrongParams;
     return false;
   }
-  use(SplitParameters(*Parameters()));
-  max_count_ = TVLLScript::IsDigit(mode_[0]) ? LeadingNumber(mode_) : 0;
+  const CallParameters c = SplitParameters(*Parameters());
+  before_ = c.before;
+  tag_pattern_ = c.pattern;
+  separator_ = c.separator;
+  after_ = c.after;
+  spec_ = c.spec;
+  const RunMode mode = ReadMode(c.mode);
+  max_count_ = mode.max_count;
+  first_ = mode.first;
+  every_ = mode.every;
   if (tag_pattern_.empty()) {
     RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing tagspec:"), Name());
     status = kStatusWrongParams;
@@ -354,16 +402,14 @@ bool TVLLTagCommand::ReadParameters(const CallPlan* plan, TVLLStatus& status) {
 
 TVLLStatus TVLLTagCommand::_DoExecute() {
   // A clone may serve one call after another: nothing is left from the last.
-  before_ = tag_pattern_ = mode_ = separator_ = after_ = spec_ = {};
-  max_count_ = 0;
   pending_.clear();
-  run_holds_.clear();
+  if (!run_holds_.empty() || program_hold_) [[unlikely]] {
+    ReleaseHolds();
+  }
   last_code_ = ' ';
   field_start_ = 0;
   marc_ = nullptr;
-  own_marc_.reset();
   program_ = nullptr;
-  program_hold_.reset();
   run_start_ = Output().Length();
   fields_formatted_ = 0;
   fields_written_ = 0;
@@ -371,40 +417,96 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   // Kept for the run: the plan holds the tag spec it found.
   plan_ = PlanForSite();
   note_written_ = plan_ != nullptr && !Context().Html();
-  if (!ReadParameters(plan_, status)) return status;
+  if (plan_ != nullptr) [[likely]] {
+    UsePlan(*plan_);
+  } else if (!ReadParameters(status)) {
+    return status;
+  }
 
   bool looked = false;
   bool found = false;
   TVLLObject* record = Context().MarcObject();
-  if (auto* text = AsText(record)) {
-    own_marc_.emplace(std::string_view(text->Value()), TVLLMarc::BorrowText{});
+  if (auto* text = AsText(record)) [[likely]] {
+    // The navigator of the last run is made a fresh one over this record.
+    if (own_marc_) [[likely]] {
+      own_marc_->Reset(text->Value());
+    } else {
+      own_marc_.emplace(std::string_view(text->Value()), TVLLMarc::BorrowText{});
+    }
     own_marc_->BorrowIndex(Context().RecordIndex(*text));  // lives for the run
     marc_ = &*own_marc_;
     // No matching field: a frame that can have no other effect would only be
     // written and taken back again.
     // The navigator is this run's own, so no frame can move it meanwhile.
-    found = marc_->FindFirstTag(tag_pattern_);
+    found = FindFirstField();
     looked = true;
     if (!found && IsPlainFrame(before_)) {
       marc_ = nullptr;
-      own_marc_.reset();
       Output().Truncate(run_start_);
       return kStatusOk;
     }
-  } else if (auto* navigator = dynamic_cast<TVLLMarc*>(record)) {
-    marc_ = navigator;
+  } else {
+    marc_ = dynamic_cast<TVLLMarc*>(record);
   }
 
-  if (plan_) {
+  if (plan_) [[likely]] {
     if (WritePlannedFrame(plan_->before, before_)) before_end_ = Output().Length();
+    program_ = plan_->program;
   } else {
     WriteFrame(before_);
+    FindProgram();
   }
   const int m = Output().Length();
 
-  if (plan_) {
-    program_ = plan_->program;
-  } else if (!spec_.empty()) {
+  if (marc_ != nullptr) [[likely]] {
+    status = kStatusOk;
+    if (looked ? found : FindFirstField()) {
+      if (first_) status = _AddTag();
+      // "R" and "B": every further field; a count: further fields until so
+      // many were written.
+      while (status == kStatusOk && (every_ || (max_count_ >= 1 && fields_written_ < max_count_)) &&
+             marc_->FindNextTag()) {
+        status = _AddTag();
+      }
+    }
+  } else {
+    RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing Marcrecord:"), Name());
+  }
+
+  if (Output().Length() <= m) {
+    Output().Truncate(run_start_);
+  } else if (plan_) [[likely]] {
+    // Text mode: when the frames and the noted texts convert apart from the
+    // rest, the run is converted now and the after frame written converted.
+    if (note_written_ && FrameGoesAsPlanned(plan_->after, after_) &&
+        ConvertAroundFrames(*plan_, run_start_)) {
+      WriteRaw(plan_->after.as_text.converted);
+      converted_ = true;
+    } else {
+      WritePlannedFrame(plan_->after, after_);
+    }
+  } else {
+    WriteFrame(after_);
+  }
+  marc_ = nullptr;
+  program_ = nullptr;
+  if (program_hold_) [[unlikely]] {
+    ReleaseHolds();
+  }
+  return status;
+}
+
+void TVLLTagCommand::ReleaseHolds() {
+  run_holds_.clear();
+  program_hold_.reset();
+}
+
+bool TVLLTagCommand::FindFirstField() {
+  return marc_->FindFirstTag(tag_pattern_);
+}
+
+void TVLLTagCommand::FindProgram() {
+  if (!spec_.empty()) {
     program_hold_ = programs_->Get(spec_);
     program_ = program_hold_.get();
   } else if (WorkSpace()) {
@@ -414,37 +516,6 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
     program_hold_ = programs_->Get(kDefaultSpec);
     program_ = program_hold_.get();
   }
-  if (!marc_)
-    RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing Marcrecord:"), Name());
-
-  if (marc_) {
-    status = kStatusOk;
-    if (looked ? found : marc_->FindFirstTag(tag_pattern_)) {
-      const bool every = mode_ == "R" || mode_ == "B";
-      if (mode_ == "S" || mode_ == "R" || max_count_ >= 1) status = _AddTag();
-      if (every) {
-        while (status == kStatusOk && marc_->FindNextTag()) status = _AddTag();
-      } else if (max_count_ >= 1) {
-        while (status == kStatusOk && fields_written_ < max_count_ && marc_->FindNextTag()) {
-          status = _AddTag();
-        }
-      }
-    }
-  }
-
-  if (Output().Length() <= m) {
-    Output().Truncate(run_start_);
-  } else if (plan_) {
-    const int a = Output().Length();
-    if (WritePlannedFrame(plan_->after, after_)) after_start_ = a;
-  } else {
-    WriteFrame(after_);
-  }
-  marc_ = nullptr;
-  own_marc_.reset();
-  program_ = nullptr;
-  program_hold_.reset();
-  return status;
 }
 
 TVLLStatus TVLLTagCommand::_AddTag() {

@@ -66,30 +66,45 @@ class TVLLTagCommand : public TVLLBaseCommand {
     int at;
     std::string_view raw;
     const TVLLConvertedText* as_text;
+    bool in_place;  // ConvertAroundFrames: still there as written
   };
 
   // Reads the parameters, finds the record and walks the matching fields.
   TVLLStatus _DoExecute();
-  // Takes the parameters from `plan`, or reads them (with their failure
-  // messages) when there is none; false when the run ends here.
-  bool ReadParameters(const CallPlan* plan, TVLLStatus& status);
+  // Takes the parameters from the call site's plan.
+  void UsePlan(const CallPlan& plan);
+  // Reads the parameters of a call without a plan, with their failure
+  // messages; false when the run ends here.
+  bool ReadParameters(TVLLStatus& status);
   // The plan kept at the running call's site, made now when the site has
   // none that is still right; null when the call has no fixed site or its
   // parameters do not read.
   // The plan stays at the site for the run: registrations and specification
   // texts do not change while a run is going on.
   const CallPlan* PlanForSite();
+  // Makes the plan of `site` anew and keeps it there; null as PlanForSite.
+  [[gnu::noinline]] const CallPlan* MakePlan(TVLLCommandCache& site, const TVLLWorkSpace* ws);
   static FramePlan PlanFrame(std::string_view frame);
   // Writes the frame; true when it went out exactly as planned (nothing
   // dropped at the seam, nothing evaluated).
   bool WritePlannedFrame(const FramePlan& plan, std::string_view frame);
-  // Text mode after a planned run: when the before and after frames went out
-  // as planned, and what lies between them is noted texts that stand alone
-  // and text that holds nothing the conversions change, puts the converted
-  // forms in place of the frames and noted texts and returns true.
+  // Whether WritePlannedFrame would write the frame as planned now.
+  bool FrameGoesAsPlanned(const FramePlan& plan, std::string_view frame) const;
+  // Text mode after a planned run, before its after frame: when the before
+  // frame went out as planned, and what follows it is noted texts that stand
+  // alone and text that holds nothing the conversions change, puts the
+  // converted forms in place of the frame and noted texts and returns true
+  // (the after frame then goes out converted).
   bool ConvertAroundFrames(const CallPlan& plan, int start);
   // Notes `raw`, just written at `at`, when text mode may convert it apart.
   void NoteWritten(int at, std::string_view raw, const TVLLConvertedText* as_text);
+  // Lets go of the levels read for a run (run_holds_, program_hold_).
+  [[gnu::noinline]] void ReleaseHolds();
+  // FindFirstTag of the run's navigator with the tag pattern.
+  [[gnu::noinline]] bool FindFirstField();
+  // The tag specification of a call without a plan: the one given in the
+  // call, else the one registered under the tag pattern, else the default.
+  [[gnu::noinline]] void FindProgram();
   // Formats the current field with Spec.
   TVLLStatus _AddTag();
   // Writes Before, After or Separator: a special form is evaluated, a plain
@@ -101,6 +116,14 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // ---- tag specification interpreter (tag_spec_interpreter.cpp) ----
   // Runs one specification level; 0, or 9 for a syntax error.
   TVLLStatus _Process(const TVLLTagLevel& level);
+  // An element of _Process other than a subfield reference or literal text;
+  // false is a syntax error of the level, `status` set ends the level.
+  bool _OtherElement(const TVLLTagOp& op, TVLLStatus& status);
+  // Runs a level of literal texts, subfield references without options and
+  // plain quoted texts (TVLLTagLevel::Plain). REQUIRES: marc_ is set.
+  void RunPlain(const std::vector<TVLLTagOp>& ops);
+  // Records the syntax error of `level`; 9.
+  [[gnu::cold]] TVLLStatus LevelFailed(const TVLLTagLevel& level);
   // Writes Pending unless it is punctuation before the field's first output.
   void _FlushPending();
   // Writes Pending as it stands and empties it.
@@ -119,6 +142,10 @@ class TVLLTagCommand : public TVLLBaseCommand {
   TVLLStatus _Command(const TVLLTagCall& call);
   // The call's parameters, those that are specifications run, into `result`.
   void _EvalParams(const TVLLTagCall& call, TVLLParams& result);
+  // One parameter of _EvalParams that is a specification, with its own text
+  // `own`: a lone subfield reference, or any other level.
+  void LoneSubfieldParam(const TVLLTagOp& op, const std::string& own, std::string& result);
+  void LevelParam(const TVLLTagLevel& level, const std::string& own, std::string& result);
   // A quoted item: a "%" reference, a "#" call, or the text itself.
   void QuotedItem(const TVLLTagOp& op);
 
@@ -133,15 +160,16 @@ class TVLLTagCommand : public TVLLBaseCommand {
   const TVLLTagLevel* program_ = nullptr;
   std::shared_ptr<const TVLLTagLevel> program_hold_;  // keeps program_ when not registered
   const CallPlan* plan_ = nullptr;                    // the call site's, or null
-  std::optional<TVLLMarc> own_marc_;                  // made by this run
+  std::optional<TVLLMarc> own_marc_;                  // made by a run, kept for the next one
   TVLLMarc* marc_ = nullptr;                          // own_marc_, or the context's navigator
   // Views of the call's parameter texts, which outlive the run.
   std::string_view before_;
   std::string_view tag_pattern_;
-  std::string_view mode_;
   std::string_view separator_;
   std::string_view after_;
   int max_count_ = 0;
+  bool first_ = false;  // the mode formats the first matching field
+  bool every_ = false;  // ... and every further one
   TVLLPendingText pending_;
   // Levels read for this run only, kept while the pending text may view them.
   std::vector<std::shared_ptr<const TVLLTagLevel>> run_holds_;
@@ -150,12 +178,11 @@ class TVLLTagCommand : public TVLLBaseCommand {
   int field_start_ = 0;
   int fields_formatted_ = 0;
   int fields_written_ = 0;
-  // Where the run's planned frames went out as planned, else -1.
+  // Where the run's planned before frame went out as planned, else -1.
   int before_end_ = -1;
-  int after_start_ = -1;
+  bool converted_ = false;     // the run's output is in text form already
   bool note_written_ = false;  // text mode with a plan: noting is worth it
   std::vector<WrittenText> written_;
-  std::vector<const WrittenText*> pieces_;
   // Parameter lists of _Command by nesting depth, reused from call to call.
   std::vector<std::unique_ptr<TVLLParams>> call_params_;
   int call_depth_ = 0;

@@ -420,13 +420,17 @@ TVLLTagOp LevelReader::ReadOperand() {
 
 TVLLTagLevel::~TVLLTagLevel() = default;
 
-const std::vector<TVLLTagOp>& TVLLTagLevel::Ops() const {
-  if (!ops_) {
-    ops_ = LevelReader(text_).ReadLevel();
-    for (TVLLTagOp& op : *ops_) {
-      const bool written_as_is = op.kind == Kind::kLiteral ||
-                                 (op.kind == Kind::kQuoted && !op.ref && !op.call && !op.flag);
-      if (written_as_is) op.as_text = ConvertText(op.text);
+const std::vector<TVLLTagOp>& TVLLTagLevel::ReadOps() const {
+  ops_ = LevelReader(text_).ReadLevel();
+  plain_ = true;
+  for (TVLLTagOp& op : *ops_) {
+    const bool written_as_is =
+        op.kind == Kind::kLiteral || (op.kind == Kind::kQuoted && !op.ref && !op.call && !op.flag);
+    if (written_as_is) op.as_text = ConvertText(op.text);
+    const bool plain_subfield = op.kind == Kind::kSubfield && (op.start == 0 || op.count == 0);
+    if (op.kind != Kind::kLiteral && !plain_subfield &&
+        !(written_as_is && op.kind == Kind::kQuoted)) {
+      plain_ = false;
     }
   }
   return *ops_;

@@ -142,12 +142,24 @@ class TVLLTagLevel {
 
   std::string_view Text() const { return text_; }
   // The elements, read on first use.
-  const std::vector<TVLLTagOp>& Ops() const;
+  const std::vector<TVLLTagOp>& Ops() const {
+    if (ops_) [[likely]] {
+      return *ops_;
+    }
+    return ReadOps();
+  }
+  // True when the elements are literal texts, subfield references without
+  // options and quoted texts written as they stand only, the usual field
+  // layout. REQUIRES: Ops() was called.
+  bool Plain() const { return plain_; }
 
  private:
+  const std::vector<TVLLTagOp>& ReadOps() const;
+
   std::string owned_;
   std::string_view text_;
   mutable std::optional<std::vector<TVLLTagOp>> ops_;
+  mutable bool plain_ = false;
 };
 
 // The read specifications of one tag command and its clones, by text. Not

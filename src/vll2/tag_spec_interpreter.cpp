@@ -34,6 +34,12 @@ using Kind = TVLLTagOp::Kind;
 constexpr std::string_view kWhereProcess = "vll2TagCommand";
 constexpr TVLLStatus kConditionTrue = 1;
 
+// Parameter lists are kept from call to call: most parameters come out as
+// they were the last time.
+void AssignChanged(std::string& target, std::string_view text) {
+  if (target.size() != text.size() || std::string_view(target) != text) target.assign(text);
+}
+
 std::string ErrorInScript(std::string_view text) {
   std::string message = "Error in script:";
   message += text;
@@ -61,9 +67,68 @@ void TVLLTagCommand::_FlushPending() {
   WritePending();
 }
 
+void TVLLTagCommand::_Subfield(const TVLLTagOp& op) {
+  if (marc_ != nullptr) [[likely]] {
+    if (op.code != last_code_) {
+      last_code_ = op.code;
+      if (marc_->FindFirstSubfield(op.code)) _EmitSubfield(op.start, op.count);
+    } else {
+      while (marc_->FindNextSubfield()) _EmitSubfield(op.start, op.count);
+    }
+  }
+  pending_.clear();
+}
+
+void TVLLTagCommand::_EmitSubfield(int start, int count) {
+  _FlushPending();
+  if (start != 0 && count != 0) [[unlikely]] {
+    WriteRaw(marc_->SubfieldPart(start, count));
+  } else {
+    WriteRaw(marc_->SubfieldView());
+  }
+}
+
+// _Subfield, literal text and plain quoted text as the loop of _Process runs
+// them, for a level of nothing else, with the navigator at hand.
+void TVLLTagCommand::RunPlain(const std::vector<TVLLTagOp>& ops) {
+  TVLLMarc& marc = *marc_;
+  char last = last_code_;
+  auto emit = [&] {
+    if (!pending_.empty()) {
+      // _FlushPending
+      if (Output().Length() <= field_start_ && !TVLLScript::IsNameChar(pending_.front())) {
+        pending_.clear();
+      } else {
+        WritePending();
+      }
+    }
+    WriteRaw(marc.SubfieldView());
+  };
+  for (const TVLLTagOp& op : ops) {
+    if (op.kind == Kind::kLiteral) {
+      pending_.AppendStable(op.text, op.as_text.get());
+      continue;
+    }
+    if (op.kind == Kind::kQuoted) [[unlikely]] {
+      QuotedItem(op);
+      continue;
+    }
+    if (op.code != last) {
+      last = op.code;
+      if (marc.FindFirstSubfield(last)) emit();
+    } else {
+      while (marc.FindNextSubfield()) emit();
+    }
+    pending_.clear();
+  }
+  last_code_ = last;
+}
+
 TVLLStatus TVLLTagCommand::_Process(const TVLLTagLevel& level) {
   TVLLNestingGuard guard(Context(), kWhereProcess, "_Process");
-  if (!guard.Entered()) return kStatusSyntax;
+  if (!guard.Entered()) [[unlikely]] {
+    return kStatusSyntax;
+  }
 
   last_code_ = ' ';
   const std::vector<TVLLTagOp>& ops = level.Ops();
@@ -74,77 +139,84 @@ TVLLStatus TVLLTagCommand::_Process(const TVLLTagLevel& level) {
     WritePending();
     return status;
   }
-  TVLLStatus status = kStatusOk;
-  bool ok = true;
-  for (const TVLLTagOp& op : ops) {
-    if (status != kStatusOk || !ok) break;
-    switch (op.kind) {
-      case Kind::kLiteral:
-        pending_.AppendStable(op.text, op.as_text.get());
-        break;
-      case Kind::kBlock:
-        status = _Process(*op.level);
-        break;
-      case Kind::kUnclosedBlock:
-        status = kStatusSyntax;
-        break;
-      case Kind::kSubfield:
-        _Subfield(op);
-        break;
-      case Kind::kFieldRef:
-        _FieldRef(op);
-        break;
-      case Kind::kNamedSpec:
-      case Kind::kEntity:
-        ok = _Ampersand(op);
-        break;
-      case Kind::kConditional:
-        ok = _Conditional(op);
-        break;
-      case Kind::kGroup:
-        ok = _Group(op);
-        break;
-      case Kind::kClearPending:
-        pending_.clear();
-        break;
-      case Kind::kQuoted:
-        QuotedItem(op);
-        break;
-      case Kind::kCommand: {
-        const int m = Output().Length();
-        WritePending();
-        const int m2 = Output().Length();
-        if (_Command(*op.call) == kStatusSyntax) {
-          ok = false;
-        } else if (Output().Length() == m2) {
-          Output().Truncate(m);  // a call that writes nothing takes the pending text back
-        }
-        break;
-      }
-      case Kind::kTextRef: {
-        // A text of a text group behaves like literal text.
-        const int m = Output().Length();
-        _TextRef(*op.ref);
-        pending_.AppendCopy(std::string_view(Output().Text()).substr(static_cast<size_t>(m)));
-        Output().Truncate(m);
-        break;
-      }
-      case Kind::kFail:
-        if (op.flag) WritePending();
-        WriteRaw(op.text);
-        ok = false;
-        break;
-      default:
-        ok = false;
-        break;
-    }
+  if (level.Plain() && marc_ != nullptr) {
+    RunPlain(ops);
+    WritePending();
+    return kStatusOk;
   }
-  if (!ok) {
-    RecordError(kStatusSyntax, kWhereProcess, ErrorInScript(level.Text()), "_Process");
-    return kStatusSyntax;
+  TVLLStatus status = kStatusOk;
+  for (const TVLLTagOp& op : ops) {
+    // A field layout is mostly subfield references with literal text between
+    // them; those two neither fail nor end the level, so only the other
+    // elements go through the switch and the checks after it.
+    if (op.kind == Kind::kSubfield) {
+      _Subfield(op);
+      continue;
+    }
+    if (op.kind == Kind::kLiteral) {
+      pending_.AppendStable(op.text, op.as_text.get());
+      continue;
+    }
+    if (!_OtherElement(op, status)) return LevelFailed(level);
+    if (status != kStatusOk) break;
   }
   WritePending();
   return status;
+}
+
+TVLLStatus TVLLTagCommand::LevelFailed(const TVLLTagLevel& level) {
+  RecordError(kStatusSyntax, kWhereProcess, ErrorInScript(level.Text()), "_Process");
+  return kStatusSyntax;
+}
+
+bool TVLLTagCommand::_OtherElement(const TVLLTagOp& op, TVLLStatus& status) {
+  switch (op.kind) {
+    case Kind::kBlock:
+      status = _Process(*op.level);
+      return true;
+    case Kind::kUnclosedBlock:
+      status = kStatusSyntax;
+      return true;
+    case Kind::kFieldRef:
+      _FieldRef(op);
+      return true;
+    case Kind::kNamedSpec:
+    case Kind::kEntity:
+      return _Ampersand(op);
+    case Kind::kConditional:
+      return _Conditional(op);
+    case Kind::kGroup:
+      return _Group(op);
+    case Kind::kClearPending:
+      pending_.clear();
+      return true;
+    case Kind::kQuoted:
+      QuotedItem(op);
+      return true;
+    case Kind::kCommand: {
+      const int m = Output().Length();
+      WritePending();
+      const int m2 = Output().Length();
+      if (_Command(*op.call) == kStatusSyntax) return false;
+      // A call that writes nothing takes the pending text back.
+      if (Output().Length() == m2) Output().Truncate(m);
+      return true;
+    }
+    case Kind::kTextRef: {
+      // A text of a text group behaves like literal text.
+      const int m = Output().Length();
+      _TextRef(*op.ref);
+      pending_.AppendCopy(std::string_view(Output().Text()).substr(static_cast<size_t>(m)));
+      Output().Truncate(m);
+      return true;
+    }
+    case Kind::kFail:
+      if (op.flag) WritePending();
+      WriteRaw(op.text);
+      return false;
+    default:
+      return false;
+  }
 }
 
 void TVLLTagCommand::QuotedItem(const TVLLTagOp& op) {
@@ -165,27 +237,6 @@ void TVLLTagCommand::QuotedItem(const TVLLTagOp& op) {
     WriteRaw(op.text);
   }
   if (Output().Length() == m2) Output().Truncate(m);
-}
-
-void TVLLTagCommand::_Subfield(const TVLLTagOp& op) {
-  if (marc_) {
-    if (op.code == last_code_) {
-      while (marc_->FindNextSubfield()) _EmitSubfield(op.start, op.count);
-    } else {
-      if (marc_->FindFirstSubfield(op.code)) _EmitSubfield(op.start, op.count);
-      last_code_ = op.code;
-    }
-  }
-  pending_.clear();
-}
-
-void TVLLTagCommand::_EmitSubfield(int start, int count) {
-  _FlushPending();
-  if (start != 0 && count != 0) {
-    WriteRaw(marc_->SubfieldPart(start, count));
-  } else {
-    WriteRaw(marc_->SubfieldView());
-  }
 }
 
 void TVLLTagCommand::_FieldRef(const TVLLTagOp& op) {
@@ -354,41 +405,56 @@ void TVLLTagCommand::_EvalParams(const TVLLTagCall& call, TVLLParams& result) {
   for (size_t i = 0; i < call.trimmed.size(); ++i) {
     const TVLLTagLevel* level = call.levels[i].get();
     if (level == nullptr) {
-      result[i] = call.trimmed[i];
-      continue;
+      AssignChanged(result[i], call.trimmed[i]);
+    } else if (const std::vector<TVLLTagOp>& ops = level->Ops();
+               ops.size() == 1 && ops[0].kind == Kind::kSubfield) {
+      LoneSubfieldParam(ops[0], call.trimmed[i], result[i]);
+    } else {
+      LevelParam(*level, call.trimmed[i], result[i]);
     }
-    const std::vector<TVLLTagOp>& ops = level->Ops();
-    if (ops.size() == 1 && ops[0].kind == Kind::kSubfield) {
-      // A lone subfield reference ("$4"), the usual parameter: what running
-      // its level would write, read from the navigator without writing it.
-      result[i] = call.trimmed[i];
-      TVLLNestingGuard guard(Context(), kWhereProcess, "_Process");
-      if (!guard.Entered()) continue;
-      last_code_ = ' ';
-      if (marc_ == nullptr) continue;
-      const TVLLTagOp& op = ops[0];
-      last_code_ = op.code;
-      if (!marc_->FindFirstSubfield(op.code)) continue;
-      if (op.start != 0 && op.count != 0) {
-        const std::string part = marc_->SubfieldPart(op.start, op.count);
-        if (!part.empty()) result[i] = TVLLCommon::TrimControl(part);
-      } else if (const std::string_view value = marc_->SubfieldView(); !value.empty()) {
-        result[i] = TVLLCommon::TrimControl(value);
-      }
-      continue;
-    }
-    TVLLPendingText saved;
-    saved.swap(pending_);
-    const int m = Output().Length();
-    const bool ok = _Process(*level) == kStatusOk && Output().Length() > m;
-    if (ok) {
-      result[i] = TVLLCommon::TrimControl(
-          std::string_view(Output().Text()).substr(static_cast<size_t>(m)));
-    }
-    Output().Truncate(m);
-    pending_.swap(saved);
-    if (!ok) result[i] = call.trimmed[i];
   }
+}
+
+// A lone subfield reference ("$4"), the usual parameter: what running its
+// level would write, read from the navigator without writing it.
+void TVLLTagCommand::LoneSubfieldParam(const TVLLTagOp& op, const std::string& own,
+                                       std::string& result) {
+  TVLLNestingGuard guard(Context(), kWhereProcess, "_Process");
+  if (!guard.Entered()) [[unlikely]] {
+    AssignChanged(result, own);
+    return;
+  }
+  last_code_ = ' ';
+  if (marc_ == nullptr || !marc_->FindFirstSubfield(op.code)) {
+    if (marc_ != nullptr) last_code_ = op.code;
+    AssignChanged(result, own);
+    return;
+  }
+  last_code_ = op.code;
+  if (op.start != 0 && op.count != 0) [[unlikely]] {
+    const std::string part = marc_->SubfieldPart(op.start, op.count);
+    AssignChanged(result, part.empty() ? std::string_view(own) : TVLLCommon::TrimControl(part));
+    return;
+  }
+  const std::string_view value = marc_->SubfieldView();
+  AssignChanged(result, value.empty() ? std::string_view(own) : TVLLCommon::TrimControl(value));
+}
+
+// Any other specification parameter: its level run, what it wrote taken
+// back and trimmed; its own text when it writes nothing or fails.
+void TVLLTagCommand::LevelParam(const TVLLTagLevel& level, const std::string& own,
+                                std::string& result) {
+  TVLLPendingText saved;
+  saved.swap(pending_);
+  const int m = Output().Length();
+  const bool ok = _Process(level) == kStatusOk && Output().Length() > m;
+  if (ok) {
+    result =
+        TVLLCommon::TrimControl(std::string_view(Output().Text()).substr(static_cast<size_t>(m)));
+  }
+  Output().Truncate(m);
+  pending_.swap(saved);
+  if (!ok) result = own;
 }
 
 }  // namespace vellorax::vll2

@@ -105,6 +105,100 @@ TEST_F(TagSpecTest, RepeatedSubfieldReferences) {
   EXPECT_EQ(Format("$a$b$a", three).output, "AA");
 }
 
+// A level of literal texts and subfield references alone runs in a loop of
+// its own; it must write what the general loop writes. A record reference
+// that finds nothing ("*999$z") changes nothing but sends its level through
+// the general loop, so each specification is run both ways, also over
+// damaged records and fields.
+TEST_F(TagSpecTest, PlainLevelsEqualTheGeneralLoop) {
+  const char* const records[] = {
+      "*24510$aA$aB$aC\n^",
+      "*24510$aOne$bSub$aTwo\n$cEnd\n^",
+      "*24510$a$b$c\n^",
+      "*24510$aMain$",
+      "*24510$aMain",
+      "*24510",
+      "*245",
+      "*24510$a\\$b$$c\n^",
+      "*24510 $a Lead $b&amp; <b>x</b>\n^",
+      "*24510$aA\r\n$aB\r\n*24510$aC\n^",
+      "*001  $a1\n*24510$a\xE9t\xE9$bB$4aut\n^",
+  };
+  const char* const specs[] = {
+      "$a",
+      "$a $a",
+      "$a / $a",
+      "$a$a$a",
+      "$a $b $a $c",
+      ", $a",
+      "x$a",
+      "$a.",
+      "$c.",
+      ". $c",
+      "lit",
+      "",
+      "$b $a $b",
+      "{$a} $a",
+      "$a{, $a}",
+      "$a {$b} $a",
+      "$a \\$b $b",
+      "$? $a",
+      "$1$a $4",
+      "{{$a $b}}",
+      "$a, {$c}; $b",
+      "$a$(:x:) $b",
+      "$$a $b",
+      "{$b} : {$c}",
+      // Quoted texts written as they stand, also empty and with markup.
+      "\"<b>\"$a\"</b>\"\\n",
+      "$a\"\"$b",
+      ", \"x\" $c",
+      "$a \"&amp;\" $b $a",
+      "$c\", \"$b",
+  };
+  auto general = [](std::string_view spec) {
+    std::string out;
+    for (char c : spec) {
+      if (c == '}') out += "*999$z";
+      out += c;
+    }
+    return out + "*999$z";
+  };
+  for (const bool html : {false, true}) {
+    for (const char* record : records) {
+      for (const char* spec : specs) {
+        const CallResult plain = Format(spec, record, html);
+        const CallResult loop = Format(general(spec), record, html);
+        EXPECT_EQ(plain.output, loop.output) << spec << " over " << record;
+        EXPECT_EQ(plain.status, loop.status) << spec << " over " << record;
+      }
+    }
+  }
+}
+
+TEST_F(TagSpecTest, PlainLevelsOverRepeatedAndMissingSubfields) {
+  constexpr std::string_view record = "*24510$aOne$bSub$aTwo$aThree\n^";
+  const SpecRow rows[] = {
+      {"$a", "One"},
+      // The second "$a" goes on from the first: the pending text goes out
+      // once, before the first further value.
+      {"$a $a", "One TwoThree"},
+      {"$a, $b", "One, Sub"},
+      {", $a", "One"},  // punctuation before the field's first value goes
+      {"x$a", "xOne"},  // a name character does not
+      {"$a.", "One."},
+      {"$c : $b", "Sub"},
+      {"$b $a $a", "Sub One TwoThree"},
+      {"$a{; $a}", "One; One"},     // the block starts again at the first $a
+      {"{$a} $a", "One TwoThree"},  // the block's last code carries over
+  };
+  for (const SpecRow& row : rows) {
+    const CallResult r = Format(row.spec, record);
+    EXPECT_EQ(r.status, 0) << row.spec;
+    EXPECT_EQ(r.output, row.output) << row.spec;
+  }
+}
+
 TEST_F(TagSpecTest, NamedSpecifications) {
   ws_.AddTagSpec("&person", "{$a $b $d}");
   ws_.AddTagSpec("100", "{&person!}");
@@ -160,6 +254,28 @@ TEST_F(TagSpecTest, LoneSubfieldParametersEqualTheirBlocks) {
   // One that finds nothing stays as its own text, as a block would.
   ws_.AddTagSpec("245", "{#txt(<, $x, >)|$a}");
   EXPECT_EQ(Run("#t(245)", record).output, "<$x>| Main ");
+}
+
+// The parameter list of a call in a specification is kept for the next call
+// at the same depth; every call must still see its own parameters, whatever
+// the call before it left there.
+TEST_F(TagSpecTest, KeptParameterListsFollowEveryCall) {
+  const std::string spec = "#txt(<, $a, >)#txt([, $b, ])#txt(<<, $c, )";
+  struct Case {
+    const char* record;
+    const char* output;
+  };
+  const Case cases[] = {
+      {"*24510$aMain$bSub\n^", "<Main>[Sub]<<$c"},
+      {"*24510$a  Longer title \x01$bS$cC\n^", "<Longer title>[S]<<C"},
+      {"*24510$cC\n^", "<$a>[$b]<<C"},  // no value: the parameter's own text
+      {"*24510$aMain$bSub\n^", "<Main>[Sub]<<$c"},
+  };
+  for (const Case& c : cases) {
+    const CallResult r = Format(spec, c.record);
+    EXPECT_EQ(r.status, 0) << c.record;
+    EXPECT_EQ(r.output, c.output) << c.record;
+  }
 }
 
 TEST_F(TagSpecTest, SyntaxErrorsRecordTheLevelText) {
