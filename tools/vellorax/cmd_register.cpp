@@ -48,9 +48,11 @@ bool Find(void* library, const char* name, Function& out) {
   return out != nullptr;
 }
 
-// Loads the library (kept loaded until exit); false with a message printed.
+// Loads the library (kept loaded until exit): the one built with this tool,
+// else libvellorax.so from the library path; false with a message printed.
 bool LoadServer(const char* subcommand, ServerExports& exports) {
-  void* library = dlopen("libvellorax.so", RTLD_NOW | RTLD_LOCAL);
+  void* library = dlopen(VX_BUILT_SERVER_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) library = dlopen("libvellorax.so", RTLD_NOW | RTLD_LOCAL);
   if (library != nullptr && Find(library, "DllRegisterServer", exports.register_server) &&
       Find(library, "DllUnregisterServer", exports.unregister_server) &&
       Find(library, "GetErrorInfo", exports.get_error_info)) {
