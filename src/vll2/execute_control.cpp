@@ -11,11 +11,10 @@ TVLLStatus TVLLExecuteControl::Execute(TVLLContext& context, std::string_view na
                                        const TVLLParams* parameters) {
   context.ClearError();
   {
-    std::shared_lock read(lock_);
-    if (busy_) return kStatusBusy;
-  }
-  {
+    // Tested and set in one hold of the write side: no second caller can
+    // slip in between, and a run takes the lock twice instead of three times.
     std::unique_lock write(lock_);
+    if (busy_) return kStatusBusy;
     busy_ = true;
   }
   // Clears busy however the run ends (a status or an exception).

@@ -1,6 +1,6 @@
 // TVLLExecuteControl: runs one top-level command of the workspace against one
 // context. A busy flag, guarded by a reader/writer lock, keeps one control
-// from being entered twice.
+// from being entered twice, also from the command it runs.
 #pragma once
 
 #include <shared_mutex>

@@ -231,5 +231,41 @@ TEST_F(ScriptCommandTest, ExecuteControlReportsUnknownCommand) {
   EXPECT_EQ(context.ErrorDetail(), "nosuch");
 }
 
+// A command that enters the control running it again, as a command calling
+// back into its own engine would.
+class ReenteringCommand : public TVLLBaseCommand {
+ public:
+  ReenteringCommand(std::string name, TVLLExecuteControl* control, TVLLStatus* inner)
+      : TVLLBaseCommand(std::move(name)), control_(control), inner_(inner) {}
+  std::unique_ptr<TVLLBaseCommand> Clone() const override {
+    return std::make_unique<ReenteringCommand>(Name(), control_, inner_);
+  }
+
+ protected:
+  TVLLStatus DoExecute() override {
+    *inner_ = control_->Execute(Context(), Name(), nullptr);
+    return kStatusOk;
+  }
+
+ private:
+  TVLLExecuteControl* control_;
+  TVLLStatus* inner_;
+};
+
+TEST_F(ScriptCommandTest, ExecuteControlIsNotEnteredTwice) {
+  TVLLExecuteControl control;
+  TVLLStatus inner = kStatusOk;
+  ws_.AddCommand("again", std::make_unique<ReenteringCommand>("again", &control, &inner));
+  TVLLContext context;
+  context.SetWorkSpace(&ws_);
+  EXPECT_EQ(control.Execute(context, "again", nullptr), kStatusOk);
+  EXPECT_EQ(inner, kStatusBusy);
+  // The run over, the control is free again; a failed lookup frees it too.
+  inner = kStatusOk;
+  EXPECT_EQ(control.Execute(context, "nosuch", nullptr), kStatusNotFound);
+  EXPECT_EQ(control.Execute(context, "again", nullptr), kStatusOk);
+  EXPECT_EQ(inner, kStatusBusy);
+}
+
 }  // namespace
 }  // namespace vellorax::vll2
