@@ -136,10 +136,9 @@ CallParameters SplitParameters(const TVLLParams& p) {
 
 // What a call site's fixed parameters decide, kept there: the parameters
 // split, the frames classified and the tag specification found. Right while
-// the workspace's registrations and the tag spec's text are unchanged.
+// the workspace's registrations (the site lets go of it when they change) and
+// the tag spec's text are unchanged.
 struct TVLLTagCommand::CallPlan : TVLLCallSiteData {
-  const TVLLWorkSpace* work_space = nullptr;
-  std::uint64_t version = 0;
   const TVLLParams* params = nullptr;
   const TVLLString* source = nullptr;
   unsigned source_changes = 0;
@@ -315,30 +314,26 @@ void TVLLTagCommand::NoteWritten(int at, std::string_view raw, const TVLLConvert
   written_.push_back(WrittenText{at, raw, as_text, false});
 }
 
-const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
+inline const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
   TVLLCommandCache* site = CallSite();
-  const TVLLWorkSpace* ws = WorkSpace();
-  if (site == nullptr || ws == nullptr) return nullptr;
+  if (site == nullptr) return nullptr;
+  // The site's data was made under the registrations as they are now.
   if (site->data && site->data->owner == programs_.get()) [[likely]] {
     const auto* plan = static_cast<const CallPlan*>(site->data.get());
-    if (plan->work_space == ws && plan->version == ws->CommandsVersion() &&
-        plan->params == Parameters() &&
+    if (plan->params == Parameters() &&
         (plan->source == nullptr || plan->source->Changes() == plan->source_changes)) [[likely]] {
       return plan;
     }
   }
-  return MakePlan(*site, ws);
+  return MakePlan(*site);
 }
 
-const TVLLTagCommand::CallPlan* TVLLTagCommand::MakePlan(TVLLCommandCache& site,
-                                                         const TVLLWorkSpace* ws) {
-  const std::uint64_t version = ws->CommandsVersion();
+const TVLLTagCommand::CallPlan* TVLLTagCommand::MakePlan(TVLLCommandCache& site) {
+  const TVLLWorkSpace* ws = WorkSpace();
   const int count = ParamCount();
-  if (count == 0 || count > 6) return nullptr;
+  if (ws == nullptr || count == 0 || count > 6) return nullptr;
   auto plan = std::make_shared<CallPlan>();
   plan->owner = programs_.get();
-  plan->work_space = ws;
-  plan->version = version;
   plan->params = Parameters();
   plan->call = SplitParameters(*Parameters());
   if (plan->call.pattern.empty()) return nullptr;
@@ -361,7 +356,7 @@ const TVLLTagCommand::CallPlan* TVLLTagCommand::MakePlan(TVLLCommandCache& site,
   return plan.get();
 }
 
-void TVLLTagCommand::UsePlan(const CallPlan& plan) {
+inline void TVLLTagCommand::UsePlan(const CallPlan& plan) {
   before_ = plan.call.before;
   tag_pattern_ = plan.call.pattern;
   separator_ = plan.call.separator;
@@ -402,16 +397,12 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
 
 TVLLStatus TVLLTagCommand::_DoExecute() {
   // A clone may serve one call after another: nothing is left from the last.
+  // (_AddTag starts every field afresh; marc_ and program_ are set below.)
   pending_.clear();
   if (!run_holds_.empty() || program_hold_) [[unlikely]] {
     ReleaseHolds();
   }
-  last_code_ = ' ';
-  field_start_ = 0;
-  marc_ = nullptr;
-  program_ = nullptr;
   run_start_ = Output().Length();
-  fields_formatted_ = 0;
   fields_written_ = 0;
   TVLLStatus status = kStatusWrongParams;
   // Kept for the run: the plan holds the tag spec it found.
@@ -537,7 +528,6 @@ TVLLStatus TVLLTagCommand::_AddTag() {
     RecordError(status, kWhereAddTag, "Error in script:" + std::string(program_->Text()), Name());
   }
   if (Output().Length() > field_start_) ++fields_written_;
-  ++fields_formatted_;
   return status;
 }
 

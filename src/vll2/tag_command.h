@@ -83,7 +83,7 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // texts do not change while a run is going on.
   const CallPlan* PlanForSite();
   // Makes the plan of `site` anew and keeps it there; null as PlanForSite.
-  [[gnu::noinline]] const CallPlan* MakePlan(TVLLCommandCache& site, const TVLLWorkSpace* ws);
+  [[gnu::noinline]] const CallPlan* MakePlan(TVLLCommandCache& site);
   static FramePlan PlanFrame(std::string_view frame);
   // Writes the frame; true when it went out exactly as planned (nothing
   // dropped at the seam, nothing evaluated).
@@ -176,7 +176,6 @@ class TVLLTagCommand : public TVLLBaseCommand {
   char last_code_ = ' ';
   int run_start_ = 0;
   int field_start_ = 0;
-  int fields_formatted_ = 0;
   int fields_written_ = 0;
   // Where the run's planned before frame went out as planned, else -1.
   int before_end_ = -1;
