@@ -89,13 +89,6 @@ RunMode ReadMode(std::string_view mode) {
   return m;
 }
 
-// True when WriteText would drop the first character of `text` (more than
-// one character) after `last`, the output's last character ('\0': none).
-bool MeetsLast(std::string_view text, char last, bool empty_output) {
-  if (empty_output || text.size() <= 1) return false;
-  return text[0] == last || (IsLineBreak(text[0]) && IsLineBreak(last));
-}
-
 CallParameters SplitParameters(const TVLLParams& p) {
   CallParameters c;
   switch (p.size()) {
@@ -162,26 +155,6 @@ std::unique_ptr<TVLLBaseCommand> TVLLTagCommand::Clone() const {
   return std::unique_ptr<TVLLBaseCommand>(new TVLLTagCommand(Name(), SharedTag(), programs_));
 }
 
-TVLLStatus TVLLTagCommand::DoExecute() {
-  const int s = Output().Length();
-  before_end_ = -1;
-  converted_ = false;
-  written_.clear();
-  const TVLLStatus status = _DoExecute();
-  plan_ = nullptr;
-  if (converted_ || Output().Length() <= s) return status;
-  const std::string_view written = std::string_view(Output().Text()).substr(s);
-  if (!NeedsConversion(written, Context().Html())) return status;
-  // Converted where it stands; unescaping changes only backslash pairs.
-  if (Context().Html()) {
-    Output().TextToHtmlFrom(s);
-    Output().UnescapeFrom(s);
-  } else {
-    Output().HtmlToTextAndUnescapeFrom(s);
-  }
-  return status;
-}
-
 std::string TVLLTagCommand::ParameterListing(std::string_view message) const {
   std::string listing(message);
   for (int i = 0; i < ParamCount(); ++i) {
@@ -215,50 +188,52 @@ TVLLTagCommand::FramePlan TVLLTagCommand::PlanFrame(std::string_view frame) {
     plan.unescaped = TVLLScript::Unescape(frame);
     written = plan.unescaped;
   }
+  plan.may_meet = written.size() > 1;
+  if (plan.may_meet) {
+    plan.first = written.front();
+    plan.first_breaks = IsLineBreak(plan.first);
+  }
   plan.as_text = std::move(*ConvertText(written));
   return plan;
 }
 
-bool TVLLTagCommand::WritePlannedFrame(const FramePlan& plan, std::string_view frame) {
-  switch (plan.kind) {
-    case FramePlan::Kind::kNone:
-      return true;
-    case FramePlan::Kind::kPlain:
-    case FramePlan::Kind::kEscaped: {
-      // WriteText drops nothing unless the first character meets the last:
-      // then the text goes out whole, as planned.
-      const bool plain = plan.kind == FramePlan::Kind::kPlain;
-      const std::string_view text = plain ? frame : std::string_view(plan.unescaped);
-      if (!MeetsLast(text, Output().LastChar(), Output().Length() == 0)) [[likely]] {
-        WriteRaw(text);
-        return true;
-      }
-      if (plain) {
-        WriteUnescaped(frame);
-      } else {
-        WriteText(frame);
-      }
-      return false;
-    }
-    case FramePlan::Kind::kEvaluated:
-      WriteFrame(frame);
-      return false;
+inline bool TVLLTagCommand::MeetsOutput(const FramePlan& plan) const {
+  if (!plan.may_meet || Output().Length() == 0) return false;
+  const char last = Output().LastChar();
+  return plan.first == last || (plan.first_breaks && IsLineBreak(last));
+}
+
+inline bool TVLLTagCommand::WritePlannedFrame(const FramePlan& plan, std::string_view frame) {
+  if (plan.kind == FramePlan::Kind::kNone) return true;
+  // WriteText drops nothing unless the first character meets the last: then
+  // the text goes out whole, as planned.
+  if (plan.kind != FramePlan::Kind::kEvaluated && !MeetsOutput(plan)) [[likely]] {
+    WriteRaw(plan.kind == FramePlan::Kind::kPlain ? frame : std::string_view(plan.unescaped));
+    return true;
   }
+  WriteUnplannedFrame(plan, frame);
   return false;
 }
 
-bool TVLLTagCommand::FrameGoesAsPlanned(const FramePlan& plan, std::string_view frame) const {
+void TVLLTagCommand::WriteUnplannedFrame(const FramePlan& plan, std::string_view frame) {
   switch (plan.kind) {
-    case FramePlan::Kind::kNone:
-      return true;
     case FramePlan::Kind::kPlain:
-      return !MeetsLast(frame, Output().LastChar(), Output().Length() == 0);
+      WriteUnescaped(frame);
+      break;
     case FramePlan::Kind::kEscaped:
-      return !MeetsLast(plan.unescaped, Output().LastChar(), Output().Length() == 0);
+      WriteText(frame);
+      break;
     case FramePlan::Kind::kEvaluated:
+      WriteFrame(frame);
+      break;
+    case FramePlan::Kind::kNone:
       break;
   }
-  return false;
+}
+
+inline bool TVLLTagCommand::FrameGoesAsPlanned(const FramePlan& plan) const {
+  return plan.kind == FramePlan::Kind::kNone ||
+         (plan.kind != FramePlan::Kind::kEvaluated && !MeetsOutput(plan));
 }
 
 // HtmlToText changes only backslash pairs, entities and markup, and Unescape
@@ -395,7 +370,7 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
   return true;
 }
 
-TVLLStatus TVLLTagCommand::_DoExecute() {
+inline TVLLStatus TVLLTagCommand::_DoExecute() {
   // A clone may serve one call after another: nothing is left from the last.
   // (_AddTag starts every field afresh; marc_ and program_ are set below.)
   pending_.clear();
@@ -469,7 +444,7 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   } else if (plan_) [[likely]] {
     // Text mode: when the frames and the noted texts convert apart from the
     // rest, the run is converted now and the after frame written converted.
-    if (note_written_ && FrameGoesAsPlanned(plan_->after, after_) &&
+    if (note_written_ && FrameGoesAsPlanned(plan_->after) &&
         ConvertAroundFrames(*plan_, run_start_)) {
       WriteRaw(plan_->after.as_text.converted);
       converted_ = true;
@@ -528,6 +503,26 @@ TVLLStatus TVLLTagCommand::_AddTag() {
     RecordError(status, kWhereAddTag, "Error in script:" + std::string(program_->Text()), Name());
   }
   if (Output().Length() > field_start_) ++fields_written_;
+  return status;
+}
+
+TVLLStatus TVLLTagCommand::DoExecute() {
+  const int s = Output().Length();
+  before_end_ = -1;
+  converted_ = false;
+  written_.clear();
+  const TVLLStatus status = _DoExecute();
+  plan_ = nullptr;
+  if (converted_ || Output().Length() <= s) return status;
+  const std::string_view written = std::string_view(Output().Text()).substr(s);
+  if (!NeedsConversion(written, Context().Html())) return status;
+  // Converted where it stands; unescaping changes only backslash pairs.
+  if (Context().Html()) {
+    Output().TextToHtmlFrom(s);
+    Output().UnescapeFrom(s);
+  } else {
+    Output().HtmlToTextAndUnescapeFrom(s);
+  }
   return status;
 }
 

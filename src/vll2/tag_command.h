@@ -57,6 +57,11 @@ class TVLLTagCommand : public TVLLBaseCommand {
     enum class Kind : std::uint8_t { kNone, kPlain, kEscaped, kEvaluated };
     Kind kind = Kind::kNone;
     std::string unescaped;  // kEscaped: the text as unescaping leaves it
+    // kPlain/kEscaped: the text written is longer than one character, so
+    // WriteText may drop its first character, `first` (a line break or not).
+    bool may_meet = false;
+    bool first_breaks = false;
+    char first = '\0';
     // Text mode, kNone/kPlain/kEscaped: the text written, converted.
     TVLLConvertedText as_text;
   };
@@ -88,8 +93,13 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // Writes the frame; true when it went out exactly as planned (nothing
   // dropped at the seam, nothing evaluated).
   bool WritePlannedFrame(const FramePlan& plan, std::string_view frame);
+  // WritePlannedFrame's way for a frame that does not go out as planned.
+  [[gnu::noinline]] void WriteUnplannedFrame(const FramePlan& plan, std::string_view frame);
+  // True when a planned text (kPlain/kEscaped) would lose its first
+  // character at the seam with the output as it is now.
+  bool MeetsOutput(const FramePlan& plan) const;
   // Whether WritePlannedFrame would write the frame as planned now.
-  bool FrameGoesAsPlanned(const FramePlan& plan, std::string_view frame) const;
+  bool FrameGoesAsPlanned(const FramePlan& plan) const;
   // Text mode after a planned run, before its after frame: when the before
   // frame went out as planned, and what follows it is noted texts that stand
   // alone and text that holds nothing the conversions change, puts the
