@@ -281,14 +281,6 @@ bool TVLLTagCommand::ConvertAroundFrames(const CallPlan& plan, int start) {
   return true;
 }
 
-void TVLLTagCommand::NoteWritten(int at, std::string_view raw, const TVLLConvertedText* as_text) {
-  // Notes past `at` were taken back: the output is no longer than `at`.
-  while (!written_.empty() && written_.back().at + static_cast<int>(written_.back().raw.size()) > at) {
-    written_.pop_back();
-  }
-  written_.push_back(WrittenText{at, raw, as_text, false});
-}
-
 inline const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
   TVLLCommandCache* site = CallSite();
   if (site == nullptr) return nullptr;
@@ -370,7 +362,7 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
   return true;
 }
 
-inline TVLLStatus TVLLTagCommand::_DoExecute() {
+[[gnu::always_inline]] inline TVLLStatus TVLLTagCommand::_DoExecute() {
   // A clone may serve one call after another: nothing is left from the last.
   // (_AddTag starts every field afresh; marc_ and program_ are set below.)
   pending_.clear();
@@ -404,7 +396,7 @@ inline TVLLStatus TVLLTagCommand::_DoExecute() {
     // No matching field: a frame that can have no other effect would only be
     // written and taken back again.
     // The navigator is this run's own, so no frame can move it meanwhile.
-    found = FindFirstField();
+    found = own_marc_->FindFirstTag(tag_pattern_);
     looked = true;
     if (!found && IsPlainFrame(before_)) {
       marc_ = nullptr;

@@ -107,7 +107,14 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // (the after frame then goes out converted).
   bool ConvertAroundFrames(const CallPlan& plan, int start);
   // Notes `raw`, just written at `at`, when text mode may convert it apart.
-  void NoteWritten(int at, std::string_view raw, const TVLLConvertedText* as_text);
+  void NoteWritten(int at, std::string_view raw, const TVLLConvertedText* as_text) {
+    // Notes past `at` were taken back: the output is no longer than `at`.
+    while (!written_.empty() &&
+           written_.back().at + static_cast<int>(written_.back().raw.size()) > at) {
+      written_.pop_back();
+    }
+    written_.push_back(WrittenText{at, raw, as_text, false});
+  }
   // Lets go of the levels read for a run (run_holds_, program_hold_).
   [[gnu::noinline]] void ReleaseHolds();
   // FindFirstTag of the run's navigator with the tag pattern.
