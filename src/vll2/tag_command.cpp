@@ -396,7 +396,7 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
     // No matching field: a frame that can have no other effect would only be
     // written and taken back again.
     // The navigator is this run's own, so no frame can move it meanwhile.
-    found = own_marc_->FindFirstTag(tag_pattern_);
+    found = FindFirstField();
     looked = true;
     if (!found && IsPlainFrame(before_)) {
       marc_ = nullptr;
