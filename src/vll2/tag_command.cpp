@@ -178,37 +178,38 @@ TVLLTagCommand::FramePlan TVLLTagCommand::PlanFrame(std::string_view frame) {
   }
   if (!IsPlainFrame(frame) || MayStartTextRef(frame)) {
     plan.kind = FramePlan::Kind::kEvaluated;
+    plan.goes_raw = false;
     return plan;
   }
-  std::string_view written = frame;
   if (frame.find('\\') == std::string_view::npos) {
     plan.kind = FramePlan::Kind::kPlain;
+    plan.written.assign(frame);
   } else {
     plan.kind = FramePlan::Kind::kEscaped;
-    plan.unescaped = TVLLScript::Unescape(frame);
-    written = plan.unescaped;
+    plan.written = TVLLScript::Unescape(frame);
   }
-  plan.may_meet = written.size() > 1;
+  plan.may_meet = plan.written.size() > 1;
   if (plan.may_meet) {
-    plan.first = written.front();
+    plan.first = plan.written.front();
     plan.first_breaks = IsLineBreak(plan.first);
   }
-  plan.as_text = std::move(*ConvertText(written));
+  plan.as_text = std::move(*ConvertText(plan.written));
   return plan;
 }
 
+// Worked out without branches: which frames meet the output differs from
+// call site to call site.
 inline bool TVLLTagCommand::MeetsOutput(const FramePlan& plan) const {
-  if (!plan.may_meet || Output().Length() == 0) return false;
+  const bool some = Output().Length() != 0;
   const char last = Output().LastChar();
-  return plan.first == last || (plan.first_breaks && IsLineBreak(last));
+  return plan.may_meet & some & ((plan.first == last) | (plan.first_breaks & IsLineBreak(last)));
 }
 
 inline bool TVLLTagCommand::WritePlannedFrame(const FramePlan& plan, std::string_view frame) {
-  if (plan.kind == FramePlan::Kind::kNone) return true;
   // WriteText drops nothing unless the first character meets the last: then
-  // the text goes out whole, as planned.
-  if (plan.kind != FramePlan::Kind::kEvaluated && !MeetsOutput(plan)) [[likely]] {
-    WriteRaw(plan.kind == FramePlan::Kind::kPlain ? frame : std::string_view(plan.unescaped));
+  // the text goes out whole, as planned (an empty one writes nothing).
+  if (plan.goes_raw && !MeetsOutput(plan)) [[likely]] {
+    WriteRaw(plan.written);
     return true;
   }
   WriteUnplannedFrame(plan, frame);
@@ -232,8 +233,7 @@ void TVLLTagCommand::WriteUnplannedFrame(const FramePlan& plan, std::string_view
 }
 
 inline bool TVLLTagCommand::FrameGoesAsPlanned(const FramePlan& plan) const {
-  return plan.kind == FramePlan::Kind::kNone ||
-         (plan.kind != FramePlan::Kind::kEvaluated && !MeetsOutput(plan));
+  return plan.goes_raw && !MeetsOutput(plan);
 }
 
 // HtmlToText changes only backslash pairs, entities and markup, and Unescape

@@ -56,9 +56,12 @@ class TVLLTagCommand : public TVLLBaseCommand {
   struct FramePlan {
     enum class Kind : std::uint8_t { kNone, kPlain, kEscaped, kEvaluated };
     Kind kind = Kind::kNone;
-    std::string unescaped;  // kEscaped: the text as unescaping leaves it
-    // kPlain/kEscaped: the text written is longer than one character, so
-    // WriteText may drop its first character, `first` (a line break or not).
+    // kNone/kPlain/kEscaped: written as `written` (the frame as unescaping
+    // leaves it) unless the seam takes its first character.
+    bool goes_raw = true;
+    std::string written;
+    // The text written is longer than one character, so WriteText may drop
+    // its first character, `first` (a line break or not).
     bool may_meet = false;
     bool first_breaks = false;
     char first = '\0';
