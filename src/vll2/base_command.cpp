@@ -73,7 +73,7 @@ inline TVLLStatus TVLLBaseCommand::Run(TVLLContext& context, const TVLLParams* p
   }
   context_ = &context;
   parameters_ = parameters;
-  call_site_ = call_site != nullptr && call_site->fixed_parameters ? call_site : nullptr;
+  call_site_ = call_site;
   return DoExecute();
 }
 
@@ -81,7 +81,8 @@ TVLLStatus TVLLBaseCommand::Execute(TVLLContext& context, const TVLLParams* para
                                     TVLLCommandCache* call_site) {
   const TVLLWorkSpace* ws = context.WorkSpace();
   if (call_site != nullptr &&
-      (ws == nullptr || call_site->work_space != ws || call_site->version != ws->CommandsVersion())) {
+      (!call_site->fixed_parameters || ws == nullptr || call_site->work_space != ws ||
+       call_site->version != ws->CommandsVersion())) {
     call_site = nullptr;
   }
   return Run(context, parameters, call_site);
@@ -120,21 +121,24 @@ TVLLStatus TVLLBaseCommand::CallCommand(std::string_view name, const TVLLParams*
   // After this, `cache` (when given) holds the answer for the registrations
   // as they are now, so the run may use it as its call site.
   TVLLBaseCommand* command;
+  TVLLCommandCache* site = nullptr;  // what the run is offered (CallSite)
   if (cache != nullptr && cache->work_space == ws && ws != nullptr &&
       cache->version == ws->CommandsVersion()) [[likely]] {
     command = cache->command;
+    site = cache->fixed_parameters ? cache : nullptr;
   } else {
     command = FindForCall(name, cache, ws);
+    if (cache != nullptr && cache->fixed_parameters) site = cache;
   }
   if (command == nullptr) [[unlikely]] {
     return CommandNotFound(name);
   }
   if (!command->ready_clone_) [[unlikely]] {
-    return CallSpareClone(*command, parameters, cache);
+    return CallSpareClone(*command, parameters, site);
   }
   // TakeClone and ReturnClone for the clone nearly every call takes.
   std::unique_ptr<TVLLBaseCommand> clone = std::move(command->ready_clone_);
-  const TVLLStatus status = clone->Run(context, parameters, cache);
+  const TVLLStatus status = clone->Run(context, parameters, site);
   if (!command->ready_clone_) [[likely]] {
     command->ready_clone_ = std::move(clone);
   } else {

@@ -134,7 +134,8 @@ class TVLLBaseCommand : public TVLLObject {
 
  private:
   static const std::string& NoParam();
-  // Execute for a call site that is null or current (CallSite).
+  // Execute for the call site the run is offered (CallSite): null, or one
+  // with fixed parameters that is current.
   TVLLStatus Run(TVLLContext& context, const TVLLParams* parameters, TVLLCommandCache* call_site);
   // CallCommand when `cache` does not hold the answer: FindCommand, kept in
   // `cache` (its `data` let go) when there is one.
