@@ -65,23 +65,27 @@ TVLLStatus TVLLBaseCommand::DoExecute() {
   return kStatusOk;
 }
 
-TVLLStatus TVLLBaseCommand::Execute(TVLLContext& context, const TVLLParams* parameters,
-                                    TVLLCommandCache* call_site) {
+inline TVLLStatus TVLLBaseCommand::Run(TVLLContext& context, const TVLLParams* parameters,
+                                      TVLLCommandCache* call_site) {
   TVLLNestingGuard guard(context, "TVLLBaseCommand.Execute", name_);
-  if (!guard.Entered()) return kStatusSyntax;
-  // Restores the per-run fields also when DoExecute throws.
-  struct RunScope {
-    TVLLBaseCommand& command;
-    ~RunScope() {
-      command.context_ = nullptr;
-      command.parameters_ = nullptr;
-      command.call_site_ = nullptr;
-    }
-  } scope{*this};
+  if (!guard.Entered()) [[unlikely]] {
+    return kStatusSyntax;
+  }
   context_ = &context;
   parameters_ = parameters;
-  call_site_ = call_site != nullptr && call_site->fixed_parameters ? call_site : nullptr;
+  call_site_ = call_site;
   return DoExecute();
+}
+
+TVLLStatus TVLLBaseCommand::Execute(TVLLContext& context, const TVLLParams* parameters,
+                                    TVLLCommandCache* call_site) {
+  const TVLLWorkSpace* ws = context.WorkSpace();
+  if (call_site != nullptr &&
+      (!call_site->fixed_parameters || ws == nullptr || call_site->work_space != ws ||
+       call_site->version != ws->CommandsVersion())) {
+    call_site = nullptr;
+  }
+  return Run(context, parameters, call_site);
 }
 
 TVLLWorkSpace* TVLLBaseCommand::WorkSpace() const {
@@ -97,39 +101,57 @@ void TVLLBaseCommand::RecordError(TVLLStatus code, std::string_view where, std::
   context_->SetError(code, where, detail, message);
 }
 
+TVLLBaseCommand* TVLLBaseCommand::FindForCall(std::string_view name, TVLLCommandCache* cache,
+                                              const TVLLWorkSpace* ws) {
+  if (ws == nullptr) return nullptr;
+  TVLLBaseCommand* command = ws->FindCommand(name);
+  if (cache != nullptr) {
+    cache->work_space = ws;
+    cache->version = ws->CommandsVersion();
+    cache->command = command;
+    cache->data.reset();
+  }
+  return command;
+}
+
 TVLLStatus TVLLBaseCommand::CallCommand(std::string_view name, const TVLLParams* parameters,
                                         TVLLCommandCache* cache) {
-  const TVLLWorkSpace* ws = WorkSpace();
-  TVLLBaseCommand* command = nullptr;
-  if (cache != nullptr && ws != nullptr && cache->work_space == ws &&
-      cache->version == ws->CommandsVersion()) {
+  TVLLContext& context = *context_;
+  const TVLLWorkSpace* ws = context.WorkSpace();
+  // After this, `cache` (when given) holds the answer for the registrations
+  // as they are now, so the run may use it as its call site.
+  TVLLBaseCommand* command;
+  TVLLCommandCache* site = nullptr;  // what the run is offered (CallSite)
+  if (cache != nullptr && cache->work_space == ws && ws != nullptr &&
+      cache->version == ws->CommandsVersion()) [[likely]] {
     command = cache->command;
+    site = cache->fixed_parameters ? cache : nullptr;
   } else {
-    command = ws ? ws->FindCommand(name) : nullptr;
-    if (cache != nullptr && ws != nullptr) {
-      cache->work_space = ws;
-      cache->version = ws->CommandsVersion();
-      cache->command = command;
-      cache->data.reset();
-    }
+    command = FindForCall(name, cache, ws);
+    if (cache != nullptr && cache->fixed_parameters) site = cache;
   }
   if (command == nullptr) [[unlikely]] {
     return CommandNotFound(name);
   }
-  if (command->ready_clone_) [[likely]] {
-    // TakeClone and ReturnClone for the clone nearly every call takes.
-    std::unique_ptr<TVLLBaseCommand> clone = std::move(command->ready_clone_);
-    const TVLLStatus status = clone->Execute(*context_, parameters, cache);
-    if (!command->ready_clone_) {
-      command->ready_clone_ = std::move(clone);
-    } else {
-      command->ReturnClone(std::move(clone));
-    }
-    return status;
+  if (!command->ready_clone_) [[unlikely]] {
+    return CallSpareClone(*command, parameters, site);
   }
-  std::unique_ptr<TVLLBaseCommand> clone = command->TakeClone();
-  const TVLLStatus status = clone->Execute(*context_, parameters, cache);
-  command->ReturnClone(std::move(clone));
+  // TakeClone and ReturnClone for the clone nearly every call takes.
+  std::unique_ptr<TVLLBaseCommand> clone = std::move(command->ready_clone_);
+  const TVLLStatus status = clone->Run(context, parameters, site);
+  if (!command->ready_clone_) [[likely]] {
+    command->ready_clone_ = std::move(clone);
+  } else {
+    command->ReturnClone(std::move(clone));
+  }
+  return status;
+}
+
+TVLLStatus TVLLBaseCommand::CallSpareClone(TVLLBaseCommand& command, const TVLLParams* parameters,
+                                           TVLLCommandCache* call_site) {
+  std::unique_ptr<TVLLBaseCommand> clone = command.TakeClone();
+  const TVLLStatus status = clone->Run(*context_, parameters, call_site);
+  command.ReturnClone(std::move(clone));
   return status;
 }
 

@@ -59,9 +59,11 @@ class TVLLBaseCommand : public TVLLObject {
   void ReturnClone(std::unique_ptr<TVLLBaseCommand> clone) const;
 
   // Runs the command: stores `context` and `parameters` (null: no parameter
-  // list, as at the top level) for the time of DoExecute and returns its
-  // status. Counts one nesting level: past kMaxNestingDepth it records status 9
-  // and returns 9 without running.
+  // list, as at the top level) for DoExecute and returns its status. Counts
+  // one nesting level: past kMaxNestingDepth it records status 9 and returns 9
+  // without running. `call_site` is offered to DoExecute (CallSite) only when
+  // its parameters are fixed and it holds FindCommand's answer for the
+  // context's workspace as its registrations are now.
   TVLLStatus Execute(TVLLContext& context, const TVLLParams* parameters,
                      TVLLCommandCache* call_site = nullptr);
 
@@ -112,7 +114,9 @@ class TVLLBaseCommand : public TVLLObject {
   // The parameter list of the running call, or null.
   const TVLLParams* Parameters() const { return parameters_; }
   // The running call's site when its parameter texts never change there
-  // (TVLLCommandCache::fixed_parameters), else null.
+  // (TVLLCommandCache::fixed_parameters), else null. What it keeps in `data`
+  // was made under the workspace's registrations as they are now: CallCommand
+  // lets go of it whenever they change.
   TVLLCommandCache* CallSite() const { return call_site_; }
   int ParamCount() const { return parameters_ ? static_cast<int>(parameters_->size()) : 0; }
   // The 0-based parameter `index`; "" when absent.
@@ -130,6 +134,17 @@ class TVLLBaseCommand : public TVLLObject {
 
  private:
   static const std::string& NoParam();
+  // Execute for the call site the run is offered (CallSite): null, or one
+  // with fixed parameters that is current.
+  TVLLStatus Run(TVLLContext& context, const TVLLParams* parameters, TVLLCommandCache* call_site);
+  // CallCommand when `cache` does not hold the answer: FindCommand, kept in
+  // `cache` (its `data` let go) when there is one.
+  [[gnu::noinline]] TVLLBaseCommand* FindForCall(std::string_view name, TVLLCommandCache* cache,
+                                                 const TVLLWorkSpace* ws);
+  // CallCommand's path for a command without a ready clone.
+  [[gnu::noinline]] TVLLStatus CallSpareClone(TVLLBaseCommand& command,
+                                              const TVLLParams* parameters,
+                                              TVLLCommandCache* call_site);
   // CallCommand's failure for a name that finds no command: 6, recorded.
   [[gnu::cold]] TVLLStatus CommandNotFound(std::string_view name);
   struct ParameterCall;
@@ -139,6 +154,7 @@ class TVLLBaseCommand : public TVLLObject {
 
   std::string name_;
   std::shared_ptr<TVLLObject> tag_;
+  // The running call's; left as they are after it (only read inside Execute).
   TVLLContext* context_ = nullptr;
   const TVLLParams* parameters_ = nullptr;
   TVLLCommandCache* call_site_ = nullptr;

@@ -286,6 +286,81 @@ TEST_F(BaseCommandTest, CallCommandRunsCloneWithParameters) {
   EXPECT_EQ(static_cast<TVLLString*>(command.Tag())->Value(), "script");
 }
 
+// What a command keeps at a call site (TVLLCommandCache::data) was made under
+// the registrations as they are now: CallCommand lets go of it when a
+// registration here or in a parent workspace changes them, and Execute offers
+// a site only while it is current and its parameters are fixed.
+TEST_F(BaseCommandTest, ACallSiteIsOfferedOnlyWhileItsRegistrationsHold) {
+  struct Kept : TVLLCallSiteData {};
+  struct Seen {
+    bool offered;
+    bool kept;
+  };
+  std::vector<Seen> seen;
+  TVLLWorkSpace child(&ws_);
+  child.AddCommand("keep", std::make_unique<Probe>("keep", [&seen](Probe& p) {
+                     TVLLCommandCache* site = p.CallSite();
+                     seen.push_back({site != nullptr, site != nullptr && site->data != nullptr});
+                     if (site != nullptr && !site->data) site->data = std::make_shared<Kept>();
+                     return kStatusOk;
+                   }));
+  TVLLContext context;
+  context.SetWorkSpace(&child);
+  TVLLCommandCache site;
+  site.fixed_parameters = true;
+  TVLLCommandCache varying;  // parameters evaluated anew on every call
+  Probe caller("caller", [&](Probe& p) {
+    EXPECT_EQ(p.CallCommand("keep", nullptr, &site), kStatusOk);
+    EXPECT_EQ(p.CallCommand("keep", nullptr, &varying), kStatusOk);
+    return kStatusOk;
+  });
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    bool kept;  // what the fixed site holds when the call comes
+  };
+  const Step steps[] = {
+      {"first call", [] {}, false},
+      {"unchanged", [] {}, true},
+      {"text group in the parent", [&] { ws_.AddTextGroup("g", std::make_unique<TVLLTextGroup>()); },
+       false},
+      {"unchanged again", [] {}, true},
+      {"tag spec in the child", [&] { child.AddTagSpec("245", "{$a}"); }, false},
+      {"command in the parent", [&] { ws_.AddCommand("x", std::make_unique<Probe>("x", nullptr)); },
+       false},
+  };
+  for (const Step& step : steps) {
+    step.change();
+    seen.clear();
+    EXPECT_EQ(caller.Execute(context, nullptr), kStatusOk) << step.what;
+    ASSERT_EQ(seen.size(), 2u) << step.what;
+    EXPECT_TRUE(seen[0].offered) << step.what;
+    EXPECT_EQ(seen[0].kept, step.kept) << step.what;
+    EXPECT_FALSE(seen[1].offered) << step.what;
+  }
+  EXPECT_EQ(varying.command, child.FindCommand("keep"));  // found once, kept all the same
+
+  // Straight runs with a site: offered while it is current, never once the
+  // registrations changed (its data untouched), nor without a workspace.
+  TVLLBaseCommand* keep = child.FindCommand("keep");
+  auto run = [&](TVLLContext& in, TVLLCommandCache* at) {
+    seen.clear();
+    EXPECT_EQ(keep->Clone()->Execute(in, nullptr, at), kStatusOk);
+    return seen.at(0);
+  };
+  EXPECT_TRUE(run(context, &site).offered);
+  EXPECT_TRUE(run(context, &site).kept);
+  child.AddTagSpec("100", "{$a}");
+  EXPECT_FALSE(run(context, &site).offered);
+  EXPECT_NE(site.data, nullptr);
+  TVLLCommandCache fresh;
+  fresh.fixed_parameters = true;
+  EXPECT_FALSE(run(context, &fresh).offered);
+  TVLLContext without;
+  site.work_space = nullptr;
+  EXPECT_FALSE(run(without, &site).offered);
+}
+
 TEST_F(BaseCommandTest, SelfCallingCommandStopsAtNestingLimit) {
   int calls = 0;
   ws_.AddCommand("loop", std::make_unique<Probe>("loop", [&calls](Probe& p) {

@@ -129,6 +129,13 @@ TEST_F(CallSitePlanTest, KeptCallsEqualCallsReadAnew) {
       R"x(#t(<b>, 245, <x))x",
       R"x(#t(a, 700, R, ; , b))x",
       R"x(#t(<b>, 700, R, <br>, ))x",
+      // Frames whose first character meets the output's last one, or is a
+      // single character that never drops.
+      R"x(#t(\\n, 245, bb))x",
+      R"x(#t(, 700, R, aa, ))x",
+      R"x(#t(\\r\\nA, 245, \\r))x",
+      R"x(#t(\\r, 245, b))x",
+      R"x(#t(<, 700, R, a\\\\, \\n\\n))x",
   };
   for (const bool html : {false, true}) {
     for (const char* call : kCalls) {
@@ -191,6 +198,39 @@ TEST_F(CallSitePlanTest, AKeyAddedToTheDefaultTextGroupIsUsedAtOnce) {
   other->AddText("700", "001");
   ws_.AddTextGroup("words", std::move(other));
   EXPECT_EQ(RunScript(script), "0|1Main |1 2");
+}
+
+// A site run straight by Execute after the registrations changed is not
+// offered to the command (its plan was made under the old ones), and one
+// offered again follows the new ones.
+TEST_F(CallSitePlanTest, AStaleSiteRunStraightReadsItsCallAnew) {
+  TVLLParams params = {"<", "245", ">"};
+  TVLLCommandCache site;
+  site.fixed_parameters = true;
+  auto run = [&] {
+    TVLLContext context;
+    context.SetWorkSpace(&ws_);
+    context.SetObject("marc", std::make_unique<TVLLString>(std::string(kRecord)));
+    EXPECT_EQ(ws_.FindCommand("t")->Clone()->Execute(context, &params, &site), kStatusOk);
+    return context.Output().Text();
+  };
+  auto make_current = [&] {  // as CallCommand does
+    site.work_space = &ws_;
+    site.version = ws_.CommandsVersion();
+    site.command = ws_.FindCommand("t");
+    site.data.reset();
+  };
+  make_current();
+  EXPECT_EQ(run(), "<Main : Sub>");
+  ASSERT_NE(site.data, nullptr);  // the plan
+  EXPECT_EQ(run(), "<Main : Sub>");
+  ws_.AddTagSpec("245", "{$b}");
+  EXPECT_EQ(run(), "<Sub>");
+  make_current();
+  EXPECT_EQ(run(), "<Sub>");
+  EXPECT_EQ(run(), "<Sub>");
+  ws_.AddTagSpec("245", "{$a}");
+  EXPECT_EQ(run(), "<Main>");
 }
 
 }  // namespace

@@ -89,13 +89,6 @@ RunMode ReadMode(std::string_view mode) {
   return m;
 }
 
-// True when WriteText would drop the first character of `text` (more than
-// one character) after `last`, the output's last character ('\0': none).
-bool MeetsLast(std::string_view text, char last, bool empty_output) {
-  if (empty_output || text.size() <= 1) return false;
-  return text[0] == last || (IsLineBreak(text[0]) && IsLineBreak(last));
-}
-
 CallParameters SplitParameters(const TVLLParams& p) {
   CallParameters c;
   switch (p.size()) {
@@ -136,10 +129,9 @@ CallParameters SplitParameters(const TVLLParams& p) {
 
 // What a call site's fixed parameters decide, kept there: the parameters
 // split, the frames classified and the tag specification found. Right while
-// the workspace's registrations and the tag spec's text are unchanged.
+// the workspace's registrations (the site lets go of it when they change) and
+// the tag spec's text are unchanged.
 struct TVLLTagCommand::CallPlan : TVLLCallSiteData {
-  const TVLLWorkSpace* work_space = nullptr;
-  std::uint64_t version = 0;
   const TVLLParams* params = nullptr;
   const TVLLString* source = nullptr;
   unsigned source_changes = 0;
@@ -161,26 +153,6 @@ TVLLTagCommand::~TVLLTagCommand() = default;
 
 std::unique_ptr<TVLLBaseCommand> TVLLTagCommand::Clone() const {
   return std::unique_ptr<TVLLBaseCommand>(new TVLLTagCommand(Name(), SharedTag(), programs_));
-}
-
-TVLLStatus TVLLTagCommand::DoExecute() {
-  const int s = Output().Length();
-  before_end_ = -1;
-  converted_ = false;
-  written_.clear();
-  const TVLLStatus status = _DoExecute();
-  plan_ = nullptr;
-  if (converted_ || Output().Length() <= s) return status;
-  const std::string_view written = std::string_view(Output().Text()).substr(s);
-  if (!NeedsConversion(written, Context().Html())) return status;
-  // Converted where it stands; unescaping changes only backslash pairs.
-  if (Context().Html()) {
-    Output().TextToHtmlFrom(s);
-    Output().UnescapeFrom(s);
-  } else {
-    Output().HtmlToTextAndUnescapeFrom(s);
-  }
-  return status;
 }
 
 std::string TVLLTagCommand::ParameterListing(std::string_view message) const {
@@ -206,60 +178,62 @@ TVLLTagCommand::FramePlan TVLLTagCommand::PlanFrame(std::string_view frame) {
   }
   if (!IsPlainFrame(frame) || MayStartTextRef(frame)) {
     plan.kind = FramePlan::Kind::kEvaluated;
+    plan.goes_raw = false;
     return plan;
   }
-  std::string_view written = frame;
   if (frame.find('\\') == std::string_view::npos) {
     plan.kind = FramePlan::Kind::kPlain;
+    plan.written.assign(frame);
   } else {
     plan.kind = FramePlan::Kind::kEscaped;
-    plan.unescaped = TVLLScript::Unescape(frame);
-    written = plan.unescaped;
+    plan.written = TVLLScript::Unescape(frame);
   }
-  plan.as_text = std::move(*ConvertText(written));
+  plan.may_meet = plan.written.size() > 1;
+  if (plan.may_meet) {
+    plan.first = plan.written.front();
+    plan.first_breaks = IsLineBreak(plan.first);
+  }
+  plan.as_text = std::move(*ConvertText(plan.written));
   return plan;
 }
 
-bool TVLLTagCommand::WritePlannedFrame(const FramePlan& plan, std::string_view frame) {
-  switch (plan.kind) {
-    case FramePlan::Kind::kNone:
-      return true;
-    case FramePlan::Kind::kPlain:
-    case FramePlan::Kind::kEscaped: {
-      // WriteText drops nothing unless the first character meets the last:
-      // then the text goes out whole, as planned.
-      const bool plain = plan.kind == FramePlan::Kind::kPlain;
-      const std::string_view text = plain ? frame : std::string_view(plan.unescaped);
-      if (!MeetsLast(text, Output().LastChar(), Output().Length() == 0)) [[likely]] {
-        WriteRaw(text);
-        return true;
-      }
-      if (plain) {
-        WriteUnescaped(frame);
-      } else {
-        WriteText(frame);
-      }
-      return false;
-    }
-    case FramePlan::Kind::kEvaluated:
-      WriteFrame(frame);
-      return false;
+// Worked out without branches: which frames meet the output differs from
+// call site to call site.
+inline bool TVLLTagCommand::MeetsOutput(const FramePlan& plan) const {
+  const bool some = Output().Length() != 0;
+  const char last = Output().LastChar();
+  return plan.may_meet & some & ((plan.first == last) | (plan.first_breaks & IsLineBreak(last)));
+}
+
+inline bool TVLLTagCommand::WritePlannedFrame(const FramePlan& plan, std::string_view frame) {
+  // WriteText drops nothing unless the first character meets the last: then
+  // the text goes out whole, as planned (an empty one writes nothing).
+  if (plan.goes_raw && !MeetsOutput(plan)) [[likely]] {
+    WriteRaw(plan.written);
+    return true;
   }
+  WriteUnplannedFrame(plan, frame);
   return false;
 }
 
-bool TVLLTagCommand::FrameGoesAsPlanned(const FramePlan& plan, std::string_view frame) const {
+void TVLLTagCommand::WriteUnplannedFrame(const FramePlan& plan, std::string_view frame) {
   switch (plan.kind) {
-    case FramePlan::Kind::kNone:
-      return true;
     case FramePlan::Kind::kPlain:
-      return !MeetsLast(frame, Output().LastChar(), Output().Length() == 0);
+      WriteUnescaped(frame);
+      break;
     case FramePlan::Kind::kEscaped:
-      return !MeetsLast(plan.unescaped, Output().LastChar(), Output().Length() == 0);
+      WriteText(frame);
+      break;
     case FramePlan::Kind::kEvaluated:
+      WriteFrame(frame);
+      break;
+    case FramePlan::Kind::kNone:
       break;
   }
-  return false;
+}
+
+inline bool TVLLTagCommand::FrameGoesAsPlanned(const FramePlan& plan) const {
+  return plan.goes_raw && !MeetsOutput(plan);
 }
 
 // HtmlToText changes only backslash pairs, entities and markup, and Unescape
@@ -307,38 +281,26 @@ bool TVLLTagCommand::ConvertAroundFrames(const CallPlan& plan, int start) {
   return true;
 }
 
-void TVLLTagCommand::NoteWritten(int at, std::string_view raw, const TVLLConvertedText* as_text) {
-  // Notes past `at` were taken back: the output is no longer than `at`.
-  while (!written_.empty() && written_.back().at + static_cast<int>(written_.back().raw.size()) > at) {
-    written_.pop_back();
-  }
-  written_.push_back(WrittenText{at, raw, as_text, false});
-}
-
-const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
+inline const TVLLTagCommand::CallPlan* TVLLTagCommand::PlanForSite() {
   TVLLCommandCache* site = CallSite();
-  const TVLLWorkSpace* ws = WorkSpace();
-  if (site == nullptr || ws == nullptr) return nullptr;
+  if (site == nullptr) return nullptr;
+  // The site's data was made under the registrations as they are now.
   if (site->data && site->data->owner == programs_.get()) [[likely]] {
     const auto* plan = static_cast<const CallPlan*>(site->data.get());
-    if (plan->work_space == ws && plan->version == ws->CommandsVersion() &&
-        plan->params == Parameters() &&
+    if (plan->params == Parameters() &&
         (plan->source == nullptr || plan->source->Changes() == plan->source_changes)) [[likely]] {
       return plan;
     }
   }
-  return MakePlan(*site, ws);
+  return MakePlan(*site);
 }
 
-const TVLLTagCommand::CallPlan* TVLLTagCommand::MakePlan(TVLLCommandCache& site,
-                                                         const TVLLWorkSpace* ws) {
-  const std::uint64_t version = ws->CommandsVersion();
+const TVLLTagCommand::CallPlan* TVLLTagCommand::MakePlan(TVLLCommandCache& site) {
+  const TVLLWorkSpace* ws = WorkSpace();
   const int count = ParamCount();
-  if (count == 0 || count > 6) return nullptr;
+  if (ws == nullptr || count == 0 || count > 6) return nullptr;
   auto plan = std::make_shared<CallPlan>();
   plan->owner = programs_.get();
-  plan->work_space = ws;
-  plan->version = version;
   plan->params = Parameters();
   plan->call = SplitParameters(*Parameters());
   if (plan->call.pattern.empty()) return nullptr;
@@ -361,7 +323,7 @@ const TVLLTagCommand::CallPlan* TVLLTagCommand::MakePlan(TVLLCommandCache& site,
   return plan.get();
 }
 
-void TVLLTagCommand::UsePlan(const CallPlan& plan) {
+inline void TVLLTagCommand::UsePlan(const CallPlan& plan) {
   before_ = plan.call.before;
   tag_pattern_ = plan.call.pattern;
   separator_ = plan.call.separator;
@@ -400,18 +362,14 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
   return true;
 }
 
-TVLLStatus TVLLTagCommand::_DoExecute() {
+[[gnu::always_inline]] inline TVLLStatus TVLLTagCommand::_DoExecute() {
   // A clone may serve one call after another: nothing is left from the last.
+  // (_AddTag starts every field afresh; marc_ and program_ are set below.)
   pending_.clear();
   if (!run_holds_.empty() || program_hold_) [[unlikely]] {
     ReleaseHolds();
   }
-  last_code_ = ' ';
-  field_start_ = 0;
-  marc_ = nullptr;
-  program_ = nullptr;
   run_start_ = Output().Length();
-  fields_formatted_ = 0;
   fields_written_ = 0;
   TVLLStatus status = kStatusWrongParams;
   // Kept for the run: the plan holds the tag spec it found.
@@ -478,7 +436,7 @@ TVLLStatus TVLLTagCommand::_DoExecute() {
   } else if (plan_) [[likely]] {
     // Text mode: when the frames and the noted texts convert apart from the
     // rest, the run is converted now and the after frame written converted.
-    if (note_written_ && FrameGoesAsPlanned(plan_->after, after_) &&
+    if (note_written_ && FrameGoesAsPlanned(plan_->after) &&
         ConvertAroundFrames(*plan_, run_start_)) {
       WriteRaw(plan_->after.as_text.converted);
       converted_ = true;
@@ -537,7 +495,26 @@ TVLLStatus TVLLTagCommand::_AddTag() {
     RecordError(status, kWhereAddTag, "Error in script:" + std::string(program_->Text()), Name());
   }
   if (Output().Length() > field_start_) ++fields_written_;
-  ++fields_formatted_;
+  return status;
+}
+
+TVLLStatus TVLLTagCommand::DoExecute() {
+  const int s = Output().Length();
+  before_end_ = -1;
+  converted_ = false;
+  written_.clear();
+  const TVLLStatus status = _DoExecute();
+  plan_ = nullptr;
+  if (converted_ || Output().Length() <= s) return status;
+  const std::string_view written = std::string_view(Output().Text()).substr(s);
+  if (!NeedsConversion(written, Context().Html())) return status;
+  // Converted where it stands; unescaping changes only backslash pairs.
+  if (Context().Html()) {
+    Output().TextToHtmlFrom(s);
+    Output().UnescapeFrom(s);
+  } else {
+    Output().HtmlToTextAndUnescapeFrom(s);
+  }
   return status;
 }
 

@@ -56,7 +56,15 @@ class TVLLTagCommand : public TVLLBaseCommand {
   struct FramePlan {
     enum class Kind : std::uint8_t { kNone, kPlain, kEscaped, kEvaluated };
     Kind kind = Kind::kNone;
-    std::string unescaped;  // kEscaped: the text as unescaping leaves it
+    // kNone/kPlain/kEscaped: written as `written` (the frame as unescaping
+    // leaves it) unless the seam takes its first character.
+    bool goes_raw = true;
+    std::string written;
+    // The text written is longer than one character, so WriteText may drop
+    // its first character, `first` (a line break or not).
+    bool may_meet = false;
+    bool first_breaks = false;
+    char first = '\0';
     // Text mode, kNone/kPlain/kEscaped: the text written, converted.
     TVLLConvertedText as_text;
   };
@@ -83,13 +91,18 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // texts do not change while a run is going on.
   const CallPlan* PlanForSite();
   // Makes the plan of `site` anew and keeps it there; null as PlanForSite.
-  [[gnu::noinline]] const CallPlan* MakePlan(TVLLCommandCache& site, const TVLLWorkSpace* ws);
+  [[gnu::noinline]] const CallPlan* MakePlan(TVLLCommandCache& site);
   static FramePlan PlanFrame(std::string_view frame);
   // Writes the frame; true when it went out exactly as planned (nothing
   // dropped at the seam, nothing evaluated).
   bool WritePlannedFrame(const FramePlan& plan, std::string_view frame);
+  // WritePlannedFrame's way for a frame that does not go out as planned.
+  [[gnu::noinline]] void WriteUnplannedFrame(const FramePlan& plan, std::string_view frame);
+  // True when a planned text (kPlain/kEscaped) would lose its first
+  // character at the seam with the output as it is now.
+  bool MeetsOutput(const FramePlan& plan) const;
   // Whether WritePlannedFrame would write the frame as planned now.
-  bool FrameGoesAsPlanned(const FramePlan& plan, std::string_view frame) const;
+  bool FrameGoesAsPlanned(const FramePlan& plan) const;
   // Text mode after a planned run, before its after frame: when the before
   // frame went out as planned, and what follows it is noted texts that stand
   // alone and text that holds nothing the conversions change, puts the
@@ -97,7 +110,14 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // (the after frame then goes out converted).
   bool ConvertAroundFrames(const CallPlan& plan, int start);
   // Notes `raw`, just written at `at`, when text mode may convert it apart.
-  void NoteWritten(int at, std::string_view raw, const TVLLConvertedText* as_text);
+  void NoteWritten(int at, std::string_view raw, const TVLLConvertedText* as_text) {
+    // Notes past `at` were taken back: the output is no longer than `at`.
+    while (!written_.empty() &&
+           written_.back().at + static_cast<int>(written_.back().raw.size()) > at) {
+      written_.pop_back();
+    }
+    written_.push_back(WrittenText{at, raw, as_text, false});
+  }
   // Lets go of the levels read for a run (run_holds_, program_hold_).
   [[gnu::noinline]] void ReleaseHolds();
   // FindFirstTag of the run's navigator with the tag pattern.
@@ -176,7 +196,6 @@ class TVLLTagCommand : public TVLLBaseCommand {
   char last_code_ = ' ';
   int run_start_ = 0;
   int field_start_ = 0;
-  int fields_formatted_ = 0;
   int fields_written_ = 0;
   // Where the run's planned before frame went out as planned, else -1.
   int before_end_ = -1;
