@@ -165,35 +165,40 @@ inline T* Grow(std::unique_ptr<T[]>& array, int& room, int need, int used) {
 
 // The "$", "*" and line-break (LF, CR) bytes among positions at + 1 ...
 // at + n of the text (0-based offsets at ... at + n - 1), bit i for
-// position at + 1 + i. n is 1..16; reads only inside the text.
+// position at + 1 + i. n is 1..64; reads only inside the text.
 struct Marks {
-  unsigned dollars;
-  unsigned stars;
-  unsigned breaks;
+  std::uint64_t dollars;
+  std::uint64_t stars;
+  std::uint64_t breaks;
 };
 
 inline Marks MarksAt(const char* data, int at, int n, int length) {
 #if defined(__SSE2__)
   if (length >= 16) {
-    // A short last run is read as the 16 bytes that end the text.
-    const int from = at + 16 <= length ? at : length - 16;
-    const int skip = at - from;
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
-    const auto bits = [skip](__m128i hits) {
-      return static_cast<unsigned>(_mm_movemask_epi8(hits)) >> skip;
-    };
-    return {bits(_mm_cmpeq_epi8(block, _mm_set1_epi8('$'))),
-            bits(_mm_cmpeq_epi8(block, _mm_set1_epi8('*'))),
-            bits(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n')),
-                              _mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))))};
+    Marks marks{0, 0, 0};
+    // Runs of 16; a short last run is read as the 16 bytes that end the
+    // text.
+    for (int r = 0; r < n; r += 16) {
+      const int from = at + r + 16 <= length ? at + r : length - 16;
+      const int skip = at + r - from;
+      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
+      const auto bits = [skip, r](__m128i hits) {
+        return std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(hits)) >> skip} << r;
+      };
+      marks.dollars |= bits(_mm_cmpeq_epi8(block, _mm_set1_epi8('$')));
+      marks.stars |= bits(_mm_cmpeq_epi8(block, _mm_set1_epi8('*')));
+      marks.breaks |= bits(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n')),
+                                        _mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))));
+    }
+    return marks;
   }
 #endif
   Marks marks{0, 0, 0};
   for (int i = 0; i < n; ++i) {
     const char c = data[at + i];
-    marks.dollars |= unsigned{c == '$'} << i;
-    marks.stars |= unsigned{c == '*'} << i;
-    marks.breaks |= unsigned{c == '\n' || c == '\r'} << i;
+    marks.dollars |= std::uint64_t{c == '$'} << i;
+    marks.stars |= std::uint64_t{c == '*'} << i;
+    marks.breaks |= std::uint64_t{c == '\n' || c == '\r'} << i;
   }
   return marks;
 }
@@ -235,14 +240,14 @@ void TVLLMarc::FillIndex(std::string_view text, Index& index) {
   int open = 0;  // chain[0, open) have their data end
   // chain[open].pos + 3: no end before it ends any data.
   int first_end = std::numeric_limits<int>::max();
-  // Positions 2 ... length in runs of 16; every mark p has data[p - 2]
+  // Positions 2 ... length in runs of 64; every mark p has data[p - 2]
   // before it.
-  for (int at = 1; at < length; at += 16) {
+  for (int at = 1; at < length; at += 64) {
     // Room for every mark of the run, so that appends need no check.
-    chain = Grow(index.chain, index.chain_room, chain_count + 16, chain_count);
-    fields = Grow(index.fields, index.field_room, field_count + 16, field_count);
-    const Marks marks = MarksAt(data, at, std::min(16, length - at), length);
-    for (unsigned all = marks.dollars | marks.stars | marks.breaks; all != 0; all &= all - 1) {
+    chain = Grow(index.chain, index.chain_room, chain_count + 64, chain_count);
+    fields = Grow(index.fields, index.field_room, field_count + 64, field_count);
+    const Marks marks = MarksAt(data, at, std::min(64, length - at), length);
+    for (std::uint64_t all = marks.dollars | marks.stars | marks.breaks; all != 0; all &= all - 1) {
       const int i = std::countr_zero(all);
       const int p = at + i + 1;
       if ((marks.breaks >> i) & 1) {
