@@ -233,7 +233,7 @@ void TVLLMarc::FillIndex(std::string_view text, Index& index) {
   int field_count = 1;
   int chain_count = 0;
   std::uint64_t codes = 0;  // of the field being walked
-  fields[0] = {PackTag(text, 1), 0, 1, 0, 0};
+  fields[0] = {PackTag(text, 1), 0, 1, 0, 0, kNoSlot};
   const char* data = text.data();
   int f = 1;     // the field being walked
   int last = 1;  // its last subfield so far, or f
@@ -285,7 +285,7 @@ void TVLLMarc::FillIndex(std::string_view text, Index& index) {
         if (p >= first_end) EndData(chain, chain_count, open, first_end, p);
         fields[field_count - 1].chain_end = chain_count;
         fields[field_count - 1].codes = codes;
-        fields[field_count++] = {PackTag(text, p), 0, p, chain_count, 0};
+        fields[field_count++] = {PackTag(text, p), 0, p, chain_count, 0, kNoSlot};
         f = last = p;
         codes = 0;
       }
@@ -304,6 +304,35 @@ void TVLLMarc::FillIndex(std::string_view text, Index& index) {
   while (reachable > 0 && !MayHaveNextField(text, fields[reachable - 1].pos)) --reachable;
   index.field_count = field_count;
   index.walk_end = std::min(field_count, reachable + 1);
+  LinkTags(index);
+}
+
+void TVLLMarc::LinkTags(Index& index) {
+  constexpr int kTags = 1000;
+  if (!index.tags) index.tags = std::make_unique<TagFields[]>(kTags);
+  if (++index.stamp == 0) {
+    // Once in 2^32 fills the stamps start again from a cleared table.
+    for (int i = 0; i < kTags; ++i) index.tags[i].stamp = 0;
+    index.stamp = 1;
+  }
+  const std::uint32_t stamp = index.stamp;
+  TagFields* tags = index.tags.get();
+  Field* fields = index.fields.get();
+  for (int slot = 0; slot < index.field_count; ++slot) {
+    // A missing character packs as 0, which is no digit.
+    const std::uint64_t tag = fields[slot].tag;
+    const unsigned d0 = static_cast<unsigned>(tag & 0xFF) - '0';
+    const unsigned d1 = static_cast<unsigned>((tag >> 8) & 0xFF) - '0';
+    const unsigned d2 = static_cast<unsigned>((tag >> 16) & 0xFF) - '0';
+    if (d0 > 9 || d1 > 9 || d2 > 9) continue;
+    TagFields& entry = tags[d0 * 100 + d1 * 10 + d2];
+    if (entry.stamp == stamp) {
+      fields[entry.last].next_same = slot;
+      entry.last = slot;
+    } else {
+      entry = {stamp, slot, slot};
+    }
+  }
 }
 
 std::string TVLLMarc::SubfieldPart(int start, int count) const {
