@@ -216,9 +216,10 @@ class TVLLMarc : public TVLLObject {
 
 inline TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
   Pattern compiled;
-  // The usual pattern, three tag digits, without the general loop.
-  if (pattern.size() == 3 && IsTagDigit(pattern[0]) && IsTagDigit(pattern[1]) &&
-      IsTagDigit(pattern[2])) {
+  // The usual patterns, three tag digits, alone or before a ":" (which ends
+  // the comparison: "100:full"), without the general loop.
+  if (pattern.size() >= 3 && IsTagDigit(pattern[0]) && IsTagDigit(pattern[1]) &&
+      IsTagDigit(pattern[2]) && (pattern.size() == 3 || pattern[3] == ':')) {
     compiled.mask = 0xFFFFFF | (std::uint64_t{0x7} << 40);
     compiled.value = static_cast<unsigned char>(pattern[0]) |
                      (std::uint64_t{static_cast<unsigned char>(pattern[1])} << 8) |

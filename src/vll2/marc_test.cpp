@@ -371,7 +371,7 @@ TEST(TVLLMarcTest, AgreesWithACharacterByCharacterReadingOnDamagedRecords) {
     const ReferenceNavigator reference(record);
     const TVLLMarc lender(std::string_view(record), TVLLMarc::BorrowText{});
     for (const char* pattern : {"", "245", "700", "650", "001", "7", "?????", "2:", "0", "24510",
-                                "_", "1001_", "??_?:"}) {
+                                "_", "1001_", "??_?:", "700:count", "245:"}) {
       // "q" and "1" share a bit of a field's code set.
       for (const char code : {'a', 'b', 'q', '1', '?', '*', '$'}) {
         const std::string expected = reference.Walk(pattern, code);
@@ -550,7 +550,7 @@ TEST(TVLLMarcTest, MarkDenseTextsOfEveryLengthAgreeWithThePlainReading) {
     std::copy(text.begin(), text.end(), block.get());
     const std::string_view exact(block.get(), text.size());
     const ReferenceNavigator reference(text);
-    for (const char* pattern : {"", "245", "500", "?????", "1001_", "0"}) {
+    for (const char* pattern : {"", "245", "500", "?????", "1001_", "0", "100:full"}) {
       for (const char code : {'a', 'b', '?', '$', '1'}) {
         TVLLMarc marc(exact, TVLLMarc::BorrowText{});
         ASSERT_EQ(WalkWith(marc, pattern, code), reference.Walk(pattern, code))
