@@ -90,7 +90,6 @@ std::string Part(std::string_view s, int start, int count) {
 
 TVLLMarc::TVLLMarc(std::string text) : owned_(std::move(text)), text_(owned_) {}
 
-TVLLMarc::TVLLMarc(std::string_view text, BorrowText) : text_(text) {}
 
 bool TVLLMarc::IsFieldStart(std::string_view text, int p) {
   if (At(text, p) != '*') return false;

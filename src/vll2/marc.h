@@ -38,7 +38,7 @@ class TVLLMarc : public TVLLObject {
   explicit TVLLMarc(std::string text);
   // Reads `text` in place without copying it (the formatting hot path).
   // REQUIRES: `text` outlives the navigator and does not change meanwhile.
-  TVLLMarc(std::string_view text, BorrowText);
+  TVLLMarc(std::string_view text, BorrowText) : text_(text) {}
 
   std::string_view Text() const { return text_; }
 
