@@ -224,11 +224,13 @@ inline Marks MarksAt(const char* data, int at, int n, int length) {
 void TVLLMarc::FillIndex(std::string_view text, Index& index) {
   index.field_count = 0;
   index.walk_end = 0;
+  index.linked = false;
+  ++index.fills;
   const int length = Size(text);
   if (length == 0) return;
   // The pass appends through raw pointers, growing the room by doubling.
-  Field* fields = Grow(index.fields, index.field_room, length / 16 + 8, 0);
-  Subfield* chain = Grow(index.chain, index.chain_room, length / 8 + 8, 0);
+  Field* fields = Grow(index.fields, index.field_room, length / 16 + 72, 0);
+  Subfield* chain = Grow(index.chain, index.chain_room, length / 8 + 72, 0);
   int field_count = 1;
   int chain_count = 0;
   std::uint64_t codes = 0;  // of the field being walked
@@ -303,7 +305,7 @@ void TVLLMarc::FillIndex(std::string_view text, Index& index) {
   while (reachable > 0 && !MayHaveNextField(text, fields[reachable - 1].pos)) --reachable;
   index.field_count = field_count;
   index.walk_end = std::min(field_count, reachable + 1);
-  LinkTags(index);
+  if (index.fills > 1) LinkTags(index);
 }
 
 void TVLLMarc::LinkTags(Index& index) {
@@ -332,6 +334,7 @@ void TVLLMarc::LinkTags(Index& index) {
       entry = {stamp, slot, slot};
     }
   }
+  index.linked = true;
 }
 
 std::string TVLLMarc::SubfieldPart(int start, int count) const {

@@ -120,8 +120,9 @@ class TVLLMarc : public TVLLObject {
     int pos;
     int chain_begin;  // its subfields: chain[chain_begin, chain_end)
     int chain_end;
-    // The slot of the next field whose tag is the same three digits;
-    // kNoSlot when there is none or the tag is not three digits.
+    // In an index that links its tags: the slot of the next field whose tag
+    // is the same three digits; kNoSlot when there is none or the tag is not
+    // three digits.
     int next_same;
   };
   static constexpr int kNoSlot = 0x7FFFFFFF;
@@ -161,9 +162,13 @@ class TVLLMarc : public TVLLObject {
     int walk_end = 0;
     // For each three-digit tag (as a number) its first and last field, for
     // the fields of this fill only: entries of earlier fills carry an older
-    // stamp, so that none needs clearing.
+    // stamp, so that none needs clearing. Kept only by an index filled more
+    // than once (a navigator's memory reused record after record, where the
+    // table pays): `linked` says whether this fill made it.
     std::unique_ptr<TagFields[]> tags;
     std::uint32_t stamp = 0;
+    bool linked = false;
+    int fills = 0;
   };
 
   static Pattern Compile(std::string_view pattern);
@@ -218,8 +223,8 @@ inline TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
   Pattern compiled;
   // The usual patterns, three tag digits, alone or before a ":" (which ends
   // the comparison: "100:full"), without the general loop.
-  if (pattern.size() >= 3 && IsTagDigit(pattern[0]) && IsTagDigit(pattern[1]) &&
-      IsTagDigit(pattern[2]) && (pattern.size() == 3 || pattern[3] == ':')) {
+  if ((pattern.size() == 3 || (pattern.size() > 3 && pattern[3] == ':')) &&
+      IsTagDigit(pattern[0]) && IsTagDigit(pattern[1]) && IsTagDigit(pattern[2])) {
     compiled.mask = 0xFFFFFF | (std::uint64_t{0x7} << 40);
     compiled.value = static_cast<unsigned char>(pattern[0]) |
                      (std::uint64_t{static_cast<unsigned char>(pattern[1])} << 8) |
@@ -250,7 +255,8 @@ inline TVLLMarc::Found TVLLMarc::MatchingFieldAfter(const Found& from,
   if (!MayHaveFieldAfter(from.pos)) return {};
   const Index& index = GetIndex();
   const Field* fields = index.fields.get();
-  if (pattern.digits >= 0 && (fields[from.slot].tag & pattern.mask) == pattern.value) {
+  if (pattern.digits >= 0 && index.linked &&
+      (fields[from.slot].tag & pattern.mask) == pattern.value) {
     // The field at `from` has the pattern's tag: the next of that tag.
     const int slot = fields[from.slot].next_same;
     return slot < index.walk_end ? Found{fields[slot].pos, slot} : Found{};
@@ -267,7 +273,7 @@ inline TVLLMarc::Found TVLLMarc::FirstField(const Pattern& pattern) const {
   const Found first{1, 0};
   const Index& index = GetIndex();
   if ((index.fields[0].tag & pattern.mask) == pattern.value) return first;
-  if (pattern.digits >= 0) {
+  if (pattern.digits >= 0 && index.linked) {
     // The first field of the tag, if a walk from position 1 reaches it.
     const TagFields& tag = index.tags[pattern.digits];
     if (tag.stamp != index.stamp || !MayHaveFieldAfter(1) || tag.first >= index.walk_end ||
