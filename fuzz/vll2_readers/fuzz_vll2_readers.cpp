@@ -153,8 +153,13 @@ void Navigate(std::string_view text, unsigned char choice) {
   marc.ValueByPathPart("?????$?", 2, 5);
   // The index finds what the plain reading finds (quadratic: short texts).
   if (text.size() <= 2048) {
+    const std::string plain = PlainWalk(text).Walk(pattern, code);
     TVLLMarc fresh(text, TVLLMarc::BorrowText{});
-    if (IndexedWalk(fresh, pattern, code) != PlainWalk(text).Walk(pattern, code)) __builtin_trap();
+    if (IndexedWalk(fresh, pattern, code) != plain) __builtin_trap();
+    // A navigator kept from input to input: its index is filled again.
+    static TVLLMarc kept(std::string_view(), TVLLMarc::BorrowText{});
+    kept.Reset(text);
+    if (IndexedWalk(kept, pattern, code) != plain) __builtin_trap();
   }
   // A navigator on a shared or borrowed index, or one Reset onto this text
   // from another record, finds the same fields and subfields.

@@ -367,6 +367,9 @@ TEST(TVLLMarcTest, AgreesWithACharacterByCharacterReadingOnDamagedRecords) {
     }
     records.push_back(record);
   }
+  // A navigator kept from record to record (its index filled again, with
+  // the tags linked) reads each as a fresh one does.
+  TVLLMarc kept(std::string_view(), TVLLMarc::BorrowText{});
   for (const std::string& record : records) {
     const ReferenceNavigator reference(record);
     const TVLLMarc lender(std::string_view(record), TVLLMarc::BorrowText{});
@@ -379,6 +382,9 @@ TEST(TVLLMarcTest, AgreesWithACharacterByCharacterReadingOnDamagedRecords) {
             << "record: " << record << "\npattern " << pattern << " $" << code;
         ASSERT_EQ(IndexedWalk(record, pattern, code, &lender), expected)
             << "shared index, record: " << record << "\npattern " << pattern << " $" << code;
+        kept.Reset(record);
+        ASSERT_EQ(WalkWith(kept, pattern, code), expected)
+            << "kept navigator, record: " << record << "\npattern " << pattern << " $" << code;
       }
     }
     for (const char* path : {"245$a", "???$?", "?????$?", "100 a", "2:::$b", "7001 $*", "0$$$$"}) {
@@ -538,6 +544,7 @@ TEST(TVLLMarcTest, MarkDenseTextsOfEveryLengthAgreeWithThePlainReading) {
   };
   // "*245" and "$a" shapes, the "$" after the indicators without a letter
   // after it, backslashes, CR and LF, and plain text in long runs.
+  TVLLMarc kept(std::string_view(), TVLLMarc::BorrowText{});
   const std::vector<std::string> pieces = {
       "*24510", "*1001 ", "$a", "$b", "$", "*", "\\", "\n", "\r", "$$", "$*", "*001  $",
       "0",      "12",     "x",  " ",  "*500  $ab\n", std::string(70, 'y'), "$q", "$1"};
@@ -555,6 +562,9 @@ TEST(TVLLMarcTest, MarkDenseTextsOfEveryLengthAgreeWithThePlainReading) {
         TVLLMarc marc(exact, TVLLMarc::BorrowText{});
         ASSERT_EQ(WalkWith(marc, pattern, code), reference.Walk(pattern, code))
             << "text: " << text << "\npattern " << pattern << " $" << code;
+        kept.Reset(exact);
+        ASSERT_EQ(WalkWith(kept, pattern, code), reference.Walk(pattern, code))
+            << "kept, text: " << text << "\npattern " << pattern << " $" << code;
       }
     }
   }
