@@ -257,7 +257,7 @@ bool TVLLTagCommand::ConvertAroundFrames(const CallPlan& plan, int start) {
   char* data = Output().MutableData();
   size_t to = static_cast<size_t>(start);
   auto put = [&](std::string_view text) {
-    MoveBytes(data + to, text.data(), text.size());
+    std::memmove(data + to, text.data(), text.size());
     to += text.size();
   };
   put(plan.before.as_text.converted);
