@@ -188,7 +188,7 @@ class TVLLMarc : public TVLLObject {
   // that an end at `e` ends, and moves `open` and `first_end` past them.
   static void EndData(Subfield* chain, int count, int& open, int& first_end, int e);
   // The first field from the start of the record that matches `pattern`.
-  Found FirstField(const Pattern& pattern) const;
+  [[gnu::always_inline]] inline Found FirstField(const Pattern& pattern) const;
   // The first field after `from` that matches `pattern`; pos 0 when none.
   Found MatchingFieldAfter(const Found& from, const Pattern& pattern) const;
   // The first of chain[k, end) that matches `code`; -1 when none.
