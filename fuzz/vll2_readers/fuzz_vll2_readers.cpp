@@ -60,6 +60,83 @@ void ReadEverywhere(std::string_view text) {
   }
 }
 
+// The walk of FindFirstTag/FindNextTag and FindFirstSubfield/
+// FindNextSubfield read plainly from the navigator's own recognition rules,
+// a character at a time: "[field]" then "position=data|" per subfield.
+class PlainWalk {
+ public:
+  explicit PlainWalk(std::string_view text) : t_(text), n_(static_cast<int>(text.size())) {}
+
+  std::string Walk(std::string_view pattern, char code) const {
+    std::string out;
+    int f = 0;
+    for (int p = 1; p != 0 && p < n_; p = NextField(p)) {
+      if (TVLLMarc::TagMatches(t_, p, pattern)) {
+        f = p;
+        break;
+      }
+    }
+    for (; f != 0; f = NextMatching(f, pattern)) {
+      out += "[" + std::to_string(f) + "]";
+      for (int s = NextSub(f, f, code); s != 0; s = NextSub(f, s, code)) {
+        out += std::to_string(s) + "=" + std::string(Data(f, s)) + "|";
+      }
+    }
+    return out;
+  }
+
+ private:
+  char At(int p) const { return p >= 1 && p <= n_ ? t_[static_cast<size_t>(p - 1)] : '\0'; }
+  int NextField(int f) const {
+    if (f + 16 >= n_) return 0;
+    for (int p = f + 1; p <= n_; ++p) {
+      if (TVLLMarc::IsFieldStart(t_, p)) return p;
+    }
+    return 0;
+  }
+  int NextMatching(int f, std::string_view pattern) const {
+    while ((f = NextField(f)) != 0 && !TVLLMarc::TagMatches(t_, f, pattern)) continue;
+    return f;
+  }
+  int NextSub(int f, int s, char code) const {
+    while (s + 2 < n_) {
+      int p = s + 1;
+      for (; p <= n_; ++p) {
+        if (TVLLMarc::IsSubfieldStart(t_, p, f)) break;
+        if (TVLLMarc::IsFieldStart(t_, p)) return 0;
+      }
+      if (p > n_) return 0;
+      if (code == '?' || At(p + 1) == code) return p;
+      s = p;
+    }
+    return 0;
+  }
+  std::string_view Data(int f, int s) const {
+    if (s + 2 > n_) return {};
+    int e = s + 3;
+    while (e <= n_ && !TVLLMarc::IsSubfieldStart(t_, e, f) && At(e) != '\r' && At(e) != '\n' &&
+           !TVLLMarc::IsFieldStart(t_, e)) {
+      ++e;
+    }
+    return t_.substr(static_cast<size_t>(s + 1), static_cast<size_t>(e - s - 2));
+  }
+
+  std::string_view t_;
+  int n_;
+};
+
+// The same listing from a navigator.
+std::string IndexedWalk(TVLLMarc& marc, std::string_view pattern, char code) {
+  std::string out;
+  for (bool f = marc.FindFirstTag(pattern); f; f = marc.FindNextTag()) {
+    out += "[" + std::to_string(marc.FieldPosition()) + "]";
+    for (bool s = marc.FindFirstSubfield(code); s; s = marc.FindNextSubfield()) {
+      out += std::to_string(marc.SubfieldPosition()) + "=" + std::string(marc.SubfieldView()) + "|";
+    }
+  }
+  return out;
+}
+
 void Navigate(std::string_view text, unsigned char choice) {
   static const char* const kPatterns[] = {"245", "?????", "", "2:", "7001_", "00", "?", "650_0"};
   static const char kCodes[] = {'a', '?', 'b', '0'};
@@ -74,6 +151,16 @@ void Navigate(std::string_view text, unsigned char choice) {
   }
   marc.ValueByPath("245$a");
   marc.ValueByPathPart("?????$?", 2, 5);
+  // The index finds what the plain reading finds (quadratic: short texts).
+  if (text.size() <= 2048) {
+    const std::string plain = PlainWalk(text).Walk(pattern, code);
+    TVLLMarc fresh(text, TVLLMarc::BorrowText{});
+    if (IndexedWalk(fresh, pattern, code) != plain) __builtin_trap();
+    // A navigator kept from input to input: its index is filled again.
+    static TVLLMarc kept(std::string_view(), TVLLMarc::BorrowText{});
+    kept.Reset(text);
+    if (IndexedWalk(kept, pattern, code) != plain) __builtin_trap();
+  }
   // A navigator on a shared or borrowed index, or one Reset onto this text
   // from another record, finds the same fields and subfields.
   TVLLMarc own(text, TVLLMarc::BorrowText{});

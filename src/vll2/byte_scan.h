@@ -132,8 +132,15 @@ inline const char* FindByte(const char* from, const char* end, char c) {
 // Moves `count` bytes from `from` to `to` as memmove does; short moves, the
 // common case, without a call.
 inline void MoveBytes(char* to, const char* from, size_t count) {
-  if (count > 16) {
+  if (count > 32) {
     std::memmove(to, from, count);
+  } else if (count > 16) {
+    // All four loads come before the stores, so overlap does no harm.
+    std::uint64_t head[2], tail[2];
+    std::memcpy(head, from, 16);
+    std::memcpy(tail, from + count - 16, 16);
+    std::memcpy(to, head, 16);
+    std::memcpy(to + count - 16, tail, 16);
   } else if (count >= 8) {
     // Both loads come before both stores, so overlap does no harm.
     std::uint64_t head, tail;

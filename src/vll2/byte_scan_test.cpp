@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vellorax::vll2 {
@@ -71,6 +73,32 @@ TEST(ByteScanTest, WindowMarksWhatAByteLoopFinds) {
         }
         ASSERT_EQ((MarkWindow<false, '<', '\0'>(begin, base, end)), expected) << round << length;
         ASSERT_EQ((MarkWindow<true, '&'>(begin, base, end)), high) << round << " " << length;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vellorax::vll2
+
+namespace vellorax::vll2 {
+namespace {
+
+// MoveBytes against memmove for every length up to past its inline sizes,
+// forwards, backwards and overlapping both ways, each byte of the block
+// distinct so that a byte from the wrong place shows.
+TEST(MoveBytesTest, EqualsMemmoveForEveryLengthAndOverlap) {
+  constexpr int kBlock = 96;
+  for (int count = 0; count <= 40; ++count) {
+    for (int from = 0; from + count <= kBlock; from += 3) {
+      for (int to = 0; to + count <= kBlock; to += 5) {
+        char expected[kBlock];
+        char got[kBlock];
+        for (int i = 0; i < kBlock; ++i) expected[i] = got[i] = static_cast<char>(i + 1);
+        std::memmove(expected + to, expected + from, static_cast<size_t>(count));
+        MoveBytes(got + to, got + from, static_cast<size_t>(count));
+        ASSERT_EQ(std::string_view(got, kBlock), std::string_view(expected, kBlock))
+            << "count " << count << " from " << from << " to " << to;
       }
     }
   }

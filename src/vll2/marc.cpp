@@ -90,7 +90,6 @@ std::string Part(std::string_view s, int start, int count) {
 
 TVLLMarc::TVLLMarc(std::string text) : owned_(std::move(text)), text_(owned_) {}
 
-TVLLMarc::TVLLMarc(std::string_view text, BorrowText) : text_(text) {}
 
 bool TVLLMarc::IsFieldStart(std::string_view text, int p) {
   if (At(text, p) != '*') return false;
@@ -165,35 +164,40 @@ inline T* Grow(std::unique_ptr<T[]>& array, int& room, int need, int used) {
 
 // The "$", "*" and line-break (LF, CR) bytes among positions at + 1 ...
 // at + n of the text (0-based offsets at ... at + n - 1), bit i for
-// position at + 1 + i. n is 1..16; reads only inside the text.
+// position at + 1 + i. n is 1..64; reads only inside the text.
 struct Marks {
-  unsigned dollars;
-  unsigned stars;
-  unsigned breaks;
+  std::uint64_t dollars;
+  std::uint64_t stars;
+  std::uint64_t breaks;
 };
 
 inline Marks MarksAt(const char* data, int at, int n, int length) {
 #if defined(__SSE2__)
   if (length >= 16) {
-    // A short last run is read as the 16 bytes that end the text.
-    const int from = at + 16 <= length ? at : length - 16;
-    const int skip = at - from;
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
-    const auto bits = [skip](__m128i hits) {
-      return static_cast<unsigned>(_mm_movemask_epi8(hits)) >> skip;
-    };
-    return {bits(_mm_cmpeq_epi8(block, _mm_set1_epi8('$'))),
-            bits(_mm_cmpeq_epi8(block, _mm_set1_epi8('*'))),
-            bits(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n')),
-                              _mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))))};
+    Marks marks{0, 0, 0};
+    // Runs of 16; a short last run is read as the 16 bytes that end the
+    // text.
+    for (int r = 0; r < n; r += 16) {
+      const int from = at + r + 16 <= length ? at + r : length - 16;
+      const int skip = at + r - from;
+      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
+      const auto bits = [skip, r](__m128i hits) {
+        return std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(hits)) >> skip} << r;
+      };
+      marks.dollars |= bits(_mm_cmpeq_epi8(block, _mm_set1_epi8('$')));
+      marks.stars |= bits(_mm_cmpeq_epi8(block, _mm_set1_epi8('*')));
+      marks.breaks |= bits(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n')),
+                                        _mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))));
+    }
+    return marks;
   }
 #endif
   Marks marks{0, 0, 0};
   for (int i = 0; i < n; ++i) {
     const char c = data[at + i];
-    marks.dollars |= unsigned{c == '$'} << i;
-    marks.stars |= unsigned{c == '*'} << i;
-    marks.breaks |= unsigned{c == '\n' || c == '\r'} << i;
+    marks.dollars |= std::uint64_t{c == '$'} << i;
+    marks.stars |= std::uint64_t{c == '*'} << i;
+    marks.breaks |= std::uint64_t{c == '\n' || c == '\r'} << i;
   }
   return marks;
 }
@@ -220,29 +224,31 @@ inline Marks MarksAt(const char* data, int at, int n, int length) {
 void TVLLMarc::FillIndex(std::string_view text, Index& index) {
   index.field_count = 0;
   index.walk_end = 0;
+  index.linked = false;
+  ++index.fills;
   const int length = Size(text);
   if (length == 0) return;
   // The pass appends through raw pointers, growing the room by doubling.
-  Field* fields = Grow(index.fields, index.field_room, length / 16 + 8, 0);
-  Subfield* chain = Grow(index.chain, index.chain_room, length / 8 + 8, 0);
+  Field* fields = Grow(index.fields, index.field_room, length / 16 + 72, 0);
+  Subfield* chain = Grow(index.chain, index.chain_room, length / 8 + 72, 0);
   int field_count = 1;
   int chain_count = 0;
   std::uint64_t codes = 0;  // of the field being walked
-  fields[0] = {PackTag(text, 1), 0, 1, 0, 0};
+  fields[0] = {PackTag(text, 1), 0, 1, 0, 0, kNoSlot};
   const char* data = text.data();
   int f = 1;     // the field being walked
   int last = 1;  // its last subfield so far, or f
   int open = 0;  // chain[0, open) have their data end
   // chain[open].pos + 3: no end before it ends any data.
   int first_end = std::numeric_limits<int>::max();
-  // Positions 2 ... length in runs of 16; every mark p has data[p - 2]
+  // Positions 2 ... length in runs of 64; every mark p has data[p - 2]
   // before it.
-  for (int at = 1; at < length; at += 16) {
+  for (int at = 1; at < length; at += 64) {
     // Room for every mark of the run, so that appends need no check.
-    chain = Grow(index.chain, index.chain_room, chain_count + 16, chain_count);
-    fields = Grow(index.fields, index.field_room, field_count + 16, field_count);
-    const Marks marks = MarksAt(data, at, std::min(16, length - at), length);
-    for (unsigned all = marks.dollars | marks.stars | marks.breaks; all != 0; all &= all - 1) {
+    chain = Grow(index.chain, index.chain_room, chain_count + 64, chain_count);
+    fields = Grow(index.fields, index.field_room, field_count + 64, field_count);
+    const Marks marks = MarksAt(data, at, std::min(64, length - at), length);
+    for (std::uint64_t all = marks.dollars | marks.stars | marks.breaks; all != 0; all &= all - 1) {
       const int i = std::countr_zero(all);
       const int p = at + i + 1;
       if ((marks.breaks >> i) & 1) {
@@ -280,7 +286,7 @@ void TVLLMarc::FillIndex(std::string_view text, Index& index) {
         if (p >= first_end) EndData(chain, chain_count, open, first_end, p);
         fields[field_count - 1].chain_end = chain_count;
         fields[field_count - 1].codes = codes;
-        fields[field_count++] = {PackTag(text, p), 0, p, chain_count, 0};
+        fields[field_count++] = {PackTag(text, p), 0, p, chain_count, 0, kNoSlot};
         f = last = p;
         codes = 0;
       }
@@ -299,6 +305,36 @@ void TVLLMarc::FillIndex(std::string_view text, Index& index) {
   while (reachable > 0 && !MayHaveNextField(text, fields[reachable - 1].pos)) --reachable;
   index.field_count = field_count;
   index.walk_end = std::min(field_count, reachable + 1);
+  if (index.fills > 1) LinkTags(index);
+}
+
+void TVLLMarc::LinkTags(Index& index) {
+  constexpr int kTags = 1000;
+  if (!index.tags) index.tags = std::make_unique<TagFields[]>(kTags);
+  if (++index.stamp == 0) {
+    // Once in 2^32 fills the stamps start again from a cleared table.
+    for (int i = 0; i < kTags; ++i) index.tags[i].stamp = 0;
+    index.stamp = 1;
+  }
+  const std::uint32_t stamp = index.stamp;
+  TagFields* tags = index.tags.get();
+  Field* fields = index.fields.get();
+  for (int slot = 0; slot < index.field_count; ++slot) {
+    // A missing character packs as 0, which is no digit.
+    const std::uint64_t tag = fields[slot].tag;
+    const unsigned d0 = static_cast<unsigned>(tag & 0xFF) - '0';
+    const unsigned d1 = static_cast<unsigned>((tag >> 8) & 0xFF) - '0';
+    const unsigned d2 = static_cast<unsigned>((tag >> 16) & 0xFF) - '0';
+    if (d0 > 9 || d1 > 9 || d2 > 9) continue;
+    TagFields& entry = tags[d0 * 100 + d1 * 10 + d2];
+    if (entry.stamp == stamp) {
+      fields[entry.last].next_same = slot;
+      entry.last = slot;
+    } else {
+      entry = {stamp, slot, slot};
+    }
+  }
+  index.linked = true;
 }
 
 std::string TVLLMarc::SubfieldPart(int start, int count) const {

@@ -38,7 +38,7 @@ class TVLLMarc : public TVLLObject {
   explicit TVLLMarc(std::string text);
   // Reads `text` in place without copying it (the formatting hot path).
   // REQUIRES: `text` outlives the navigator and does not change meanwhile.
-  TVLLMarc(std::string_view text, BorrowText);
+  TVLLMarc(std::string_view text, BorrowText) : text_(text) {}
 
   std::string_view Text() const { return text_; }
 
@@ -103,6 +103,9 @@ class TVLLMarc : public TVLLObject {
   struct Pattern {
     std::uint64_t mask = 0;
     std::uint64_t value = 0;
+    // For a pattern of three digits alone, the tag as a number (0 ... 999):
+    // its fields are then looked up in the index rather than searched for.
+    int digits = -1;
   };
   // A field found by a search: its position (0 for none) and its slot in the
   // field index.
@@ -117,6 +120,18 @@ class TVLLMarc : public TVLLObject {
     int pos;
     int chain_begin;  // its subfields: chain[chain_begin, chain_end)
     int chain_end;
+    // In an index that links its tags: the slot of the next field whose tag
+    // is the same three digits; kNoSlot when there is none or the tag is not
+    // three digits.
+    int next_same;
+  };
+  static constexpr int kNoSlot = 0x7FFFFFFF;
+  // The fields of one three-digit tag in an index: valid when `stamp` is the
+  // index's stamp.
+  struct TagFields {
+    std::uint32_t stamp;
+    int first;  // slot
+    int last;   // slot
   };
   // One subfield that a walk through its field visits.
   struct Subfield {
@@ -145,6 +160,15 @@ class TVLLMarc : public TVLLObject {
     // Walks for a next field end before this slot: it is one past the last
     // field with more than 16 characters after it.
     int walk_end = 0;
+    // For each three-digit tag (as a number) its first and last field, for
+    // the fields of this fill only: entries of earlier fills carry an older
+    // stamp, so that none needs clearing. Kept only by an index filled more
+    // than once (a navigator's memory reused record after record, where the
+    // table pays): `linked` says whether this fill made it.
+    std::unique_ptr<TagFields[]> tags;
+    std::uint32_t stamp = 0;
+    bool linked = false;
+    int fills = 0;
   };
 
   static Pattern Compile(std::string_view pattern);
@@ -158,11 +182,13 @@ class TVLLMarc : public TVLLObject {
   const Index& BuildIndex() const;
   // Fills `index` for `text` in one pass.
   static void FillIndex(std::string_view text, Index& index);
+  // Fills index.tags and each field's next_same.
+  static void LinkTags(Index& index);
   // In that pass: ends at `e` the data of the open subfields chain[open, ...)
   // that an end at `e` ends, and moves `open` and `first_end` past them.
   static void EndData(Subfield* chain, int count, int& open, int& first_end, int e);
   // The first field from the start of the record that matches `pattern`.
-  Found FirstField(const Pattern& pattern) const;
+  [[gnu::always_inline]] inline Found FirstField(const Pattern& pattern) const;
   // The first field after `from` that matches `pattern`; pos 0 when none.
   Found MatchingFieldAfter(const Found& from, const Pattern& pattern) const;
   // The first of chain[k, end) that matches `code`; -1 when none.
@@ -195,14 +221,16 @@ class TVLLMarc : public TVLLObject {
 
 inline TVLLMarc::Pattern TVLLMarc::Compile(std::string_view pattern) {
   Pattern compiled;
-  // The usual pattern, three tag digits, without the general loop.
-  if (pattern.size() == 3 && IsTagDigit(pattern[0]) && IsTagDigit(pattern[1]) &&
-      IsTagDigit(pattern[2])) {
+  // The usual patterns, three tag digits, alone or before a ":" (which ends
+  // the comparison: "100:full"), without the general loop.
+  if ((pattern.size() == 3 || (pattern.size() > 3 && pattern[3] == ':')) &&
+      IsTagDigit(pattern[0]) && IsTagDigit(pattern[1]) && IsTagDigit(pattern[2])) {
     compiled.mask = 0xFFFFFF | (std::uint64_t{0x7} << 40);
     compiled.value = static_cast<unsigned char>(pattern[0]) |
                      (std::uint64_t{static_cast<unsigned char>(pattern[1])} << 8) |
                      (std::uint64_t{static_cast<unsigned char>(pattern[2])} << 16) |
                      (std::uint64_t{0x7} << 40);
+    compiled.digits = (pattern[0] - '0') * 100 + (pattern[1] - '0') * 10 + (pattern[2] - '0');
     return compiled;
   }
   // Bit i: character i must exist (and, unless it is "?", equal).
@@ -227,6 +255,12 @@ inline TVLLMarc::Found TVLLMarc::MatchingFieldAfter(const Found& from,
   if (!MayHaveFieldAfter(from.pos)) return {};
   const Index& index = GetIndex();
   const Field* fields = index.fields.get();
+  if (pattern.digits >= 0 && index.linked &&
+      (fields[from.slot].tag & pattern.mask) == pattern.value) {
+    // The field at `from` has the pattern's tag: the next of that tag.
+    const int slot = fields[from.slot].next_same;
+    return slot < index.walk_end ? Found{fields[slot].pos, slot} : Found{};
+  }
   for (int slot = from.slot + 1; slot < index.walk_end; ++slot) {
     if ((fields[slot].tag & pattern.mask) == pattern.value) return {fields[slot].pos, slot};
   }
@@ -237,7 +271,17 @@ inline TVLLMarc::Found TVLLMarc::FirstField(const Pattern& pattern) const {
   // The record is expected to begin with a field at position 1.
   if (static_cast<int>(text_.size()) <= 1) return {};
   const Found first{1, 0};
-  if ((GetIndex().fields[0].tag & pattern.mask) == pattern.value) return first;
+  const Index& index = GetIndex();
+  if ((index.fields[0].tag & pattern.mask) == pattern.value) return first;
+  if (pattern.digits >= 0 && index.linked) {
+    // The first field of the tag, if a walk from position 1 reaches it.
+    const TagFields& tag = index.tags[pattern.digits];
+    if (tag.stamp != index.stamp || !MayHaveFieldAfter(1) || tag.first >= index.walk_end ||
+        index.fields[tag.first].pos >= static_cast<int>(text_.size())) {
+      return {};
+    }
+    return {index.fields[tag.first].pos, tag.first};
+  }
   const Found found = MatchingFieldAfter(first, pattern);
   // A "*" as the very last character is too late to be a field.
   return found.pos < static_cast<int>(text_.size()) ? found : Found{};

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -365,11 +367,14 @@ TEST(TVLLMarcTest, AgreesWithACharacterByCharacterReadingOnDamagedRecords) {
     }
     records.push_back(record);
   }
+  // A navigator kept from record to record (its index filled again, with
+  // the tags linked) reads each as a fresh one does.
+  TVLLMarc kept(std::string_view(), TVLLMarc::BorrowText{});
   for (const std::string& record : records) {
     const ReferenceNavigator reference(record);
     const TVLLMarc lender(std::string_view(record), TVLLMarc::BorrowText{});
     for (const char* pattern : {"", "245", "700", "650", "001", "7", "?????", "2:", "0", "24510",
-                                "_", "1001_", "??_?:"}) {
+                                "_", "1001_", "??_?:", "700:count", "245:"}) {
       // "q" and "1" share a bit of a field's code set.
       for (const char code : {'a', 'b', 'q', '1', '?', '*', '$'}) {
         const std::string expected = reference.Walk(pattern, code);
@@ -377,6 +382,9 @@ TEST(TVLLMarcTest, AgreesWithACharacterByCharacterReadingOnDamagedRecords) {
             << "record: " << record << "\npattern " << pattern << " $" << code;
         ASSERT_EQ(IndexedWalk(record, pattern, code, &lender), expected)
             << "shared index, record: " << record << "\npattern " << pattern << " $" << code;
+        kept.Reset(record);
+        ASSERT_EQ(WalkWith(kept, pattern, code), expected)
+            << "kept navigator, record: " << record << "\npattern " << pattern << " $" << code;
       }
     }
     for (const char* path : {"245$a", "???$?", "?????$?", "100 a", "2:::$b", "7001 $*", "0$$$$"}) {
@@ -515,6 +523,78 @@ TEST(MarcShareIndexTest, AnIndexOfItsOwnStays) {
   EXPECT_FALSE(walking.FindNextSubfield());
   EXPECT_FALSE(walking.FindNextTag());
   EXPECT_EQ(other.SubfieldView(), "Knut Hamsun");
+}
+
+}  // namespace
+}  // namespace vellorax::vll2
+
+namespace vellorax::vll2 {
+namespace {
+
+// Texts made of little else than the characters the index pass looks at,
+// of every length up to a few hundred and with lines longer than 64
+// characters: the bit-mask pass agrees with the plain reading at the edges
+// of its 16- and 64-character runs. Each text lies in a heap block of its
+// own size, so that a read past it is caught by the sanitizer build.
+TEST(TVLLMarcTest, MarkDenseTextsOfEveryLengthAgreeWithThePlainReading) {
+  unsigned seed = 1618;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  // "*245" and "$a" shapes, the "$" after the indicators without a letter
+  // after it, backslashes, CR and LF, and plain text in long runs.
+  TVLLMarc kept(std::string_view(), TVLLMarc::BorrowText{});
+  const std::vector<std::string> pieces = {
+      "*24510", "*1001 ", "$a", "$b", "$", "*", "\\", "\n", "\r", "$$", "$*", "*001  $",
+      "0",      "12",     "x",  " ",  "*500  $ab\n", std::string(70, 'y'), "$q", "$1"};
+  for (int i = 0; i < 4000; ++i) {
+    std::string text;
+    const unsigned target = next() % (i % 10 == 0 ? 400 : 140);
+    while (text.size() < target) text += pieces[next() % pieces.size()];
+    text.resize(target);
+    auto block = std::make_unique<char[]>(text.size() + (text.empty() ? 1 : 0));
+    std::copy(text.begin(), text.end(), block.get());
+    const std::string_view exact(block.get(), text.size());
+    const ReferenceNavigator reference(text);
+    for (const char* pattern : {"", "245", "500", "?????", "1001_", "0", "100:full"}) {
+      for (const char code : {'a', 'b', '?', '$', '1'}) {
+        TVLLMarc marc(exact, TVLLMarc::BorrowText{});
+        ASSERT_EQ(WalkWith(marc, pattern, code), reference.Walk(pattern, code))
+            << "text: " << text << "\npattern " << pattern << " $" << code;
+        kept.Reset(exact);
+        ASSERT_EQ(WalkWith(kept, pattern, code), reference.Walk(pattern, code))
+            << "kept, text: " << text << "\npattern " << pattern << " $" << code;
+      }
+    }
+  }
+}
+
+// The shapes the bit-mask pass treats apart, each next to the end of the
+// text and across the 64-character word boundary.
+TEST(TVLLMarcTest, FieldAndSubfieldShapesAtWordAndTextEnds) {
+  const std::vector<std::string> shapes = {
+      "*24510$ab",       "*24510$*b",  "*2$a10$ab", "*24$a0$x", "*24510$",  "*24510$a",
+      "x*245ab$cd\n",    "x\\*245ab$c", "*001  $a1\n*002", "$a$b$c", "\n*\n$a\r*", "*24510\\$a$"};
+  for (const std::string& shape : shapes) {
+    for (int pad = 0; pad < 80; ++pad) {
+      for (const std::string& text :
+           {std::string(static_cast<size_t>(pad), 'z') + shape,
+            "*100  $a" + std::string(static_cast<size_t>(pad), 'z') + "\n" + shape + "zz"}) {
+        auto block = std::make_unique<char[]>(text.size());
+        std::copy(text.begin(), text.end(), block.get());
+        const std::string_view exact(block.get(), text.size());
+        const ReferenceNavigator reference(text);
+        for (const char* pattern : {"", "245", "?????", "2"}) {
+          for (const char code : {'a', 'b', 'x', '?', '*', '$'}) {
+            TVLLMarc marc(exact, TVLLMarc::BorrowText{});
+            ASSERT_EQ(WalkWith(marc, pattern, code), reference.Walk(pattern, code))
+                << "text: " << text << "\npattern " << pattern << " $" << code;
+          }
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

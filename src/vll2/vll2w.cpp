@@ -124,6 +124,18 @@ void TVLL2W::AddDefinitionLines(std::string_view AName, const std::string& type,
 }
 
 std::string TVLL2W::Execute(std::string_view AName, std::string_view ARecord, bool AFix) {
+  std::string result;
+  Run(AName, ARecord, AFix, &result);
+  return result;
+}
+
+std::string_view TVLL2W::ExecuteView(std::string_view AName, std::string_view ARecord,
+                                     bool AFix) {
+  return Run(AName, ARecord, AFix, nullptr);
+}
+
+std::string_view TVLL2W::Run(std::string_view AName, std::string_view ARecord, bool AFix,
+                             std::string* hand_over) {
   try {
     // The kept context when no run holds it (a run of this engine calling it
     // again gets a fresh one); given back however the run ends.
@@ -147,10 +159,22 @@ std::string TVLL2W::Execute(std::string_view AName, std::string_view ARecord, bo
     context.Output().Reserve(1024);
     TVLLExecuteControl control;
     const TVLLStatus status = control.Execute(context, AName, nullptr);
-    if (status == kStatusOk) return context.Output().Take();
-    if (!debug_) return std::string();
-    return "VLL2 execute error: " + context.ErrorMessage() + " (" + context.ErrorWhere() + ": " +
-           context.ErrorDetail() + ")";
+    std::string failed;
+    if (status != kStatusOk && debug_) {
+      failed = "VLL2 execute error: " + context.ErrorMessage() + " (" + context.ErrorWhere() +
+               ": " + context.ErrorDetail() + ")";
+    }
+    if (hand_over != nullptr) {
+      *hand_over = status == kStatusOk ? context.Output().Take() : std::move(failed);
+      return {};
+    }
+    if (status == kStatusOk && !spare_context_) {
+      // The context is kept as the spare: its output lasts until the next
+      // run takes it.
+      return context.Output().Text();
+    }
+    view_result_ = status == kStatusOk ? std::string(context.Output().Text()) : std::move(failed);
+    return view_result_;
   } catch (const std::exception& e) {
     throw EVLL2Error("VLL execute error: " + std::string(e.what()));
   }

@@ -41,6 +41,10 @@ class TVLL2W {
   // with Debug). A failure escaping the run throws EVLL2Error("VLL execute
   // error: ...").
   std::string Execute(std::string_view AName, std::string_view ARecord, bool AFix);
+  // Execute's result as a view, valid until the next Execute or ExecuteView
+  // on this engine: the output's memory then serves run after run (the
+  // record-by-record formatting path). Failures as for Execute.
+  std::string_view ExecuteView(std::string_view AName, std::string_view ARecord, bool AFix);
 
   void SetDebug(bool debug) { debug_ = debug; }
   void SetHtml(bool html) { html_ = html; }
@@ -50,12 +54,20 @@ class TVLL2W {
  private:
   void AddDefinitionLines(std::string_view AName, const std::string& type,
                           std::string_view ACommand);
+  // Execute's run. With `hand_over`, its result is moved there (the
+  // context's output then starts afresh) and "" returned; otherwise the
+  // result is returned as a view valid until the next run: of the kept
+  // context's output, or of a copy where the context is not kept.
+  std::string_view Run(std::string_view AName, std::string_view ARecord, bool AFix,
+                       std::string* hand_over);
 
   std::unique_ptr<TVLLWorkSpace> work_space_;
   // The context of the last run, made ready for the next one so that its
   // memory (record copy, record index) serves record after record; taken
   // while a run uses it.
   std::unique_ptr<TVLLContext> spare_context_;
+  // What ExecuteView returned last, where no kept context holds it.
+  std::string view_result_;
   bool debug_ = false;
   bool html_ = false;
 };

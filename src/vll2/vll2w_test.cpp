@@ -168,3 +168,46 @@ TEST_F(VLL2WTest, BuiltInCommandsInOrder) {
 
 }  // namespace
 }  // namespace vellorax::vll2
+
+namespace vellorax::vll2 {
+namespace {
+
+// ExecuteView gives what Execute gives, run after run and mixed with it, for
+// output, a failing status (with and without Debug) and a run that writes
+// nothing.
+TEST_F(VLL2WTest, ExecuteViewGivesWhatExecuteGives) {
+  ASSERT_EQ(engine_.Command("t", "tag", "245 {$a : $b}", "add"), "");
+  ASSERT_EQ(engine_.Command("ok", "script", "#t(245)", "add"), "");
+  ASSERT_EQ(engine_.Command("long", "script", "#t(245)\"-\"#t(245)\"-\"#t(245)", "add"), "");
+  ASSERT_EQ(engine_.Command("bad", "script", "abc", "add"), "");
+  ASSERT_EQ(engine_.Command("none", "script", "#t(100)", "add"), "");
+  const std::string record = "*24510$aMain\n$bSub title of some length\n^";
+  const Case runs[] = {
+      {"ok", "Main : Sub title of some length"},
+      {"long",
+       "Main : Sub title of some length-Main : Sub title of some length-Main : Sub title of some "
+       "length"},
+      {"none", ""},
+      {"ok", "Main : Sub title of some length"},
+      {"bad", ""},
+      {"ok", "Main : Sub title of some length"},
+  };
+  for (const bool debug : {false, true}) {
+    engine_.SetDebug(debug);
+    for (const Case& run : runs) {
+      const std::string expected =
+          debug && std::string_view(run.input) == "bad"
+              ? "VLL2 execute error: Error on parsing command:abc (TVLLScriptCommand: bad)"
+              : run.output;
+      EXPECT_EQ(engine_.Execute(run.input, record, false), expected) << run.input;
+      EXPECT_EQ(engine_.ExecuteView(run.input, record, false), expected) << run.input;
+    }
+  }
+  // A record in display lines is repaired first, as for Execute.
+  engine_.SetDebug(false);
+  EXPECT_EQ(engine_.ExecuteView("ok", "245 10 $a Main $b Sub", true), "Main : Sub");
+  EXPECT_EQ(engine_.Execute("ok", "245 10 $a Main $b Sub", true), "Main : Sub");
+}
+
+}  // namespace
+}  // namespace vellorax::vll2

@@ -183,7 +183,7 @@ int FormatMain(int argc, char** argv) {
           converted = common::Utf8ToAnsi(text);
           text = converted;
         }
-        out.Add(engine.Execute(options.run, text, record.display_lines));
+        out.Add(engine.ExecuteView(options.run, text, record.display_lines));
       });
     } catch (const std::exception& e) {
       out.Flush();
