@@ -65,23 +65,9 @@ bool HasConvertible(const char* begin, const char* end) {
   return FindFirstOf<false, '\\', '&', '<'>(begin, end) != end;
 }
 
-// Splits a parameter list by its count (1 to 6): 1 pattern; 2 before,
-// pattern; 3 before, pattern, after; 4 before, pattern, mode, separator; 5
-// adds after; 6 puts the tag specification after the pattern.
-struct CallParameters {
-  std::string_view before, pattern, mode, separator, after, spec;
-};
+}  // namespace
 
-// What the mode asks for: the first matching field formatted ("S", "R", or
-// a count of at least one), and after it every further one ("R", "B") or
-// further ones up to the count.
-struct RunMode {
-  int max_count = 0;
-  bool first = false;
-  bool every = false;
-};
-
-RunMode ReadMode(std::string_view mode) {
+TVLLTagCommand::RunMode TVLLTagCommand::ReadMode(std::string_view mode) {
   RunMode m;
   m.max_count = TVLLScript::IsDigit(mode[0]) ? LeadingNumber(mode) : 0;
   m.every = mode == "R" || mode == "B";
@@ -89,7 +75,7 @@ RunMode ReadMode(std::string_view mode) {
   return m;
 }
 
-CallParameters SplitParameters(const TVLLParams& p) {
+TVLLTagCommand::CallParameters TVLLTagCommand::SplitParameters(const TVLLParams& p) {
   CallParameters c;
   switch (p.size()) {
     case 1:
@@ -124,8 +110,6 @@ CallParameters SplitParameters(const TVLLParams& p) {
   if (c.mode.empty()) c.mode = "S";
   return c;
 }
-
-}  // namespace
 
 // What a call site's fixed parameters decide, kept there: the parameters
 // split, the frames classified and the tag specification found. Right while
@@ -324,37 +308,24 @@ const TVLLTagCommand::CallPlan* TVLLTagCommand::MakePlan(TVLLCommandCache& site)
 }
 
 inline void TVLLTagCommand::UsePlan(const CallPlan& plan) {
-  before_ = plan.call.before;
-  tag_pattern_ = plan.call.pattern;
-  separator_ = plan.call.separator;
-  after_ = plan.call.after;
-  spec_ = plan.call.spec;
-  max_count_ = plan.mode.max_count;
-  first_ = plan.mode.first;
-  every_ = plan.mode.every;
+  call_ = &plan.call;
+  mode_ = &plan.mode;
 }
 
 bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
-  before_ = tag_pattern_ = separator_ = after_ = spec_ = {};
-  max_count_ = 0;
-  first_ = every_ = false;
+  read_call_ = {};
+  read_mode_ = {};
+  call_ = &read_call_;
+  mode_ = &read_mode_;
   const int count = ParamCount();
   if (count == 0 || count > 6) {
     RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing parameters:"), Name());
     status = kStatusWrongParams;
     return false;
   }
-  const CallParameters c = SplitParameters(*Parameters());
-  before_ = c.before;
-  tag_pattern_ = c.pattern;
-  separator_ = c.separator;
-  after_ = c.after;
-  spec_ = c.spec;
-  const RunMode mode = ReadMode(c.mode);
-  max_count_ = mode.max_count;
-  first_ = mode.first;
-  every_ = mode.every;
-  if (tag_pattern_.empty()) {
+  read_call_ = SplitParameters(*Parameters());
+  read_mode_ = ReadMode(read_call_.mode);
+  if (read_call_.pattern.empty()) {
     RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing tagspec:"), Name());
     status = kStatusWrongParams;
     return false;
@@ -398,7 +369,7 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
     // The navigator is this run's own, so no frame can move it meanwhile.
     found = FindFirstField();
     looked = true;
-    if (!found && IsPlainFrame(before_)) {
+    if (!found && IsPlainFrame(call_->before)) {
       marc_ = nullptr;
       Output().Truncate(run_start_);
       return kStatusOk;
@@ -408,10 +379,10 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
   }
 
   if (plan_) [[likely]] {
-    if (WritePlannedFrame(plan_->before, before_)) before_end_ = Output().Length();
+    if (WritePlannedFrame(plan_->before, call_->before)) before_end_ = Output().Length();
     program_ = plan_->program;
   } else {
-    WriteFrame(before_);
+    WriteFrame(call_->before);
     FindProgram();
   }
   const int m = Output().Length();
@@ -419,10 +390,11 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
   if (marc_ != nullptr) [[likely]] {
     status = kStatusOk;
     if (looked ? found : FindFirstField()) {
-      if (first_) status = _AddTag();
+      const RunMode& mode = *mode_;
+      if (mode.first) status = _AddTag();
       // "R" and "B": every further field; a count: further fields until so
       // many were written.
-      while (status == kStatusOk && (every_ || (max_count_ >= 1 && fields_written_ < max_count_)) &&
+      while (status == kStatusOk && (mode.every || (mode.max_count >= 1 && fields_written_ < mode.max_count)) &&
              marc_->FindNextTag()) {
         status = _AddTag();
       }
@@ -441,10 +413,10 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
       WriteRaw(plan_->after.as_text.converted);
       converted_ = true;
     } else {
-      WritePlannedFrame(plan_->after, after_);
+      WritePlannedFrame(plan_->after, call_->after);
     }
   } else {
-    WriteFrame(after_);
+    WriteFrame(call_->after);
   }
   marc_ = nullptr;
   program_ = nullptr;
@@ -460,15 +432,15 @@ void TVLLTagCommand::ReleaseHolds() {
 }
 
 bool TVLLTagCommand::FindFirstField() {
-  return marc_->FindFirstTag(tag_pattern_);
+  return marc_->FindFirstTag(call_->pattern);
 }
 
 void TVLLTagCommand::FindProgram() {
-  if (!spec_.empty()) {
-    program_hold_ = programs_->Get(spec_);
+  if (!call_->spec.empty()) {
+    program_hold_ = programs_->Get(call_->spec);
     program_ = program_hold_.get();
   } else if (WorkSpace()) {
-    program_ = WorkSpace()->GetTagProgram(tag_pattern_, program_hold_);
+    program_ = WorkSpace()->GetTagProgram(call_->pattern, program_hold_);
   }
   if (!program_) {
     program_hold_ = programs_->Get(kDefaultSpec);
@@ -480,11 +452,12 @@ TVLLStatus TVLLTagCommand::_AddTag() {
   pending_.clear();
   last_code_ = ' ';
   field_start_ = Output().Length();
-  if (!separator_.empty() && fields_written_ > 0) {
+  const std::string_view separator = call_->separator;
+  if (!separator.empty() && fields_written_ > 0) {
     if (plan_) {
-      WritePlannedFrame(plan_->separator, separator_);
+      WritePlannedFrame(plan_->separator, separator);
     } else {
-      WriteFrame(separator_);
+      WriteFrame(separator);
     }
   }
 
