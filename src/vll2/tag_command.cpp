@@ -124,7 +124,26 @@ struct TVLLTagCommand::CallPlan : TVLLCallSiteData {
   FramePlan before, separator, after;
   const TVLLTagLevel* program = nullptr;
   std::shared_ptr<const TVLLTagLevel> hold;
+  // Text mode may write the before frame converted at once, as the text
+  // between the frames cannot tell.
+  bool convert_before = false;
 };
+
+namespace {
+
+// True when running `program` on a field writes text without looking at
+// what the output holds before the field: a level of literal texts, plain
+// quoted texts and subfield references, alone or as the one block.
+bool RunsPlain(const TVLLTagLevel& program) {
+  const std::vector<TVLLTagOp>& ops = program.Ops();
+  if (ops.size() == 1 && ops[0].kind == TVLLTagOp::Kind::kBlock) {
+    ops[0].level->Ops();
+    return ops[0].level->Plain();
+  }
+  return program.Plain();
+}
+
+}  // namespace
 
 TVLLTagCommand::TVLLTagCommand(std::string name, std::shared_ptr<TVLLObject> tag)
     : TVLLTagCommand(std::move(name), std::move(tag), std::make_shared<TVLLTagProgramCache>()) {}
@@ -251,15 +270,25 @@ bool TVLLTagCommand::ConvertAroundFrames(const CallPlan& plan, int start) {
     std::memmove(data + to, text, size);
     to += size;
   };
-  const std::string& before = plan.before.as_text.converted;
-  put(before.data(), before.size());
   size_t gap = static_cast<size_t>(before_end_);
+  if (before_converted_) {
+    // Up to the first noted text everything stands where it belongs.
+    to = gap;
+  } else {
+    const std::string& before = plan.before.as_text.converted;
+    put(before.data(), before.size());
+  }
   for (const WrittenText& w : written_) {
     if (!w.in_place) continue;
-    put(data + gap, static_cast<size_t>(w.at) - gap);
+    if (to == gap) {
+      to = static_cast<size_t>(w.at);
+    } else {
+      put(data + gap, static_cast<size_t>(w.at) - gap);
+    }
     put(w.as_text->converted.data(), w.as_text->converted.size());
     gap = static_cast<size_t>(w.at) + w.raw.size();
   }
+  if (to == gap) return true;  // nothing after the last text moves
   put(data + gap, middle_end - gap);
   Output().Truncate(static_cast<int>(to));
   return true;
@@ -303,6 +332,15 @@ const TVLLTagCommand::CallPlan* TVLLTagCommand::MakePlan(TVLLCommandCache& site)
     plan->hold = programs_->Get(kDefaultSpec);
     plan->program = plan->hold.get();
   }
+  // Nothing between the frames looks at the before frame: the fields run
+  // plain and a separator is written as it stands (an evaluated one might
+  // run a command that reads the output).
+  const FramePlan& before = plan->before;
+  plan->convert_before = (before.kind == FramePlan::Kind::kPlain ||
+                          before.kind == FramePlan::Kind::kEscaped) &&
+                         before.as_text.stands_alone && !before.as_text.unchanged &&
+                         plan->separator.kind != FramePlan::Kind::kEvaluated &&
+                         RunsPlain(*plan->program);
   site.data = plan;
   return plan.get();
 }
@@ -379,7 +417,13 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
   }
 
   if (plan_) [[likely]] {
-    if (WritePlannedFrame(plan_->before, call_->before)) before_end_ = Output().Length();
+    if (note_written_ && plan_->convert_before && looked && FrameGoesAsPlanned(plan_->before)) {
+      WriteRaw(plan_->before.as_text.converted);
+      before_end_ = Output().Length();
+      before_converted_ = true;
+    } else if (WritePlannedFrame(plan_->before, call_->before)) {
+      before_end_ = Output().Length();
+    }
     program_ = plan_->program;
   } else {
     WriteFrame(call_->before);
@@ -413,6 +457,9 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
       WriteRaw(plan_->after.as_text.converted);
       converted_ = true;
     } else {
+      if (before_converted_) [[unlikely]] {
+        RestoreBefore(*plan_);
+      }
       WritePlannedFrame(plan_->after, call_->after);
     }
   } else {
@@ -424,6 +471,17 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
     ReleaseHolds();
   }
   return status;
+}
+
+void TVLLTagCommand::RestoreBefore(const CallPlan& plan) {
+  const size_t converted = plan.before.as_text.converted.size();
+  const std::string rest = Output().TextFrom(run_start_ + static_cast<int>(converted));
+  Output().Truncate(run_start_);
+  WriteRaw(plan.before.written);
+  WriteRaw(rest);
+  before_end_ = run_start_ + static_cast<int>(plan.before.written.size());
+  before_converted_ = false;
+  written_.clear();
 }
 
 void TVLLTagCommand::ReleaseHolds() {
@@ -474,6 +532,7 @@ TVLLStatus TVLLTagCommand::_AddTag() {
 TVLLStatus TVLLTagCommand::DoExecute() {
   const int s = Output().Length();
   before_end_ = -1;
+  before_converted_ = false;
   converted_ = false;
   written_.clear();
   const TVLLStatus status = _DoExecute();

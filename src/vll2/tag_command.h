@@ -127,6 +127,10 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // converted forms in place of the frame and noted texts and returns true
   // (the after frame then goes out converted).
   bool ConvertAroundFrames(const CallPlan& plan, int start);
+  // Text mode: a run whose before frame went out converted (convert_before)
+  // and is not converted around its frames gets the frame back as written,
+  // so that the whole output converts as usual; the noted texts are let go.
+  [[gnu::noinline, gnu::cold]] void RestoreBefore(const CallPlan& plan);
   // Notes `raw`, just written at `at`, when text mode may convert it apart.
   void NoteWritten(int at, std::string_view raw, const TVLLConvertedText* as_text) {
     // Notes past `at` were taken back: the output is no longer than `at`.
@@ -215,6 +219,7 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // Where the run's planned before frame went out as planned, else -1.
   int before_end_ = -1;
   bool converted_ = false;     // the run's output is in text form already
+  bool before_converted_ = false;  // the planned before frame went out converted
   bool note_written_ = false;  // text mode with a plan: noting is worth it
   std::vector<WrittenText> written_;
   // Parameter lists of _Command by nesting depth, reused from call to call.

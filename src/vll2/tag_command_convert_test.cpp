@@ -77,6 +77,11 @@ TEST_F(TagCommandConvertTest, KeptCallsConvertAsCallsMadeStraight) {
       "(&amp;x, 245, R, ; , &lt;)",
       "(t, 245, R, a&b, <)",
       "(<b>, 245, </b>)",
+      // An after frame that is evaluated, one whose first character meets
+      // the field's last one ("q"), and an evaluated separator.
+      "(<i>, 245, R, ; , \"!\")",
+      "(<i>, 245, R, ; , qq)",
+      "(<i>, 245, R, \"+\", </i>)",
   };
   int runs = 0;
   for (const char* spec : kSpecs) {
@@ -97,7 +102,7 @@ TEST_F(TagCommandConvertTest, KeptCallsConvertAsCallsMadeStraight) {
       }
     }
   }
-  EXPECT_EQ(runs, 9 * 11 * 11 * 5 * 2);
+  EXPECT_EQ(runs, 9 * 11 * 11 * 8 * 2);
 }
 
 // The same over outputs that a conversion would shorten at every position
