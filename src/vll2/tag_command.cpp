@@ -124,9 +124,6 @@ struct TVLLTagCommand::CallPlan : TVLLCallSiteData {
   FramePlan before, separator, after;
   const TVLLTagLevel* program = nullptr;
   std::shared_ptr<const TVLLTagLevel> hold;
-  // Text mode may write the before frame converted at once, as the text
-  // between the frames cannot tell.
-  bool convert_before = false;
 };
 
 namespace {
@@ -335,12 +332,12 @@ const TVLLTagCommand::CallPlan* TVLLTagCommand::MakePlan(TVLLCommandCache& site)
   // Nothing between the frames looks at the before frame: the fields run
   // plain and a separator is written as it stands (an evaluated one might
   // run a command that reads the output).
-  const FramePlan& before = plan->before;
-  plan->convert_before = (before.kind == FramePlan::Kind::kPlain ||
-                          before.kind == FramePlan::Kind::kEscaped) &&
-                         before.as_text.stands_alone && !before.as_text.unchanged &&
-                         plan->separator.kind != FramePlan::Kind::kEvaluated &&
-                         RunsPlain(*plan->program);
+  FramePlan& before = plan->before;
+  before.convert = (before.kind == FramePlan::Kind::kPlain ||
+                    before.kind == FramePlan::Kind::kEscaped) &&
+                   before.as_text.stands_alone && !before.as_text.unchanged &&
+                   plan->separator.kind != FramePlan::Kind::kEvaluated &&
+                   RunsPlain(*plan->program);
   site.data = plan;
   return plan.get();
 }
@@ -417,7 +414,7 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
   }
 
   if (plan_) [[likely]] {
-    if (note_written_ && plan_->convert_before && looked && FrameGoesAsPlanned(plan_->before)) {
+    if (note_written_ && plan_->before.convert && looked && FrameGoesAsPlanned(plan_->before)) {
       WriteRaw(plan_->before.as_text.converted);
       before_end_ = Output().Length();
       before_converted_ = true;

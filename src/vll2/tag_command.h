@@ -77,6 +77,9 @@ class TVLLTagCommand : public TVLLBaseCommand {
     // kNone/kPlain/kEscaped: written as `written` (the frame as unescaping
     // leaves it) unless the seam takes its first character.
     bool goes_raw = true;
+    // A before frame that text mode writes converted at once (as_text), as
+    // nothing the run writes after it looks at it (set by MakePlan).
+    bool convert = false;
     std::string written;
     // The text written is longer than one character, so WriteText may drop
     // its first character, `first` (a line break or not).
@@ -127,7 +130,7 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // converted forms in place of the frame and noted texts and returns true
   // (the after frame then goes out converted).
   bool ConvertAroundFrames(const CallPlan& plan, int start);
-  // Text mode: a run whose before frame went out converted (convert_before)
+  // Text mode: a run whose before frame went out converted (FramePlan::convert)
   // and is not converted around its frames gets the frame back as written,
   // so that the whole output converts as usual; the noted texts are let go.
   [[gnu::noinline, gnu::cold]] void RestoreBefore(const CallPlan& plan);
