@@ -1,7 +1,6 @@
 #include "vll2/count_command.h"
 
 #include <charconv>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,11 +24,11 @@ constexpr char kCountPlanOwner = 0;
 // At a call site whose parameters never change, a pattern parameter that is
 // written exactly as it stands (no special form, no escape, no key of the
 // default text group) is the pattern itself. That group is checked on every
-// run, so that a text registered under the key later is used at once.
+// run, so that a text registered under the key later is used at once; the
+// workspace's registrations need no check, as the site lets go of its data
+// whenever they change.
 struct TVLLCountCommand::SitePlan : TVLLCallSiteData {
   const TVLLParams* params = nullptr;
-  const TVLLWorkSpace* work_space = nullptr;
-  std::uint64_t version = 0;
   const TVLLTextGroup* group = nullptr;
   unsigned group_changes = 0;
   std::vector<char> as_written;  // by parameter index
@@ -45,8 +44,7 @@ const TVLLCountCommand::SitePlan* TVLLCountCommand::PlanForSite() {
   const TVLLTextGroup* group = ws->GetTextGroup(0);
   if (site->data && site->data->owner == &kCountPlanOwner) {
     const auto* plan = static_cast<const SitePlan*>(site->data.get());
-    if (plan->params == Parameters() && plan->work_space == ws &&
-        plan->version == ws->CommandsVersion() && plan->group == group &&
+    if (plan->params == Parameters() && plan->group == group &&
         (group == nullptr || plan->group_changes == group->Changes())) {
       return plan;
     }
@@ -54,8 +52,6 @@ const TVLLCountCommand::SitePlan* TVLLCountCommand::PlanForSite() {
   auto plan = std::make_shared<SitePlan>();
   plan->owner = &kCountPlanOwner;
   plan->params = Parameters();
-  plan->work_space = ws;
-  plan->version = ws->CommandsVersion();
   plan->group = group;
   plan->group_changes = group ? group->Changes() : 0;
   plan->as_written.resize(static_cast<size_t>(ParamCount()));

@@ -65,23 +65,9 @@ bool HasConvertible(const char* begin, const char* end) {
   return FindFirstOf<false, '\\', '&', '<'>(begin, end) != end;
 }
 
-// Splits a parameter list by its count (1 to 6): 1 pattern; 2 before,
-// pattern; 3 before, pattern, after; 4 before, pattern, mode, separator; 5
-// adds after; 6 puts the tag specification after the pattern.
-struct CallParameters {
-  std::string_view before, pattern, mode, separator, after, spec;
-};
+}  // namespace
 
-// What the mode asks for: the first matching field formatted ("S", "R", or
-// a count of at least one), and after it every further one ("R", "B") or
-// further ones up to the count.
-struct RunMode {
-  int max_count = 0;
-  bool first = false;
-  bool every = false;
-};
-
-RunMode ReadMode(std::string_view mode) {
+TVLLTagCommand::RunMode TVLLTagCommand::ReadMode(std::string_view mode) {
   RunMode m;
   m.max_count = TVLLScript::IsDigit(mode[0]) ? LeadingNumber(mode) : 0;
   m.every = mode == "R" || mode == "B";
@@ -89,7 +75,7 @@ RunMode ReadMode(std::string_view mode) {
   return m;
 }
 
-CallParameters SplitParameters(const TVLLParams& p) {
+TVLLTagCommand::CallParameters TVLLTagCommand::SplitParameters(const TVLLParams& p) {
   CallParameters c;
   switch (p.size()) {
     case 1:
@@ -125,8 +111,6 @@ CallParameters SplitParameters(const TVLLParams& p) {
   return c;
 }
 
-}  // namespace
-
 // What a call site's fixed parameters decide, kept there: the parameters
 // split, the frames classified and the tag specification found. Right while
 // the workspace's registrations (the site lets go of it when they change) and
@@ -141,6 +125,22 @@ struct TVLLTagCommand::CallPlan : TVLLCallSiteData {
   const TVLLTagLevel* program = nullptr;
   std::shared_ptr<const TVLLTagLevel> hold;
 };
+
+namespace {
+
+// True when running `program` on a field writes text without looking at
+// what the output holds before the field: a level of literal texts, plain
+// quoted texts and subfield references, alone or as the one block.
+bool RunsPlain(const TVLLTagLevel& program) {
+  const std::vector<TVLLTagOp>& ops = program.Ops();
+  if (ops.size() == 1 && ops[0].kind == TVLLTagOp::Kind::kBlock) {
+    ops[0].level->Ops();
+    return ops[0].level->Plain();
+  }
+  return program.Plain();
+}
+
+}  // namespace
 
 TVLLTagCommand::TVLLTagCommand(std::string name, std::shared_ptr<TVLLObject> tag)
     : TVLLTagCommand(std::move(name), std::move(tag), std::make_shared<TVLLTagProgramCache>()) {}
@@ -267,15 +267,25 @@ bool TVLLTagCommand::ConvertAroundFrames(const CallPlan& plan, int start) {
     std::memmove(data + to, text, size);
     to += size;
   };
-  const std::string& before = plan.before.as_text.converted;
-  put(before.data(), before.size());
   size_t gap = static_cast<size_t>(before_end_);
+  if (before_converted_) {
+    // Up to the first noted text everything stands where it belongs.
+    to = gap;
+  } else {
+    const std::string& before = plan.before.as_text.converted;
+    put(before.data(), before.size());
+  }
   for (const WrittenText& w : written_) {
     if (!w.in_place) continue;
-    put(data + gap, static_cast<size_t>(w.at) - gap);
+    if (to == gap) {
+      to = static_cast<size_t>(w.at);
+    } else {
+      put(data + gap, static_cast<size_t>(w.at) - gap);
+    }
     put(w.as_text->converted.data(), w.as_text->converted.size());
     gap = static_cast<size_t>(w.at) + w.raw.size();
   }
+  if (to == gap) return true;  // nothing after the last text moves
   put(data + gap, middle_end - gap);
   Output().Truncate(static_cast<int>(to));
   return true;
@@ -319,42 +329,38 @@ const TVLLTagCommand::CallPlan* TVLLTagCommand::MakePlan(TVLLCommandCache& site)
     plan->hold = programs_->Get(kDefaultSpec);
     plan->program = plan->hold.get();
   }
+  // Nothing between the frames looks at the before frame: the fields run
+  // plain and a separator is written as it stands (an evaluated one might
+  // run a command that reads the output).
+  FramePlan& before = plan->before;
+  before.convert = (before.kind == FramePlan::Kind::kPlain ||
+                    before.kind == FramePlan::Kind::kEscaped) &&
+                   before.as_text.stands_alone && !before.as_text.unchanged &&
+                   plan->separator.kind != FramePlan::Kind::kEvaluated &&
+                   RunsPlain(*plan->program);
   site.data = plan;
   return plan.get();
 }
 
 inline void TVLLTagCommand::UsePlan(const CallPlan& plan) {
-  before_ = plan.call.before;
-  tag_pattern_ = plan.call.pattern;
-  separator_ = plan.call.separator;
-  after_ = plan.call.after;
-  spec_ = plan.call.spec;
-  max_count_ = plan.mode.max_count;
-  first_ = plan.mode.first;
-  every_ = plan.mode.every;
+  call_ = &plan.call;
+  mode_ = &plan.mode;
 }
 
 bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
-  before_ = tag_pattern_ = separator_ = after_ = spec_ = {};
-  max_count_ = 0;
-  first_ = every_ = false;
+  read_call_ = {};
+  read_mode_ = {};
+  call_ = &read_call_;
+  mode_ = &read_mode_;
   const int count = ParamCount();
   if (count == 0 || count > 6) {
     RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing parameters:"), Name());
     status = kStatusWrongParams;
     return false;
   }
-  const CallParameters c = SplitParameters(*Parameters());
-  before_ = c.before;
-  tag_pattern_ = c.pattern;
-  separator_ = c.separator;
-  after_ = c.after;
-  spec_ = c.spec;
-  const RunMode mode = ReadMode(c.mode);
-  max_count_ = mode.max_count;
-  first_ = mode.first;
-  every_ = mode.every;
-  if (tag_pattern_.empty()) {
+  read_call_ = SplitParameters(*Parameters());
+  read_mode_ = ReadMode(read_call_.mode);
+  if (read_call_.pattern.empty()) {
     RecordError(kStatusWrongParams, kWhere, ParameterListing("Missing tagspec:"), Name());
     status = kStatusWrongParams;
     return false;
@@ -398,7 +404,7 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
     // The navigator is this run's own, so no frame can move it meanwhile.
     found = FindFirstField();
     looked = true;
-    if (!found && IsPlainFrame(before_)) {
+    if (!found && IsPlainFrame(call_->before)) {
       marc_ = nullptr;
       Output().Truncate(run_start_);
       return kStatusOk;
@@ -408,10 +414,16 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
   }
 
   if (plan_) [[likely]] {
-    if (WritePlannedFrame(plan_->before, before_)) before_end_ = Output().Length();
+    if (note_written_ && plan_->before.convert && looked && FrameGoesAsPlanned(plan_->before)) {
+      WriteRaw(plan_->before.as_text.converted);
+      before_end_ = Output().Length();
+      before_converted_ = true;
+    } else if (WritePlannedFrame(plan_->before, call_->before)) {
+      before_end_ = Output().Length();
+    }
     program_ = plan_->program;
   } else {
-    WriteFrame(before_);
+    WriteFrame(call_->before);
     FindProgram();
   }
   const int m = Output().Length();
@@ -419,10 +431,11 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
   if (marc_ != nullptr) [[likely]] {
     status = kStatusOk;
     if (looked ? found : FindFirstField()) {
-      if (first_) status = _AddTag();
+      const RunMode& mode = *mode_;
+      if (mode.first) status = _AddTag();
       // "R" and "B": every further field; a count: further fields until so
       // many were written.
-      while (status == kStatusOk && (every_ || (max_count_ >= 1 && fields_written_ < max_count_)) &&
+      while (status == kStatusOk && (mode.every || (mode.max_count >= 1 && fields_written_ < mode.max_count)) &&
              marc_->FindNextTag()) {
         status = _AddTag();
       }
@@ -441,10 +454,13 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
       WriteRaw(plan_->after.as_text.converted);
       converted_ = true;
     } else {
-      WritePlannedFrame(plan_->after, after_);
+      if (before_converted_) [[unlikely]] {
+        RestoreBefore(*plan_);
+      }
+      WritePlannedFrame(plan_->after, call_->after);
     }
   } else {
-    WriteFrame(after_);
+    WriteFrame(call_->after);
   }
   marc_ = nullptr;
   program_ = nullptr;
@@ -454,21 +470,32 @@ bool TVLLTagCommand::ReadParameters(TVLLStatus& status) {
   return status;
 }
 
+void TVLLTagCommand::RestoreBefore(const CallPlan& plan) {
+  const size_t converted = plan.before.as_text.converted.size();
+  const std::string rest = Output().TextFrom(run_start_ + static_cast<int>(converted));
+  Output().Truncate(run_start_);
+  WriteRaw(plan.before.written);
+  WriteRaw(rest);
+  before_end_ = run_start_ + static_cast<int>(plan.before.written.size());
+  before_converted_ = false;
+  written_.clear();
+}
+
 void TVLLTagCommand::ReleaseHolds() {
   run_holds_.clear();
   program_hold_.reset();
 }
 
 bool TVLLTagCommand::FindFirstField() {
-  return marc_->FindFirstTag(tag_pattern_);
+  return marc_->FindFirstTag(call_->pattern);
 }
 
 void TVLLTagCommand::FindProgram() {
-  if (!spec_.empty()) {
-    program_hold_ = programs_->Get(spec_);
+  if (!call_->spec.empty()) {
+    program_hold_ = programs_->Get(call_->spec);
     program_ = program_hold_.get();
   } else if (WorkSpace()) {
-    program_ = WorkSpace()->GetTagProgram(tag_pattern_, program_hold_);
+    program_ = WorkSpace()->GetTagProgram(call_->pattern, program_hold_);
   }
   if (!program_) {
     program_hold_ = programs_->Get(kDefaultSpec);
@@ -480,11 +507,12 @@ TVLLStatus TVLLTagCommand::_AddTag() {
   pending_.clear();
   last_code_ = ' ';
   field_start_ = Output().Length();
-  if (!separator_.empty() && fields_written_ > 0) {
+  const std::string_view separator = call_->separator;
+  if (!separator.empty() && fields_written_ > 0) {
     if (plan_) {
-      WritePlannedFrame(plan_->separator, separator_);
+      WritePlannedFrame(plan_->separator, separator);
     } else {
-      WriteFrame(separator_);
+      WriteFrame(separator);
     }
   }
 
@@ -501,6 +529,7 @@ TVLLStatus TVLLTagCommand::_AddTag() {
 TVLLStatus TVLLTagCommand::DoExecute() {
   const int s = Output().Length();
   before_end_ = -1;
+  before_converted_ = false;
   converted_ = false;
   written_.clear();
   const TVLLStatus status = _DoExecute();

@@ -52,6 +52,24 @@ class TVLLTagCommand : public TVLLBaseCommand {
 
  private:
   struct CallPlan;
+  // A parameter list split by its count (1 to 6): 1 pattern; 2 before,
+  // pattern; 3 before, pattern, after; 4 before, pattern, mode, separator; 5
+  // adds after; 6 puts the tag specification after the pattern. Views of the
+  // call's parameter texts, which outlive the run.
+  struct CallParameters {
+    std::string_view before, pattern, mode, separator, after, spec;
+  };
+  // What the mode asks for: the first matching field formatted ("S", "R", or
+  // a count of at least one), and after it every further one ("R", "B") or
+  // further ones up to the count.
+  struct RunMode {
+    int max_count = 0;
+    bool first = false;
+    bool every = false;
+  };
+  // REQUIRES: 1 to 6 parameters. An empty mode is "S".
+  static CallParameters SplitParameters(const TVLLParams& p);
+  static RunMode ReadMode(std::string_view mode);
   // How a before, separator or after text is written.
   struct FramePlan {
     enum class Kind : std::uint8_t { kNone, kPlain, kEscaped, kEvaluated };
@@ -59,6 +77,9 @@ class TVLLTagCommand : public TVLLBaseCommand {
     // kNone/kPlain/kEscaped: written as `written` (the frame as unescaping
     // leaves it) unless the seam takes its first character.
     bool goes_raw = true;
+    // A before frame that text mode writes converted at once (as_text), as
+    // nothing the run writes after it looks at it (set by MakePlan).
+    bool convert = false;
     std::string written;
     // The text written is longer than one character, so WriteText may drop
     // its first character, `first` (a line break or not).
@@ -109,6 +130,10 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // converted forms in place of the frame and noted texts and returns true
   // (the after frame then goes out converted).
   bool ConvertAroundFrames(const CallPlan& plan, int start);
+  // Text mode: a run whose before frame went out converted (FramePlan::convert)
+  // and is not converted around its frames gets the frame back as written,
+  // so that the whole output converts as usual; the noted texts are let go.
+  [[gnu::noinline, gnu::cold]] void RestoreBefore(const CallPlan& plan);
   // Notes `raw`, just written at `at`, when text mode may convert it apart.
   void NoteWritten(int at, std::string_view raw, const TVLLConvertedText* as_text) {
     // Notes past `at` were taken back: the output is no longer than `at`.
@@ -176,20 +201,17 @@ class TVLLTagCommand : public TVLLBaseCommand {
   std::shared_ptr<TVLLTagProgramCache> programs_;
 
   // Working fields of one run.
-  std::string_view spec_;  // given in the call
   const TVLLTagLevel* program_ = nullptr;
   std::shared_ptr<const TVLLTagLevel> program_hold_;  // keeps program_ when not registered
   const CallPlan* plan_ = nullptr;                    // the call site's, or null
   std::optional<TVLLMarc> own_marc_;                  // made by a run, kept for the next one
   TVLLMarc* marc_ = nullptr;                          // own_marc_, or the context's navigator
-  // Views of the call's parameter texts, which outlive the run.
-  std::string_view before_;
-  std::string_view tag_pattern_;
-  std::string_view separator_;
-  std::string_view after_;
-  int max_count_ = 0;
-  bool first_ = false;  // the mode formats the first matching field
-  bool every_ = false;  // ... and every further one
+  // The run's parameters and mode: the plan's, or read_call_ and read_mode_
+  // for a call without a plan.
+  const CallParameters* call_ = &read_call_;
+  const RunMode* mode_ = &read_mode_;
+  CallParameters read_call_;
+  RunMode read_mode_;
   TVLLPendingText pending_;
   // Levels read for this run only, kept while the pending text may view them.
   std::vector<std::shared_ptr<const TVLLTagLevel>> run_holds_;
@@ -200,6 +222,7 @@ class TVLLTagCommand : public TVLLBaseCommand {
   // Where the run's planned before frame went out as planned, else -1.
   int before_end_ = -1;
   bool converted_ = false;     // the run's output is in text form already
+  bool before_converted_ = false;  // the planned before frame went out converted
   bool note_written_ = false;  // text mode with a plan: noting is worth it
   std::vector<WrittenText> written_;
   // Parameter lists of _Command by nesting depth, reused from call to call.
