@@ -125,5 +125,66 @@ TEST_F(TagCommandConvertTest, ConvertibleTextSplitAroundANotedText) {
   }
 }
 
+// Records where a "\", "&" or "<" stands only outside the shown field (in
+// another field's tag, indicators or data), or only in the shown field, and
+// specifications whose noted texts, plain literals, nested calls and missing
+// subfields stand between the subfield data: the text between the noted
+// texts decides whether the kept call converts around them, and either way
+// it must give what the whole-output conversion gives.
+TEST_F(TagCommandConvertTest, ConvertibleTextOutsideTheShownField) {
+  const char* const kSpecs[] = {
+      R"x({$a", "$b})x",                    // plain literal between the data
+      R"x({$a"<br>"$b", "$a"&amp;"$b})x",   // noted texts with plain text between
+      R"x({"<i>"$a" "$b"</i>"})x",
+      R"x({$a#t(&lt;, 100, &gt;)"<br>"$b})x",  // a nested call writes between
+      R"x({$a#t(, 999, )"<br>"$b"\\"})x",    // a nested call that writes nothing
+      R"x({$a"a\\b"$z"<hr>"$b})x",           // a missing subfield between
+      R"x({$a&$b"<p>"$a})x",                 // a literal "&" that converts to itself
+  };
+  // The shown field's data, and the rest of the record around it.
+  const char* const kShown[] = {"$aone$btwo", "$ao<e$btwo", "$aone$bt&o", "$aone$btw\\o"};
+  const char* const kRest[] = {
+      "*100  $aplain\n",
+      "*100  $aa&b\n",
+      "*1<0  $aplain\n",
+      "*100<&$aplain\n",
+      "*100  $aplain\n*5\\0  $a<x>\n",
+      "*100  $aplain\n*500  $aend\\\n",
+  };
+  const char* const kFrames[] = {"(<div>, 245, R, <br>, </div>)", "(x, 245, R, ; , y)", "(, 245, R, , )"};
+  int runs = 0;
+  for (const char* spec : kSpecs) {
+    ws_.AddTagSpec("245", spec);
+    for (const char* shown : kShown) {
+      for (const char* rest : kRest) {
+        const std::string record = std::string(rest) + "*24510" + shown + "\n*24500$aplain$bx\n^";
+        for (const char* frames : kFrames) {
+          const std::string call = std::string("#t") + frames;
+          const std::string kept = RunKept(call, record, false);
+          EXPECT_EQ(kept, RunStraight(call, record, false))
+              << "spec " << spec << " record " << record << " call " << call;
+          // Both fields were shown, the second one's data as it stands.
+          EXPECT_NE(kept.find("plain"), std::string::npos) << spec << " " << record << " " << call;
+          ++runs;
+        }
+      }
+    }
+  }
+  EXPECT_EQ(runs, 7 * 4 * 6 * 3);
+}
+
+// Blocks whose output is taken back (a missing subfield) around noted texts.
+TEST_F(TagCommandConvertTest, TakenBackBlocksAroundNotedTexts) {
+  ws_.AddTagSpec("245", R"({$a{$x"<b>"}"<i>"$b{$y}"&lt;"$a})");
+  for (const char* shown : {"$aone$btwo", "$a&one$btwo<", "$aone$b\\two"}) {
+    const std::string record = std::string("*24510") + shown + "\n^";
+    for (const char* call : {"#t(<p>, 245, </p>)", "#t(x, 245, y)"}) {
+      const std::string kept = RunKept(call, record, false);
+      EXPECT_EQ(kept, RunStraight(call, record, false)) << shown << " " << call;
+      EXPECT_NE(kept.find("two"), std::string::npos) << shown << " " << call;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vellorax::vll2
