@@ -1,5 +1,5 @@
 // A tag call kept at its call site (a script's own call) converts its text
-// output in pieces: the before frame, the specification's noted texts and the
+// output in pieces: the before frame, the tag spec's noted texts and the
 // after frame by their converted forms, the text between them only after a
 // check that it holds nothing the conversions change. A call made straight on
 // the command keeps no plan and converts its output as a whole. Both must
