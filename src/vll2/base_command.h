@@ -118,6 +118,29 @@ class TVLLBaseCommand : public TVLLObject {
   // was made under the workspace's registrations as they are now: CallCommand
   // lets go of it whenever they change.
   TVLLCommandCache* CallSite() const { return call_site_; }
+  // The plan that `owner` keeps at the running call's site, when it was made
+  // for this parameter list; else null. `Plan` derives from TVLLCallSiteData
+  // and holds the list it was made for as `params`.
+  template <class Plan>
+  const Plan* KeptSitePlan(const void* owner) const {
+    if (call_site_ == nullptr || !call_site_->data || call_site_->data->owner != owner) {
+      return nullptr;
+    }
+    const auto* plan = static_cast<const Plan*>(call_site_->data.get());
+    return plan->params == parameters_ ? plan : nullptr;
+  }
+  // Puts a new plan of `owner` for this parameter list at the call's site,
+  // in place of what was kept there, and returns it to be filled in.
+  // REQUIRES: CallSite() is not null.
+  template <class Plan>
+  Plan* KeepSitePlan(const void* owner) {
+    auto plan = std::make_shared<Plan>();
+    plan->owner = owner;
+    plan->params = parameters_;
+    Plan* filled = plan.get();
+    call_site_->data = std::move(plan);
+    return filled;
+  }
   int ParamCount() const { return parameters_ ? static_cast<int>(parameters_->size()) : 0; }
   // The 0-based parameter `index`; "" when absent.
   const std::string& Param(int index) const {

@@ -38,20 +38,15 @@ struct TVLLCountCommand::SitePlan : TVLLCallSiteData {
 };
 
 const TVLLCountCommand::SitePlan* TVLLCountCommand::PlanForSite() {
-  TVLLCommandCache* site = CallSite();
   const TVLLWorkSpace* ws = WorkSpace();
-  if (site == nullptr || ws == nullptr) return nullptr;
+  if (CallSite() == nullptr || ws == nullptr) return nullptr;
   const TVLLTextGroup* group = ws->GetTextGroup(0);
-  if (site->data && site->data->owner == &kCountPlanOwner) {
-    const auto* plan = static_cast<const SitePlan*>(site->data.get());
-    if (plan->params == Parameters() && plan->group == group &&
-        (group == nullptr || plan->group_changes == group->Changes())) {
-      return plan;
+  if (const SitePlan* kept = KeptSitePlan<SitePlan>(&kCountPlanOwner)) {
+    if (kept->group == group && (group == nullptr || kept->group_changes == group->Changes())) {
+      return kept;
     }
   }
-  auto plan = std::make_shared<SitePlan>();
-  plan->owner = &kCountPlanOwner;
-  plan->params = Parameters();
+  SitePlan* plan = KeepSitePlan<SitePlan>(&kCountPlanOwner);
   plan->group = group;
   plan->group_changes = group ? group->Changes() : 0;
   plan->as_written.resize(static_cast<size_t>(ParamCount()));
@@ -78,8 +73,7 @@ const TVLLCountCommand::SitePlan* TVLLCountCommand::PlanForSite() {
   for (int i = first_item; i < end_item; ++i) {
     if (!plan->as_written[static_cast<size_t>(i)]) plan->all_written = false;
   }
-  site->data = plan;
-  return plan.get();
+  return plan;
 }
 
 std::unique_ptr<TVLLBaseCommand> TVLLCountCommand::Clone() const {

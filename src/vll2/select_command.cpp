@@ -27,18 +27,11 @@ struct TVLLSelectCommand::SitePlan : TVLLCallSiteData {
 };
 
 const TVLLSelectCommand::SitePlan* TVLLSelectCommand::PlanForSite() {
-  TVLLCommandCache* site = CallSite();
-  if (site == nullptr) return nullptr;
-  if (site->data && site->data->owner == &kSelectPlanOwner) {
-    const auto* plan = static_cast<const SitePlan*>(site->data.get());
-    if (plan->params == Parameters()) return plan;
-  }
-  auto plan = std::make_shared<SitePlan>();
-  plan->owner = &kSelectPlanOwner;
-  plan->params = Parameters();
+  if (CallSite() == nullptr) return nullptr;
+  if (const SitePlan* kept = KeptSitePlan<SitePlan>(&kSelectPlanOwner)) return kept;
+  SitePlan* plan = KeepSitePlan<SitePlan>(&kSelectPlanOwner);
   plan->alternatives.resize(static_cast<size_t>(ParamCount()));
-  site->data = plan;
-  return plan.get();
+  return plan;
 }
 
 TVLLStatus TVLLSelectCommand::EvalAlternative(const SitePlan* plan, int index) {

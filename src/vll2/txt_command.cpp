@@ -31,17 +31,9 @@ struct TVLLTxtCommand::SitePlan : TVLLCallSiteData {
 };
 
 const TVLLTxtCommand::SitePlan* TVLLTxtCommand::PlanForSite() {
-  TVLLCommandCache* site = CallSite();
-  if (site == nullptr) return nullptr;
-  if (site->data && site->data->owner == &kTxtPlanOwner) {
-    const auto* plan = static_cast<const SitePlan*>(site->data.get());
-    if (plan->params == Parameters()) return plan;
-  }
-  auto plan = std::make_shared<SitePlan>();
-  plan->owner = &kTxtPlanOwner;
-  plan->params = Parameters();
-  site->data = plan;
-  return plan.get();
+  if (CallSite() == nullptr) return nullptr;
+  if (const SitePlan* kept = KeptSitePlan<SitePlan>(&kTxtPlanOwner)) return kept;
+  return KeepSitePlan<SitePlan>(&kTxtPlanOwner);
 }
 
 TVLLStatus TVLLTxtCommand::WriteItem(const SitePlan* plan, int index) {
